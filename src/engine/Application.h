@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Documents.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace quillsift::engine {
+
+/// A document host's application object (Word.Application).
+class Application
+{
+public:
+    virtual ~Application() = default;
+
+    /// The application's name, its default property ("Microsoft Word" for Word).
+    virtual QString name() const = 0;
+    virtual Documents& documents() = 0;
+    /// Application.Visible: shows or hides the host's own window.
+    virtual void setVisible(bool visible) = 0;
+    virtual bool visible() const = 0;
+};
+
+/// How the engine reaches a host: attach to one already running, or start a new one.
+class HostProvider
+{
+public:
+    virtual ~HostProvider() = default;
+
+    /// The running application (GetActiveObject), or nullptr when none runs. May throw HostError.
+    virtual std::shared_ptr<Application> runningApplication() = 0;
+    /// A new application object. Throws HostError when the host cannot be started.
+    virtual std::shared_ptr<Application> newApplication() = 0;
+};
+
+} // namespace quillsift::engine

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Range.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace quillsift::engine {
+
+/// One open document of a host. Every call may throw HostError.
+class Document
+{
+public:
+    virtual ~Document() = default;
+
+    /// The document's name as the host shows it: the file name, or "Document1", ... for new ones.
+    virtual QString name() const = 0;
+    /// The file the document was opened from; empty for a new document.
+    virtual QString fullName() const = 0;
+
+    /// Document.Content and Document.Range(): the whole main story.
+    virtual std::unique_ptr<Range> content() = 0;
+    virtual std::unique_ptr<Range> range() = 0;
+
+    /// Document.Close with no arguments: discards the document unsaved. The object must not be
+    /// used afterwards.
+    virtual void close() = 0;
+
+    /// Writes the document to a new file. Never called by the run itself: it is how a user or the
+    /// command-line tool keeps a cleaned copy.
+    virtual void saveAs(const QString& path) = 0;
+    virtual bool saved() const = 0;
+};
+
+} // namespace quillsift::engine

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Dialogs.h"
+#include "System.h"
+
+namespace quillsift::platform {
+
+/// The platform services the program uses, one object per kind. The desktop program installs
+/// the real ones at start-up; tests install scriptable doubles. Nothing here is owned.
+struct Services
+{
+    MessageBox* messageBox = nullptr;
+    InputBox* inputBox = nullptr;
+    OpenFileDialog* openFileDialog = nullptr;
+    FolderBrowser* folderBrowser = nullptr;
+    Shell* shell = nullptr;
+    Screen* screen = nullptr;
+    Random* random = nullptr;
+    FileSystem* fileSystem = nullptr;
+    Process* process = nullptr;
+};
+
+/// The services in force.
+Services& services();
+/// Replaces the services in force and returns the previous ones.
+Services installServices(const Services& replacement);
+
+} // namespace quillsift::platform
