@@ -12,7 +12,7 @@ namespace quillsift::engine {
 /// A document host's application object (Word.Application).
 class Application
 {
-public:
+  public:
     virtual ~Application() = default;
 
     /// The application's name, its default property ("Microsoft Word" for Word).
@@ -26,7 +26,7 @@ public:
 /// How the engine reaches a host: attach to one already running, or start a new one.
 class HostProvider
 {
-public:
+  public:
     virtual ~HostProvider() = default;
 
     /// The running application (GetActiveObject), or nullptr when none runs. May throw HostError.

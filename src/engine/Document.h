@@ -12,7 +12,7 @@ namespace quillsift::engine {
 /// One open document of a host. Every call may throw HostError.
 class Document
 {
-public:
+  public:
     virtual ~Document() = default;
 
     /// The document's name as the host shows it: the file name, or "Document1", ... for new ones.

@@ -12,7 +12,7 @@ namespace quillsift::engine {
 /// Application.Documents: the host's open documents.
 class Documents
 {
-public:
+  public:
     virtual ~Documents() = default;
 
     /// Documents.Open with the full path only. Throws HostError naming the file and the cause

@@ -10,7 +10,7 @@ namespace quillsift::engine {
 /// A search confined to the range it was taken from (Range.Find).
 class Find
 {
-public:
+  public:
     virtual ~Find() = default;
 
     /// Find.MatchWholeWord: a match counts only where it covers whole word units.

@@ -8,7 +8,7 @@ namespace quillsift::engine {
 /// Assigning it to a range of another document of the same host copies it there.
 class FormattedText
 {
-public:
+  public:
     virtual ~FormattedText() = default;
 };
 

@@ -11,7 +11,7 @@ namespace quillsift::engine {
 /// failure has nothing to do with a file) and the cause in plain words.
 class HostError : public std::runtime_error
 {
-public:
+  public:
     HostError(QString file, QString cause);
 
     const QString& file() const
@@ -25,7 +25,7 @@ public:
     /// "<file>: <cause>", or the cause alone when no file is concerned.
     QString message() const;
 
-private:
+  private:
     QString m_file;
     QString m_cause;
 };

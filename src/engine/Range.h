@@ -17,7 +17,7 @@ namespace quillsift::engine {
 /// Every call may throw HostError.
 class Range
 {
-public:
+  public:
     virtual ~Range() = default;
 
     virtual qint64 start() const = 0;

@@ -4,21 +4,18 @@
 namespace quillsift::engine {
 
 /// Units a range can step by; the values are Word's own (wdWord, wdParagraph).
-enum class Unit
-{
+enum class Unit {
     Word = 2,
     Paragraph = 4,
 };
 
 /// Find.Execute's Wrap argument; only "stop at the end of the range" is used.
-enum class FindWrap
-{
+enum class FindWrap {
     Stop = 0,
 };
 
 /// Find.Execute's Replace argument; only "replace every match" is used.
-enum class FindReplace
-{
+enum class FindReplace {
     None = 0,
     One = 1,
     All = 2,

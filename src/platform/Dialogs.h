@@ -8,14 +8,12 @@ class QWidget;
 namespace quillsift::platform {
 
 /// Buttons and answers of a message box. Boxes carry the program's title and no icon.
-enum class MsgBoxButtons
-{
+enum class MsgBoxButtons {
     Ok,
     YesNo,
 };
 
-enum class MsgBoxAnswer
-{
+enum class MsgBoxAnswer {
     Ok,
     Yes,
     No,
@@ -25,7 +23,7 @@ enum class MsgBoxAnswer
 /// The program's message box.
 class MessageBox
 {
-public:
+  public:
     virtual ~MessageBox() = default;
     /// Shows text modally over parent and returns the button pressed.
     virtual MsgBoxAnswer show(QWidget* parent, const QString& text, MsgBoxButtons buttons) = 0;
@@ -34,15 +32,14 @@ public:
 /// A modal box that asks for one line of text.
 class InputBox
 {
-public:
+  public:
     virtual ~InputBox() = default;
     /// Returns the reply, or the empty string when the user cancelled.
     virtual QString ask(QWidget* parent, const QString& prompt, const QString& defaultReply) = 0;
 };
 
 /// What the open-file dialog is set up with before it is shown.
-struct OpenFileRequest
-{
+struct OpenFileRequest {
     QString fileName;
     quint32 flags = 0;
     QString dialogTitle;
@@ -53,8 +50,7 @@ struct OpenFileRequest
 };
 
 /// The open-file dialog's result.
-struct OpenFileResult
-{
+struct OpenFileResult {
     /// Empty when nothing was chosen; one full path for one file; for several files the folder,
     /// then for each chosen file a NUL and its bare name. The folder ends in a separator only
     /// when it is a root.
@@ -67,7 +63,7 @@ struct OpenFileResult
 
 class OpenFileDialog
 {
-public:
+  public:
     virtual ~OpenFileDialog() = default;
     virtual OpenFileResult showOpen(QWidget* parent, const OpenFileRequest& request) = 0;
 };
@@ -75,7 +71,7 @@ public:
 /// The shell's folder browser.
 class FolderBrowser
 {
-public:
+  public:
     virtual ~FolderBrowser() = default;
     /// Returns the chosen folder's path, or the empty string when nothing was chosen.
     virtual QString browse(QWidget* owner, const QString& prompt) = 0;

@@ -8,8 +8,7 @@ namespace quillsift::platform {
 
 /// The platform services the program uses, one object per kind. The desktop program installs
 /// the real ones at start-up; tests install scriptable doubles. Nothing here is owned.
-struct Services
-{
+struct Services {
     MessageBox* messageBox = nullptr;
     InputBox* inputBox = nullptr;
     OpenFileDialog* openFileDialog = nullptr;

@@ -13,7 +13,7 @@ namespace quillsift::platform {
 /// Hands addresses to the desktop: what `explorer "address"` does on Windows.
 class Shell
 {
-public:
+  public:
     virtual ~Shell() = default;
     /// Opens the web address in the user's browser without waiting; failures go unreported.
     virtual void openAddress(const QString& address) = 0;
@@ -22,7 +22,7 @@ public:
 /// The primary screen and the pointer on it.
 class Screen
 {
-public:
+  public:
     virtual ~Screen() = default;
     /// The full size of the primary screen in device-independent pixels.
     virtual QSize size() const = 0;
@@ -33,7 +33,7 @@ public:
 /// A pseudo-random generator that can be seeded from the time of day.
 class Random
 {
-public:
+  public:
     virtual ~Random() = default;
     /// Seeds the generator from the seconds since midnight.
     virtual void seedFromTimeOfDay() = 0;
@@ -44,7 +44,7 @@ public:
 /// The file system as the window needs it.
 class FileSystem
 {
-public:
+  public:
     virtual ~FileSystem() = default;
     /// The last-modification time of path, or nothing when it cannot be read for any reason.
     virtual std::optional<QDateTime> modificationTime(const QString& path) const = 0;
@@ -53,7 +53,7 @@ public:
 /// The running program itself.
 class Process
 {
-public:
+  public:
     virtual ~Process() = default;
     /// The folder that holds the program's executable, without a trailing separator.
     virtual QString programFolder() const = 0;

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DesktopDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace quillsift::platform {
+
+QString programTitle()
+{
+    return QStringLiteral("Quillsift");
+}
+
+MsgBoxAnswer DesktopMessageBox::show(QWidget* parent, const QString& text, MsgBoxButtons buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, programTitle(), text,
+                    buttons == MsgBoxButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    const int answer = box.exec();
+    switch (answer) {
+    case QMessageBox::Yes:
+        return MsgBoxAnswer::Yes;
+    case QMessageBox::No:
+        return MsgBoxAnswer::No;
+    case QMessageBox::Ok:
+        return MsgBoxAnswer::Ok;
+    default:
+        return MsgBoxAnswer::Closed;
+    }
+}
+
+QString DesktopInputBox::ask(QWidget* parent, const QString& prompt, const QString& defaultReply)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(programTitle());
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultReply);
+    dialog.setInputMode(QInputDialog::TextInput);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+}
+
+namespace {
+/// Qt's dialog insists that every chosen file exists; the program's dialog returns a typed name
+/// unchanged, so acceptance skips that check.
+class LenientFileDialog : public QFileDialog
+{
+  public:
+    using QFileDialog::QFileDialog;
+
+    QStringList chosen;
+
+  protected:
+    void accept() override
+    {
+        chosen = selectedFiles();
+        if (chosen.isEmpty()) {
+            return;
+        }
+        if (chosen.size() == 1 && QFileInfo(chosen.first()).isDir()) {
+            QFileDialog::accept(); // opens the folder
+            return;
+        }
+        QDialog::accept();
+    }
+};
+} // namespace
+
+QString qtFilterFromDialogFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open > 0) {
+            description = description.left(open).trimmed();
+        }
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QStringList list = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (QString& pattern : list) {
+            if (pattern == QLatin1String("*.*")) {
+                pattern = QStringLiteral("*");
+            }
+        }
+        filters << QStringLiteral("%1 (%2)").arg(description, list.join(QLatin1Char(' ')));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+OpenFileResult composeOpenFileResult(const QStringList& chosenPaths, int maxFileSize)
+{
+    OpenFileResult result;
+    result.chosenCount = static_cast<int>(chosenPaths.size());
+    if (chosenPaths.isEmpty()) {
+        return result;
+    }
+    QString composed;
+    if (chosenPaths.size() == 1) {
+        composed = QDir::toNativeSeparators(chosenPaths.first());
+    } else {
+        const QFileInfo first(chosenPaths.first());
+        QString folder = QDir::toNativeSeparators(first.absolutePath());
+        composed = folder;
+        for (const QString& path : chosenPaths) {
+            composed += QChar(u'\0') + QFileInfo(path).fileName();
+        }
+    }
+    if (composed.size() > maxFileSize) {
+        result.tooLong = true;
+        return result;
+    }
+    result.fileName = composed;
+    return result;
+}
+
+OpenFileResult DesktopOpenFileDialog::showOpen(QWidget* parent, const OpenFileRequest& request)
+{
+    LenientFileDialog dialog(parent, request.dialogTitle);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(qtFilterFromDialogFilter(request.filter));
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return composeOpenFileResult(dialog.chosen, request.maxFileSize);
+}
+
+QString DesktopFolderBrowser::browse(QWidget* owner, const QString& prompt)
+{
+    const QString folder = QFileDialog::getExistingDirectory(owner, prompt);
+    return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
+}
+
+} // namespace quillsift::platform

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DesktopSystem.h"
+
+#include "DesktopDialogs.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTime>
+#include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace quillsift::platform {
+
+void DesktopShell::openAddress(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+QSize DesktopScreen::size() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+QPoint DesktopScreen::cursorPosition() const
+{
+    return QCursor::pos();
+}
+
+void TimeOfDayRandom::seedFromTimeOfDay()
+{
+    m_engine.seed(static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+}
+
+double TimeOfDayRandom::next()
+{
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_engine);
+}
+
+std::optional<QDateTime> LocalFileSystem::modificationTime(const QString& path) const
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return std::nullopt;
+    }
+    const QDateTime time = info.lastModified();
+    return time.isValid() ? std::optional<QDateTime>(time) : std::nullopt;
+}
+
+QString DesktopProcess::programFolder() const
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+void DesktopProcess::yield()
+{
+    QCoreApplication::processEvents();
+}
+
+void DesktopProcess::exitNow(int code)
+{
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+struct DesktopServices::Impl {
+    DesktopMessageBox messageBox;
+    DesktopInputBox inputBox;
+    DesktopOpenFileDialog openFileDialog;
+    DesktopFolderBrowser folderBrowser;
+    DesktopShell shell;
+    DesktopScreen screen;
+    TimeOfDayRandom random;
+    LocalFileSystem fileSystem;
+    DesktopProcess process;
+};
+
+DesktopServices::DesktopServices()
+    : m_impl(std::make_unique<Impl>())
+{
+    Services services;
+    services.messageBox = &m_impl->messageBox;
+    services.inputBox = &m_impl->inputBox;
+    services.openFileDialog = &m_impl->openFileDialog;
+    services.folderBrowser = &m_impl->folderBrowser;
+    services.shell = &m_impl->shell;
+    services.screen = &m_impl->screen;
+    services.random = &m_impl->random;
+    services.fileSystem = &m_impl->fileSystem;
+    services.process = &m_impl->process;
+    m_previous = installServices(services);
+}
+
+DesktopServices::~DesktopServices()
+{
+    installServices(m_previous);
+}
+
+} // namespace quillsift::platform

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/Services.h"
+#include "platform/System.h"
+
+#include <memory>
+#include <random>
+
+namespace quillsift::platform {
+
+/// Opens addresses with the desktop's URL opener.
+class DesktopShell : public Shell
+{
+  public:
+    void openAddress(const QString& address) override;
+};
+
+class DesktopScreen : public Screen
+{
+  public:
+    QSize size() const override;
+    QPoint cursorPosition() const override;
+};
+
+class TimeOfDayRandom : public Random
+{
+  public:
+    void seedFromTimeOfDay() override;
+    double next() override;
+
+  private:
+    std::mt19937 m_engine;
+};
+
+class LocalFileSystem : public FileSystem
+{
+  public:
+    std::optional<QDateTime> modificationTime(const QString& path) const override;
+};
+
+class DesktopProcess : public Process
+{
+  public:
+    QString programFolder() const override;
+    void yield() override;
+    void exitNow(int code) override;
+};
+
+/// Owns one real implementation of every service and installs them for the program's life.
+class DesktopServices
+{
+  public:
+    DesktopServices();
+    ~DesktopServices();
+    DesktopServices(const DesktopServices&) = delete;
+    DesktopServices& operator=(const DesktopServices&) = delete;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+    Services m_previous;
+};
+
+} // namespace quillsift::platform
