@@ -45,14 +45,14 @@ void PushButtonCheckBox::paintEvent(QPaintEvent*)
     painter.drawControl(QStyle::CE_PushButtonBevel, option);
 
     const int shift = (isDown() || isChecked()) ? 1 : 0;
-    const QRect inner = rect().adjusted(4 + shift, 4 + shift, -4 + shift, -4 + shift);
+    const QRect inner = rect().adjusted(3 + shift, 3 + shift, -3 + shift, -1 + shift);
     int textTop = inner.top();
     if (!icon().isNull()) {
         const QSize size = iconSize();
         const QPixmap pixmap = icon().pixmap(size, isEnabled() ? QIcon::Normal : QIcon::Disabled);
         const int left = inner.left() + (inner.width() - size.width()) / 2;
         painter.drawPixmap(QRect(QPoint(left, inner.top()), size), pixmap);
-        textTop += size.height() + 2;
+        textTop += size.height();
     }
     const QRect textRect(inner.left(), textTop, inner.width(), inner.bottom() - textTop);
     painter.setPen(palette().color(QPalette::ButtonText));
