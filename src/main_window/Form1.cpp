@@ -276,7 +276,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    resetWindowPointer();
+    // Moves that the controls pass on arrive here too; only the bare surface resets the pointer.
+    if (!childAt(event->position().toPoint())) {
+        resetWindowPointer();
+    }
     QWidget::mouseMoveEvent(event);
 }
 
