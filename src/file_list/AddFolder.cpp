@@ -1,10 +1,248 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AddFolder.h"
 
+#include "FileList.h"
+#include "WindowState.h"
+#include "platform/Services.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <memory>
+
 namespace quillsift::file_list {
 
-void addFolderFiles(const CommandContext&)
+namespace {
+
+using platform::services;
+namespace attribute = platform::file_attribute;
+
+/// How many unreadable folders the closing message names before it only counts the rest.
+constexpr qsizetype kUnreadableFoldersNamed = 20;
+
+QChar separator()
 {
+    return QDir::separator();
+}
+
+QString withSeparator(const QString& folder)
+{
+    return folder.endsWith(separator()) ? folder : folder + separator();
+}
+
+/// A folder's path as the user knows it: no trailing separator, except for the root itself.
+QString withoutSeparator(const QString& folder)
+{
+    QString path = folder;
+    if (path.size() > 1 && path.endsWith(separator())) {
+        path.chop(1);
+    }
+    return path;
+}
+
+void yieldToMessageLoop()
+{
+    if (platform::Process* process = services().process) {
+        process->yield();
+    }
+}
+
+/// Shows the hourglass and marks the window busy for the scan's length, and puts both back on
+/// every way out.
+class BusyScope
+{
+  public:
+    explicit BusyScope(WindowState& window)
+        : m_window(window)
+    {
+        m_window.setBusy(true);
+    }
+
+    void showHourglass()
+    {
+        m_window.setMousePointer(pointer::Hourglass);
+        m_hourglass = true;
+    }
+
+    ~BusyScope()
+    {
+        if (m_hourglass) {
+            m_window.setMousePointer(pointer::Default);
+        }
+        m_window.setBusy(false);
+    }
+
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    WindowState& m_window;
+    bool m_hourglass = false;
+};
+
+QString unreadableFoldersMessage(const QList<UnreadableFolder>& unreadable)
+{
+    QString text =
+        unreadable.size() == 1
+            ? QStringLiteral("This folder could not be read, so files in it may be missing from the list:\n")
+            : QStringLiteral("These folders could not be read, so files in them may be missing from the list:\n");
+    const qsizetype named = std::min(unreadable.size(), kUnreadableFoldersNamed);
+    for (qsizetype i = 0; i < named; ++i) {
+        text += QStringLiteral("\n%1 (%2)").arg(unreadable.at(i).path, unreadable.at(i).reason);
+    }
+    if (unreadable.size() > named) {
+        text += QStringLiteral("\n... and %1 more.").arg(unreadable.size() - named);
+    }
+    return text;
+}
+
+} // namespace
+
+void FolderWalk::noteUnreadable(const QString& folder, const QString& reason)
+{
+    const QString path = withoutSeparator(folder);
+    for (const UnreadableFolder& known : std::as_const(unreadable)) {
+        if (known.path == path) {
+            return;
+        }
+    }
+    unreadable.append({path, reason});
+}
+
+QString BrowseForFolder(QWidget* owner, const QString& prompt)
+{
+    const QString chosen = services().folderBrowser->browse(owner, prompt);
+    const qsizetype nul = chosen.indexOf(QChar(u'\0'));
+    return nul < 0 ? chosen : chosen.left(nul);
+}
+
+void CollectSubFolders(QStringList& folders, FolderWalk* walk)
+{
+    FolderWalk ownWalk;
+    FolderWalk& state = walk ? *walk : ownWalk;
+    platform::DirectorySearch& search = *services().directorySearch;
+
+    // The folders to walk, and the folders above them: a link that leads up to one of those would
+    // walk the tree again, or everything around it.
+    for (const QString& folder : std::as_const(folders)) {
+        QString path = QDir::cleanPath(folder);
+        for (;;) {
+            if (const auto attributes = search.attributes(path)) {
+                state.walked.insert({attributes->device, attributes->inode});
+            }
+            const QString parent = QFileInfo(path).path();
+            if (parent == path || parent == QLatin1String(".")) {
+                break;
+            }
+            path = parent;
+        }
+    }
+
+    // Level by level: every folder of one level is enumerated to its end before the level below
+    // is started, which gives the breadth-first order.
+    QStringList found;
+    QStringList level = folders;
+    while (!level.isEmpty()) {
+        QStringList below;
+        for (const QString& folder : std::as_const(level)) {
+            const std::unique_ptr<platform::DirectoryEnumeration> entries =
+                search.enumerate(folder, QStringLiteral("*"), attribute::Directory);
+            yieldToMessageLoop();
+            for (QString name = entries->next(); !name.isEmpty(); name = entries->next()) {
+                yieldToMessageLoop();
+                if (name == QLatin1String(".") || name == QLatin1String("..")) {
+                    continue;
+                }
+                const QString path = folder + name;
+                platform::FileAttributesError error;
+                const auto attributes = search.attributes(path, &error);
+                if (!attributes) {
+                    // An entry that vanished since the enumeration handed it out is simply gone.
+                    if (!error.missing) {
+                        state.noteUnreadable(folder, error.reason);
+                    }
+                    continue;
+                }
+                if ((attributes->attributes & attribute::Directory) == 0) {
+                    continue;
+                }
+                // A link back to an ancestor, or to a folder reached another way, would make the
+                // walk endless or list the same files twice.
+                if (!state.walked.contains({attributes->device, attributes->inode})) {
+                    state.walked.insert({attributes->device, attributes->inode});
+                    below.append(path + separator());
+                }
+            }
+            if (!entries->error().isEmpty()) {
+                state.noteUnreadable(folder, entries->error());
+            }
+        }
+        found += below;
+        level = below;
+    }
+
+    for (const QString& folder : std::as_const(found)) {
+        yieldToMessageLoop();
+        folders.append(folder);
+    }
+}
+
+QStringList ListFolderFiles(const QString& folder, const QString& pattern, FolderWalk* walk)
+{
+    const QString path = withSeparator(folder);
+    QStringList names;
+    names.reserve(100);
+    const std::unique_ptr<platform::DirectoryEnumeration> entries =
+        services().directorySearch->enumerate(path, pattern, attribute::Hidden | attribute::System);
+    for (QString name = entries->next(); !name.isEmpty(); name = entries->next()) {
+        names.append(name);
+    }
+    if (walk && !entries->error().isEmpty()) {
+        walk->noteUnreadable(path, entries->error());
+    }
+    names.squeeze();
+    return names;
+}
+
+void addFolderFiles(const CommandContext& context)
+{
+    if (context.window.busy()) {
+        return;
+    }
+    FolderWalk walk;
+    {
+        BusyScope busy(context.window);
+        const QString extension = services().inputBox->ask(
+            context.owner, QStringLiteral("Enter file extension to load:"), QStringLiteral("doc"));
+        if (extension.isEmpty()) {
+            return;
+        }
+        const QString folder = BrowseForFolder(context.owner, QStringLiteral("Please select folder to add:"));
+        if (folder.isEmpty()) {
+            return;
+        }
+        busy.showHourglass();
+
+        QStringList folders{withSeparator(folder)};
+        CollectSubFolders(folders, &walk);
+
+        const QString pattern = QStringLiteral("*.") + extension;
+        for (const QString& each : std::as_const(folders)) {
+            // Listing thousands of folders on a slow disk takes long enough to be felt.
+            yieldToMessageLoop();
+            const QStringList names = ListFolderFiles(each, pattern, &walk);
+            for (const QString& name : names) {
+                if (!name.startsWith(QLatin1Char('~'))) {
+                    context.list.append(each + name);
+                }
+            }
+        }
+    }
+    if (!walk.unreadable.isEmpty()) {
+        services().messageBox->show(context.owner, unreadableFoldersMessage(walk.unreadable),
+                                    platform::MsgBoxButtons::Ok);
+    }
 }
 
 } // namespace quillsift::file_list

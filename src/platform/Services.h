@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Dialogs.h"
+#include "DirectorySearch.h"
 #include "System.h"
 
 namespace quillsift::platform {
@@ -18,6 +19,9 @@ struct Services {
     Random* random = nullptr;
     FileSystem* fileSystem = nullptr;
     Process* process = nullptr;
+    /// The real file system unless a test replaces it: the doubles of the other services work on
+    /// fixture trees made on disk.
+    DirectorySearch* directorySearch = &localDirectorySearch();
 };
 
 /// The services in force.

@@ -90,6 +90,26 @@ QString qtFilterFromDialogFilter(const QString& filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+/// The deepest folder that holds every one of paths (absolute paths with "/" separators).
+QString commonFolder(const QStringList& paths)
+{
+    QString folder = QFileInfo(paths.first()).absolutePath();
+    for (const QString& path : paths) {
+        const QString own = QFileInfo(path).absolutePath();
+        while (own != folder &&
+               !own.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))) {
+            const QString parent = QFileInfo(folder).absolutePath();
+            if (parent == folder) {
+                break;
+            }
+            folder = parent;
+        }
+    }
+    return folder;
+}
+} // namespace
+
 OpenFileResult composeOpenFileResult(const QStringList& chosenPaths, int maxFileSize)
 {
     OpenFileResult result;
@@ -101,11 +121,14 @@ OpenFileResult composeOpenFileResult(const QStringList& chosenPaths, int maxFile
     if (chosenPaths.size() == 1) {
         composed = QDir::toNativeSeparators(chosenPaths.first());
     } else {
-        const QFileInfo first(chosenPaths.first());
-        QString folder = QDir::toNativeSeparators(first.absolutePath());
-        composed = folder;
+        // Names typed into the file-name box may lie in different folders; each name is then given
+        // relative to the folder they share, so that folder and name still join to the full path.
+        const QString folder = commonFolder(chosenPaths);
+        const QDir base(folder);
+        composed = QDir::toNativeSeparators(folder);
         for (const QString& path : chosenPaths) {
-            composed += QChar(u'\0') + QFileInfo(path).fileName();
+            composed +=
+                QChar(u'\0') + QDir::toNativeSeparators(base.relativeFilePath(QFileInfo(path).absoluteFilePath()));
         }
     }
     if (composed.size() > maxFileSize) {

@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "file_list/AddFolder.h"
+#include "platform/testing/TestServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quillsift;
+using file_list::CollectSubFolders;
+using file_list::FolderWalk;
+using file_list::ListFolderFiles;
+
+namespace {
+
+void makeFile(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+void makeFolder(const QString& path)
+{
+    QVERIFY2(QDir().mkpath(path), qPrintable(path));
+}
+
+int depthBelow(const QString& root, const QString& folder)
+{
+    return static_cast<int>(folder.mid(root.size()).count(QLatin1Char('/')));
+}
+
+QString parentOf(const QString& folder)
+{
+    return folder.left(folder.lastIndexOf(QLatin1Char('/'), -2) + 1);
+}
+
+/// Checks the breadth-first order: levels in turn, and within a level the folders grouped by
+/// parent in the order in which the parents themselves were listed.
+void verifyBreadthFirst(const QStringList& folders, const QString& root)
+{
+    QCOMPARE(folders.first(), root);
+    for (qsizetype i = 1; i < folders.size(); ++i) {
+        const QString& previous = folders.at(i - 1);
+        const QString& current = folders.at(i);
+        QVERIFY2(current.endsWith(QLatin1Char('/')), qPrintable(current));
+        QVERIFY2(depthBelow(root, previous) <= depthBelow(root, current), qPrintable(current));
+        if (i > 1 && depthBelow(root, previous) == depthBelow(root, current)) {
+            QVERIFY2(folders.indexOf(parentOf(previous)) <= folders.indexOf(parentOf(current)), qPrintable(current));
+        }
+    }
+}
+
+/// The real directory search, except that one folder cannot be read.
+class UnreadableFolderSearch : public platform::DirectorySearch
+{
+  public:
+    explicit UnreadableFolderSearch(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
+
+    std::unique_ptr<platform::DirectoryEnumeration> enumerate(const QString& folder, const QString& pattern,
+                                                              quint32 filter) override
+    {
+        if (QDir::cleanPath(folder) == QDir::cleanPath(m_folder)) {
+            return std::make_unique<Failed>();
+        }
+        return platform::localDirectorySearch().enumerate(folder, pattern, filter);
+    }
+
+    std::optional<platform::FileAttributes> attributes(const QString& path,
+                                                       platform::FileAttributesError* error) override
+    {
+        return platform::localDirectorySearch().attributes(path, error);
+    }
+
+  private:
+    struct Failed : platform::DirectoryEnumeration {
+        QString next() override
+        {
+            return QString();
+        }
+        QString error() const override
+        {
+            return QStringLiteral("Permission denied");
+        }
+    };
+
+    QString m_folder;
+};
+
+} // namespace
+
+class TestFolderWalk : public QObject
+{
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_root = m_dir->path() + QLatin1Char('/');
+    }
+
+    void cleanup()
+    {
+        m_dir.reset();
+    }
+
+    void walksBreadthFirstAndYields()
+    {
+        for (const char* folder : {"b/b2/deep/deeper", "a/a1", "a/a2/x", "b/b1", "c", "Ünïcødé/ß"}) {
+            makeFolder(m_root + QString::fromUtf8(folder));
+        }
+        makeFile(m_root + QStringLiteral("a/file.doc"));
+        platform::testing::TestServices services;
+
+        QStringList folders{m_root};
+        FolderWalk walk;
+        CollectSubFolders(folders, &walk);
+
+        QCOMPARE(folders.size(), 13);
+        verifyBreadthFirst(folders, m_root);
+        QVERIFY(folders.contains(m_root + QStringLiteral("Ünïcødé/ß/")));
+        QVERIFY(folders.contains(m_root + QStringLiteral("b/b2/deep/deeper/")));
+        QVERIFY(walk.unreadable.isEmpty());
+        // One yield per folder enumerated, per entry examined and per folder handed up at least.
+        QVERIFY(services.process.yields >= 13 + 13 + 12);
+    }
+
+    void hiddenFoldersAreNotEnteredButTildeFoldersAre()
+    {
+        const QString chosen = m_root + QStringLiteral(".chosen/");
+        makeFolder(chosen + QStringLiteral(".git/objects"));
+        makeFolder(chosen + QStringLiteral("~tmp/inner"));
+        platform::testing::TestServices services;
+
+        QStringList folders{chosen};
+        CollectSubFolders(folders);
+
+        QCOMPARE(folders,
+                 (QStringList{chosen, chosen + QStringLiteral("~tmp/"), chosen + QStringLiteral("~tmp/inner/")}));
+    }
+
+    void linksBackIntoTheTreeAreNotEnteredAgain()
+    {
+        makeFolder(m_root + QStringLiteral("a"));
+        makeFolder(m_root + QStringLiteral("b"));
+        makeFolder(m_root + QStringLiteral("outside/more"));
+        QVERIFY(QFile::link(m_root, m_root + QStringLiteral("a/loop")));
+        QVERIFY(QFile::link(m_root + QStringLiteral("a"), m_root + QStringLiteral("b/again")));
+        QVERIFY(QFile::link(m_root + QStringLiteral("outside"), m_root + QStringLiteral("b/away")));
+        platform::testing::TestServices services;
+
+        QStringList folders{m_root + QStringLiteral("a/"), m_root + QStringLiteral("b/")};
+        CollectSubFolders(folders);
+
+        // The link to a folder outside the walk is followed, once.
+        QCOMPARE(folders.size(), 4);
+        QCOMPARE(folders.at(2), m_root + QStringLiteral("b/away/"));
+        QCOMPARE(folders.at(3), m_root + QStringLiteral("b/away/more/"));
+    }
+
+    void unreadableFolderIsNotedAndTheWalkGoesOn()
+    {
+        makeFolder(m_root + QStringLiteral("a/a1"));
+        makeFolder(m_root + QStringLiteral("b/b1"));
+        platform::testing::TestServices services;
+        UnreadableFolderSearch search(m_root + QStringLiteral("b"));
+        platform::services().directorySearch = &search;
+
+        QStringList folders{m_root};
+        FolderWalk walk;
+        CollectSubFolders(folders, &walk);
+        ListFolderFiles(m_root + QStringLiteral("b"), QStringLiteral("*.doc"), &walk);
+
+        QCOMPARE(folders.size(), 4);
+        QVERIFY(folders.contains(m_root + QStringLiteral("a/a1/")));
+        QVERIFY(!folders.contains(m_root + QStringLiteral("b/b1/")));
+        QCOMPARE(walk.unreadable.size(), 1);
+        QCOMPARE(walk.unreadable.first().path, m_root + QStringLiteral("b"));
+        QCOMPARE(walk.unreadable.first().reason, QStringLiteral("Permission denied"));
+    }
+
+    void entryThatVanishesIsSkippedSilently()
+    {
+        makeFolder(m_root + QStringLiteral("stays"));
+        makeFolder(m_root + QStringLiteral("goes/inner"));
+        platform::testing::TestServices services;
+        // The second yield comes after the enumeration has read the folder and before the first
+        // entry is examined: the folder is gone by the time it is looked at.
+        services.process.onYield = [&] {
+            if (services.process.yields == 2) {
+                QDir(m_root + QStringLiteral("goes")).removeRecursively();
+            }
+        };
+
+        QStringList folders{m_root};
+        FolderWalk walk;
+        CollectSubFolders(folders, &walk);
+
+        QCOMPARE(folders, (QStringList{m_root, m_root + QStringLiteral("stays/")}));
+        QVERIFY(walk.unreadable.isEmpty());
+    }
+
+    void listsMatchingFilesHiddenIncluded()
+    {
+        makeFile(m_root + QStringLiteral("one.doc"));
+        makeFile(m_root + QStringLiteral(".two.DOCX"));
+        makeFile(m_root + QStringLiteral("~$three.doc"));
+        makeFile(m_root + QStringLiteral("four.pdf"));
+        makeFolder(m_root + QStringLiteral("folder.doc"));
+        platform::testing::TestServices services;
+
+        for (const QString& folder : {m_root, QDir::cleanPath(m_root)}) {
+            QStringList names = ListFolderFiles(folder, QStringLiteral("*.doc"));
+            names.sort();
+            QCOMPARE(names, (QStringList{QStringLiteral(".two.DOCX"), QStringLiteral("one.doc"),
+                                         QStringLiteral("~$three.doc")}));
+        }
+        FolderWalk walk;
+        QVERIFY(ListFolderFiles(m_root + QStringLiteral("absent"), QStringLiteral("*"), &walk).isEmpty());
+        QCOMPARE(walk.unreadable.size(), 1);
+    }
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root;
+};
+
+QTEST_GUILESS_MAIN(TestFolderWalk)
+#include "FolderWalkTest.moc"
