@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CaseFolding.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
+namespace quillsift::docx {
+
+QString foldCase(QStringView text)
+{
+    QString folded;
+    std::vector<qint32> origins;
+    foldWithOrigins(text, folded, origins);
+    return folded;
+}
+
+void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins)
+{
+    folded.clear();
+    origins.clear();
+    folded.reserve(text.size());
+    origins.reserve(std::size_t(text.size()) + 1);
+    const auto* data = reinterpret_cast<const UChar*>(text.utf16());
+    const qint32 length = qint32(text.size());
+    qint32 i = 0;
+    while (i < length) {
+        const qint32 begin = i;
+        const UChar unit = data[i];
+        if (unit < 0x80) {
+            // Plain ASCII folds to lower case; this keeps the common case away from ICU.
+            folded.append(QChar(unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : char16_t(unit)));
+            origins.push_back(begin);
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        U16_NEXT(data, i, length, c);
+        UChar out[8];
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t produced = u_strFoldCase(out, 8, data + begin, i - begin, U_FOLD_CASE_DEFAULT, &status);
+        if (U_FAILURE(status) || produced <= 0 || produced > 8) {
+            folded.append(QStringView(text.data() + begin, i - begin));
+            for (qint32 k = begin; k < i; ++k) {
+                origins.push_back(k == begin ? begin : -1);
+            }
+            continue;
+        }
+        folded.append(QStringView(reinterpret_cast<const char16_t*>(out), produced));
+        for (int32_t k = 0; k < produced; ++k) {
+            origins.push_back(k == 0 ? begin : -1);
+        }
+    }
+    origins.push_back(length);
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace quillsift::docx {
+
+/// Full Unicode case folding (ICU's default), as the search compares text.
+QString foldCase(QStringView text);
+
+/// Folds text and records, for every UTF-16 unit of the result, the offset in text of the
+/// character it came from, or -1 when it is not the first unit of that character's folding.
+/// origins gets one more element than folded: text.size(), the end.
+void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins);
+
+} // namespace quillsift::docx

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DocxDocuments.h"
+
+#include "DocumentLoader.h"
+#include "PlainText.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace quillsift::docx {
+
+DocxDocuments::DocxDocuments()
+    : m_open(std::make_shared<List>())
+{
+}
+
+std::shared_ptr<DocxDocument> DocxDocuments::keep(std::shared_ptr<DocxDocument> document)
+{
+    m_open->push_back(document);
+    return document;
+}
+
+std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
+{
+    const QString fullName = QFileInfo(fileName).absoluteFilePath();
+    DocumentLoader::Loaded loaded = DocumentLoader::load(fullName);
+    auto story = std::make_shared<DocxStory>(fullName, std::move(loaded.package));
+    story->setPlainText(loaded.plainText);
+    std::weak_ptr<List> list = m_open;
+    return keep(std::make_shared<DocxDocument>(
+        QFileInfo(fullName).fileName(), fullName, std::move(story), [list](DocxDocument* closed) {
+            if (auto open = list.lock()) {
+                std::erase_if(*open, [closed](const auto& document) { return document.get() == closed; });
+            }
+        }));
+}
+
+std::shared_ptr<engine::Document> DocxDocuments::add()
+{
+    const QString name = QStringLiteral("Document%1").arg(++m_untitled);
+    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}));
+    std::weak_ptr<List> list = m_open;
+    return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {
+        if (auto open = list.lock()) {
+            std::erase_if(*open, [closed](const auto& document) { return document.get() == closed; });
+        }
+    }));
+}
+
+qint64 DocxDocuments::count() const
+{
+    return qint64(m_open->size());
+}
+
+std::vector<std::shared_ptr<DocxDocument>> DocxDocuments::list() const
+{
+    return *m_open;
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DocxHostProvider.h"
+
+#include <QMutexLocker>
+
+namespace quillsift::docx {
+
+std::shared_ptr<engine::Application> DocxHostProvider::runningApplication()
+{
+    QMutexLocker lock(&m_mutex);
+    std::erase_if(m_applications, [](const auto& application) { return application.expired(); });
+    for (const auto& weak : m_applications) {
+        if (auto application = weak.lock(); application && application->documents().count() > 0) {
+            return application;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<engine::Application> DocxHostProvider::newApplication()
+{
+    auto application = std::make_shared<DocxApplication>();
+    QMutexLocker lock(&m_mutex);
+    m_applications.push_back(application);
+    return application;
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,812 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "DocxStory.h"
+
+#include "CaseFolding.h"
+#include "DocxRange.h"
+#include "ParagraphReader.h"
+
+#include "engine/HostError.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace quillsift::docx {
+
+using engine::HostError;
+using engine::Unit;
+
+namespace {
+
+struct ByteWriter : pugi::xml_writer {
+    QByteArray bytes;
+    void write(const void* data, size_t size) override
+    {
+        bytes.append(static_cast<const char*>(data), qsizetype(size));
+    }
+};
+
+bool isOn(pugi::xml_node properties, const std::string& name, const std::string& val)
+{
+    pugi::xml_node element = properties.child(name.c_str());
+    if (!element) {
+        return false;
+    }
+    const char* value = element.attribute(val.c_str()).value();
+    return std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0 && std::strcmp(value, "off") != 0 &&
+           std::strcmp(value, "none") != 0;
+}
+
+} // namespace
+
+DocxStory::DocxStory(const QString& fileName, Package package)
+    : m_fileName(fileName)
+{
+    load(std::move(package));
+}
+
+void DocxStory::replace(Package package)
+{
+    ensureOpen();
+    load(std::move(package));
+    m_modified = true;
+    for (DocxRange* range : m_ranges) {
+        range->collapseToStart();
+    }
+}
+
+void DocxStory::load(Package package)
+{
+    const QString& fileName = m_fileName;
+    m_package = std::move(package);
+    m_xml.reset();
+    m_paragraphs.clear();
+    m_wordIndex = false;
+    m_findIndexBuilt = false;
+    m_findIndex.clear();
+    m_deletions.clear();
+    m_mainPart = m_package.mainPartName();
+    if (m_mainPart.isEmpty()) {
+        throw HostError(fileName, QStringLiteral("the package names no main document part, so it is not a Word "
+                                                 "document"));
+    }
+    const Package::Entry* main = m_package.find(m_mainPart);
+    if (!main) {
+        throw HostError(fileName,
+                        QStringLiteral("the main document part %1 is missing from the package").arg(m_mainPart));
+    }
+    m_mainPart = main->name;
+    const auto result = m_xml.load_buffer(main->data.constData(), size_t(main->data.size()),
+                                          pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single);
+    if (!result) {
+        throw HostError(fileName, QStringLiteral("the main document part is not well-formed XML (%1)")
+                                      .arg(QString::fromUtf8(result.description())));
+    }
+    // The part is written back in UTF-8 whatever it was read in, so its declaration must say so.
+    for (pugi::xml_node node = m_xml.first_child(); node; node = node.next_sibling()) {
+        if (node.type() == pugi::node_declaration && node.attribute("encoding")) {
+            node.attribute("encoding").set_value("UTF-8");
+        }
+    }
+    const pugi::xml_node root = m_xml.document_element();
+    m_names = std::make_unique<WordNames>(root);
+    pugi::xml_node body = root.child(m_names->body.c_str());
+    if (!m_names->isWordNamespace() || !body) {
+        throw HostError(fileName, QStringLiteral("the main document part holds no WordprocessingML body, so it is "
+                                                 "not a Word document"));
+    }
+    repairEmptyCells(body);
+    collectParagraphs(body, nullptr);
+    if (m_paragraphs.empty()) {
+        // Word shows a body without paragraphs as one empty paragraph; make the file say so too.
+        pugi::xml_node sectPr = body.child(m_names->sectPr.c_str());
+        pugi::xml_node paragraph =
+            sectPr ? body.insert_child_before(m_names->p.c_str(), sectPr) : body.append_child(m_names->p.c_str());
+        Paragraph added;
+        added.node = paragraph;
+        m_paragraphs.push_back(added);
+    }
+
+    const ParagraphReader reader(*m_names);
+    std::vector<bool> fields;
+    std::vector<qint64> lengths;
+    lengths.reserve(m_paragraphs.size());
+    for (Paragraph& paragraph : m_paragraphs) {
+        paragraph.fieldsAtStart = fields;
+        reader.read(paragraph, fields);
+        lengths.push_back(paragraph.text.size());
+    }
+    m_characters = FenwickTree(lengths);
+    m_live = FenwickTree(std::vector<qint64>(m_paragraphs.size(), 1));
+}
+
+DocxStory::~DocxStory() = default;
+
+void DocxStory::ensureOpen() const
+{
+    if (m_closed) {
+        throw HostError(m_fileName, QStringLiteral("the document has been closed"));
+    }
+}
+
+void DocxStory::close()
+{
+    m_closed = true;
+}
+
+void DocxStory::repairEmptyCells(pugi::xml_node body)
+{
+    // A cell without a paragraph of its own makes Word ask to repair the file; give it one so that
+    // what we save is sound, and so that the cell has its end-of-cell mark in the text.
+    const WordNames& n = *m_names;
+    std::function<bool(pugi::xml_node)> holdsParagraph = [&](pugi::xml_node container) {
+        for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+            const char* name = child.name();
+            if (n.p == name) {
+                return true;
+            }
+            if ((n.sdt == name && holdsParagraph(child.child(n.sdtContent.c_str()))) ||
+                (n.customXml == name && holdsParagraph(child))) {
+                return true;
+            }
+        }
+        return false;
+    };
+    std::vector<pugi::xml_node> cells;
+    pugi::xml_node node = body.first_child();
+    while (node) {
+        if (n.tc == node.name()) {
+            cells.push_back(node);
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != body && !node.next_sibling()) {
+            node = node.parent();
+        }
+        node = (node && node != body) ? node.next_sibling() : pugi::xml_node();
+    }
+    for (pugi::xml_node cell : cells) {
+        pugi::xml_node last = cell.last_child();
+        while (last && last.type() != pugi::node_element) {
+            last = last.previous_sibling();
+        }
+        if (!holdsParagraph(cell) || (last && n.tbl == last.name())) {
+            cell.append_child(n.p.c_str());
+        }
+    }
+}
+
+void DocxStory::collectParagraphs(pugi::xml_node container, std::size_t* cellLast)
+{
+    const WordNames& n = *m_names;
+    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element) {
+            continue;
+        }
+        const char* name = child.name();
+        if (n.p == name) {
+            if (cellLast) {
+                *cellLast = m_paragraphs.size();
+            }
+            Paragraph paragraph;
+            paragraph.node = child;
+            m_paragraphs.push_back(std::move(paragraph));
+        } else if (n.tbl == name || n.tr == name) {
+            collectParagraphs(child, nullptr);
+        } else if (n.tc == name) {
+            std::size_t last = std::size_t(-1);
+            collectParagraphs(child, &last);
+            if (last != std::size_t(-1)) {
+                m_paragraphs[last].cellEnd = true;
+            }
+        } else if (n.sdt == name) {
+            collectParagraphs(child.child(n.sdtContent.c_str()), cellLast);
+        } else if (n.customXml == name || n.ins == name || n.moveTo == name || n.smartTag == name) {
+            collectParagraphs(child, cellLast);
+        }
+    }
+}
+
+qint64 DocxStory::length() const
+{
+    return m_characters.total();
+}
+
+std::size_t DocxStory::paragraphAt(qint64 position) const
+{
+    return m_characters.slotAfter(position);
+}
+
+qint64 DocxStory::paragraphStart(std::size_t slot) const
+{
+    return m_characters.prefix(slot);
+}
+
+std::optional<std::size_t> DocxStory::nextParagraph(std::size_t slot) const
+{
+    const qint64 ordinal = m_live.prefix(slot + 1);
+    if (ordinal >= m_live.total()) {
+        return std::nullopt;
+    }
+    return m_live.slotAfter(ordinal);
+}
+
+std::optional<std::size_t> DocxStory::previousParagraph(std::size_t slot) const
+{
+    const qint64 ordinal = m_live.prefix(slot);
+    if (ordinal == 0) {
+        return std::nullopt;
+    }
+    return m_live.slotAfter(ordinal - 1);
+}
+
+const std::vector<quint32>& DocxStory::unitEnds(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    if (paragraph.unitEnds.empty() && paragraph.alive) {
+        paragraph.unitEnds = m_segmenter.unitEnds(paragraph.text);
+    }
+    return paragraph.unitEnds;
+}
+
+void DocxStory::ensureWordIndex()
+{
+    if (m_wordIndex) {
+        return;
+    }
+    std::vector<qint64> counts(m_paragraphs.size(), 0);
+    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
+        if (m_paragraphs[slot].alive) {
+            counts[slot] = qint64(unitEnds(slot).size());
+        }
+    }
+    m_words = FenwickTree(counts);
+    m_wordIndex = true;
+}
+
+std::optional<DocxStory::Location> DocxStory::locate(Unit unit, qint64 position)
+{
+    if (position < 0 || position >= length()) {
+        return std::nullopt;
+    }
+    Location location;
+    location.paragraph = paragraphAt(position);
+    if (unit == Unit::Word) {
+        const auto& ends = unitEnds(location.paragraph);
+        const auto offset = quint32(position - paragraphStart(location.paragraph));
+        location.unit = std::size_t(std::upper_bound(ends.begin(), ends.end(), offset) - ends.begin());
+    }
+    return location;
+}
+
+DocxStory::Span DocxStory::spanOf(Unit unit, const Location& location)
+{
+    const qint64 start = paragraphStart(location.paragraph);
+    if (unit == Unit::Paragraph) {
+        return {start, start + m_paragraphs[location.paragraph].text.size()};
+    }
+    const auto& ends = unitEnds(location.paragraph);
+    return {start + (location.unit > 0 ? ends[location.unit - 1] : 0), start + ends[location.unit]};
+}
+
+bool DocxStory::step(Unit unit, Location& location, bool forward)
+{
+    if (unit == Unit::Word) {
+        if (forward && location.unit + 1 < unitEnds(location.paragraph).size()) {
+            ++location.unit;
+            return true;
+        }
+        if (!forward && location.unit > 0) {
+            --location.unit;
+            return true;
+        }
+    }
+    const auto slot = forward ? nextParagraph(location.paragraph) : previousParagraph(location.paragraph);
+    if (!slot) {
+        return false;
+    }
+    location.paragraph = *slot;
+    location.unit = (unit == Unit::Word && !forward) ? unitEnds(*slot).size() - 1 : 0;
+    return true;
+}
+
+std::optional<DocxStory::Span> DocxStory::unitAt(Unit unit, qint64 position)
+{
+    const auto location = locate(unit, position);
+    if (!location) {
+        return std::nullopt;
+    }
+    return spanOf(unit, *location);
+}
+
+std::optional<DocxStory::Span> DocxStory::nextUnit(Unit unit, qint64 start, qint64 end)
+{
+    const bool collapsed = start >= end;
+    auto location = locate(unit, collapsed ? start : end);
+    if (!location) {
+        return std::nullopt;
+    }
+    if (!collapsed && spanOf(unit, *location).start == end) {
+        return spanOf(unit, *location);
+    }
+    if (!step(unit, *location, true)) {
+        return std::nullopt;
+    }
+    return spanOf(unit, *location);
+}
+
+std::optional<DocxStory::Span> DocxStory::previousUnit(Unit unit, qint64 start)
+{
+    start = std::min(start, length());
+    auto location = locate(unit, start - 1);
+    if (!location) {
+        return std::nullopt;
+    }
+    if (spanOf(unit, *location).end <= start) {
+        return spanOf(unit, *location);
+    }
+    if (!step(unit, *location, false)) {
+        return std::nullopt;
+    }
+    return spanOf(unit, *location);
+}
+
+qint64 DocxStory::countUnits(Unit unit, qint64 start, qint64 end)
+{
+    end = std::min(end, length());
+    if (start >= end) {
+        return locate(unit, start) ? 1 : 0;
+    }
+    const auto first = locate(unit, start);
+    const auto last = locate(unit, end - 1);
+    if (!first || !last) {
+        return 0;
+    }
+    if (unit == Unit::Paragraph) {
+        return m_live.prefix(last->paragraph + 1) - m_live.prefix(first->paragraph);
+    }
+    if (first->paragraph == last->paragraph) {
+        return qint64(last->unit - first->unit) + 1;
+    }
+    ensureWordIndex();
+    return qint64(unitEnds(first->paragraph).size() - first->unit) +
+           (m_words.prefix(last->paragraph) - m_words.prefix(first->paragraph + 1)) + qint64(last->unit) + 1;
+}
+
+std::optional<DocxStory::Span> DocxStory::unitByIndex(Unit unit, qint64 start, qint64 end, qint64 index)
+{
+    const auto first = locate(unit, start);
+    if (index < 1 || !first) {
+        return std::nullopt;
+    }
+    if (index == 1) {
+        return spanOf(unit, *first);
+    }
+    if (start >= end) {
+        return std::nullopt;
+    }
+    Location location;
+    if (unit == Unit::Paragraph) {
+        const qint64 ordinal = m_live.prefix(first->paragraph) + index - 1;
+        if (ordinal >= m_live.total()) {
+            return std::nullopt;
+        }
+        location.paragraph = m_live.slotAfter(ordinal);
+    } else {
+        ensureWordIndex();
+        const qint64 ordinal = m_words.prefix(first->paragraph) + qint64(first->unit) + index - 1;
+        if (ordinal >= m_words.total()) {
+            return std::nullopt;
+        }
+        location.paragraph = m_words.slotAfter(ordinal);
+        location.unit = std::size_t(ordinal - m_words.prefix(location.paragraph));
+    }
+    const Span span = spanOf(unit, location);
+    if (span.start >= end) {
+        return std::nullopt;
+    }
+    return span;
+}
+
+QString DocxStory::text(qint64 start, qint64 end) const
+{
+    start = std::max<qint64>(start, 0);
+    end = std::min(end, length());
+    QString result;
+    if (start >= end) {
+        return result;
+    }
+    result.reserve(end - start);
+    std::size_t slot = paragraphAt(start);
+    qint64 position = paragraphStart(slot);
+    while (position < end) {
+        const QString& text = m_paragraphs[slot].text;
+        const qint64 from = std::max(start, position) - position;
+        const qint64 to = std::min<qint64>(end - position, text.size());
+        result.append(QStringView(text).mid(from, to - from));
+        position += text.size();
+        const auto next = nextParagraph(slot);
+        if (!next) {
+            break;
+        }
+        slot = *next;
+    }
+    return result;
+}
+
+bool DocxStory::isPinned(std::size_t slot) const
+{
+    const Paragraph& paragraph = m_paragraphs[slot];
+    if (paragraph.cellEnd || paragraph.splitsField || !nextParagraph(slot)) {
+        return true;
+    }
+    const WordNames& n = *m_names;
+    if (paragraph.node.child(n.pPr.c_str()).child(n.sectPr.c_str())) {
+        return true;
+    }
+    // A table must be followed by a paragraph at the end of its container, and two tables are
+    // kept apart by one; such a paragraph stays.
+    auto contentSibling = [&](pugi::xml_node node, bool forward) {
+        node = forward ? node.next_sibling() : node.previous_sibling();
+        while (node && (node.type() != pugi::node_element || n.isMarker(node.name()) || n.sectPr == node.name())) {
+            node = forward ? node.next_sibling() : node.previous_sibling();
+        }
+        return node;
+    };
+    const pugi::xml_node before = contentSibling(paragraph.node, false);
+    const pugi::xml_node after = contentSibling(paragraph.node, true);
+    return before && n.tbl == before.name() && (!after || n.tbl == after.name());
+}
+
+void DocxStory::deleteText(qint64 start, qint64 end)
+{
+    ensureOpen();
+    start = std::max<qint64>(start, 0);
+    end = std::min(end, length());
+    if (start >= end) {
+        return;
+    }
+    m_modified = true;
+    const std::size_t first = paragraphAt(start);
+    std::size_t slot = paragraphAt(end - 1);
+    // From the end backwards, so the positions of what is still to be done do not move.
+    while (true) {
+        const qint64 paragraphBegin = paragraphStart(slot);
+        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+        const qint64 from = std::max(start, paragraphBegin);
+        const qint64 to = std::min(end, paragraphEnd);
+        const auto previous = previousParagraph(slot);
+        if (from == paragraphBegin && to == paragraphEnd && !isPinned(slot)) {
+            removeParagraph(slot);
+        } else {
+            const qint64 markStart = paragraphEnd - m_paragraphs[slot].markLength();
+            if (from < std::min(to, markStart)) {
+                deleteCharacters(slot, from - paragraphBegin, std::min(to, markStart) - paragraphBegin);
+            }
+        }
+        if (slot == first || !previous) {
+            break;
+        }
+        slot = *previous;
+    }
+}
+
+void DocxStory::removeParagraph(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    const qint64 start = paragraphStart(slot);
+    const qint64 length = paragraph.text.size();
+    m_deletions.push_back({qint64(slot), 0, paragraph.text});
+
+    // Bookmarks, comment ranges and permissions move to where the paragraph stood: the start of
+    // the paragraph that follows, so that none loses its partner.
+    std::vector<pugi::xml_node> markers;
+    pugi::xml_node node = paragraph.node.first_child();
+    while (node) {
+        if (node.type() == pugi::node_element && m_names->isMarker(node.name())) {
+            markers.push_back(node);
+        } else if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != paragraph.node && !node.next_sibling()) {
+            node = node.parent();
+        }
+        node = (node && node != paragraph.node) ? node.next_sibling() : pugi::xml_node();
+    }
+    if (!markers.empty()) {
+        if (const auto next = nextParagraph(slot)) {
+            pugi::xml_node target = m_paragraphs[*next].node;
+            pugi::xml_node anchor = target.child(m_names->pPr.c_str());
+            for (pugi::xml_node marker : markers) {
+                anchor = anchor ? target.insert_move_after(marker, anchor) : target.prepend_move(marker);
+            }
+        } else if (const auto previous = previousParagraph(slot)) {
+            for (pugi::xml_node marker : markers) {
+                m_paragraphs[*previous].node.append_move(marker);
+            }
+        }
+    }
+    paragraph.node.parent().remove_child(paragraph.node);
+
+    if (m_wordIndex) {
+        m_words.add(slot, -qint64(unitEnds(slot).size()));
+    }
+    paragraph.alive = false;
+    paragraph.node = pugi::xml_node();
+    paragraph.text = QString();
+    paragraph.pieces = {};
+    paragraph.unitEnds = {};
+    paragraph.fieldsAtStart = {};
+    m_characters.add(slot, -length);
+    m_live.add(slot, -1);
+    moveRanges(start, start + length);
+}
+
+void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    const qint64 start = paragraphStart(slot);
+    const qint64 oldLength = paragraph.text.size();
+    m_deletions.push_back({qint64(slot), from, paragraph.text.mid(from, to - from)});
+
+    const std::vector<Piece> pieces = paragraph.pieces;
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const qint64 pieceEnd = it->offset + it->length;
+        if (pieceEnd <= from || it->offset >= to) {
+            continue;
+        }
+        const qint64 low = std::max<qint64>(from, it->offset) - it->offset;
+        const qint64 high = std::min<qint64>(to, pieceEnd) - it->offset;
+        if (!it->isText) {
+            removeFromRun(it->node);
+            continue;
+        }
+        QString value = QString::fromUtf8(it->node.text().get());
+        value.remove(low, high - low);
+        if (value.isEmpty()) {
+            removeFromRun(it->node);
+            continue;
+        }
+        pugi::xml_node node = it->node;
+        node.text().set(value.toUtf8().constData());
+        // Without this Word drops the spaces that now open or close the text.
+        if ((value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '))) && !node.attribute("xml:space")) {
+            node.append_attribute("xml:space") = "preserve";
+        }
+    }
+    reread(slot);
+    textChanged(slot, oldLength);
+    const qint64 removed = oldLength - paragraph.text.size();
+    moveRanges(start + from, start + from + removed);
+}
+
+void DocxStory::removeFromRun(pugi::xml_node node)
+{
+    pugi::xml_node run = node.parent();
+    run.remove_child(node);
+    if (m_names->r != run.name()) {
+        return;
+    }
+    for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && m_names->rPr != child.name()) {
+            return;
+        }
+    }
+    run.parent().remove_child(run);
+}
+
+void DocxStory::reread(std::size_t slot)
+{
+    std::vector<bool> fields;
+    ParagraphReader(*m_names).read(m_paragraphs[slot], fields);
+}
+
+void DocxStory::textChanged(std::size_t slot, qint64 oldLength)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    m_characters.add(slot, paragraph.text.size() - oldLength);
+    const qint64 oldUnits = qint64(paragraph.unitEnds.size());
+    paragraph.unitEnds.clear();
+    if (m_wordIndex) {
+        m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
+    }
+    if (m_findIndexBuilt) {
+        indexParagraph(slot);
+    }
+}
+
+void DocxStory::moveRanges(qint64 from, qint64 to)
+{
+    for (DocxRange* range : m_ranges) {
+        range->textRemoved(from, to);
+    }
+}
+
+void DocxStory::registerRange(DocxRange* range)
+{
+    m_ranges.insert(range);
+}
+
+void DocxStory::unregisterRange(DocxRange* range)
+{
+    m_ranges.erase(range);
+}
+
+void DocxStory::ensureFindIndex()
+{
+    if (m_findIndexBuilt) {
+        return;
+    }
+    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
+        if (m_paragraphs[slot].alive) {
+            indexParagraph(slot);
+        }
+    }
+    m_findIndexBuilt = true;
+}
+
+void DocxStory::indexParagraph(std::size_t slot)
+{
+    const QString& text = m_paragraphs[slot].text;
+    const auto& ends = unitEnds(slot);
+    quint32 begin = 0;
+    for (const quint32 end : ends) {
+        quint32 coreEnd = end;
+        while (coreEnd > begin && text[coreEnd - 1] == QLatin1Char(' ')) {
+            --coreEnd;
+        }
+        if (coreEnd > begin) {
+            std::vector<quint32>& slots = m_findIndex[foldCase(QStringView(text).mid(begin, coreEnd - begin))];
+            if (slots.empty() || slots.back() != slot) {
+                slots.push_back(quint32(slot));
+            }
+        }
+        begin = end;
+    }
+}
+
+bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
+{
+    const auto& ends = unitEnds(slot);
+    if (from > 0 && !std::binary_search(ends.begin(), ends.end(), quint32(from))) {
+        return false;
+    }
+    const auto last = std::size_t(std::upper_bound(ends.begin(), ends.end(), quint32(to - 1)) - ends.begin());
+    if (last >= ends.size()) {
+        return false;
+    }
+    const QString& text = m_paragraphs[slot].text;
+    const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
+    qint64 coreEnd = ends[last];
+    while (coreEnd > unitStart && text[coreEnd - 1] == QLatin1Char(' ')) {
+        --coreEnd;
+    }
+    if (coreEnd == unitStart) {
+        coreEnd = ends[last];
+    }
+    return to == coreEnd;
+}
+
+void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
+                               std::vector<Span>& matches)
+{
+    const QString& text = m_paragraphs[slot].text;
+    const qint64 start = paragraphStart(slot);
+    QString folded;
+    std::vector<qint32> origins;
+    foldWithOrigins(QStringView(text).mid(from, to - from), folded, origins);
+    qsizetype position = 0;
+    while (true) {
+        const qsizetype found = folded.indexOf(foldedNeedle, position);
+        if (found < 0) {
+            return;
+        }
+        const qsizetype foundEnd = found + foldedNeedle.size();
+        const qint32 matchStart = origins[std::size_t(found)];
+        const qint32 matchEnd = origins[std::size_t(foundEnd)];
+        if (matchStart < 0 || matchEnd < 0 || (wholeWord && !isWholeWord(slot, from + matchStart, from + matchEnd))) {
+            position = found + 1;
+            continue;
+        }
+        matches.push_back({start + from + matchStart, start + from + matchEnd});
+        position = foundEnd;
+    }
+}
+
+std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord)
+{
+    std::vector<Span> matches;
+    start = std::max<qint64>(start, 0);
+    end = std::min(end, length());
+    const QString foldedNeedle = foldCase(needle);
+    if (foldedNeedle.isEmpty() || start >= end) {
+        return matches;
+    }
+    // A whole word that is one unit by itself is looked up in the index of words, so a search costs
+    // the paragraphs that hold the word, not the whole range.
+    const bool plainWord = wholeWord && !needle.contains(QLatin1Char(' ')) &&
+                           std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
+                           m_segmenter.unitEnds(needle).size() == 1;
+    if (plainWord) {
+        ensureFindIndex();
+        const auto it = m_findIndex.find(foldedNeedle);
+        if (it == m_findIndex.end()) {
+            return matches;
+        }
+        std::vector<quint32>& slots = it.value();
+        std::sort(slots.begin(), slots.end());
+        slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+        slots.erase(
+            std::remove_if(slots.begin(), slots.end(), [this](quint32 slot) { return !m_paragraphs[slot].alive; }),
+            slots.end());
+        const std::vector<quint32> candidates = slots;
+        for (const quint32 slot : candidates) {
+            const qint64 paragraphBegin = paragraphStart(slot);
+            const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+            if (paragraphEnd <= start || paragraphBegin >= end) {
+                continue;
+            }
+            matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
+                           std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, matches);
+        }
+        return matches;
+    }
+    std::size_t slot = paragraphAt(start);
+    while (true) {
+        const qint64 paragraphBegin = paragraphStart(slot);
+        if (paragraphBegin >= end) {
+            break;
+        }
+        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+        matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
+                       std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, wholeWord, matches);
+        const auto next = nextParagraph(slot);
+        if (!next) {
+            break;
+        }
+        slot = *next;
+    }
+    return matches;
+}
+
+Package DocxStory::package() const
+{
+    ByteWriter writer;
+    m_xml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    Package result = m_package;
+    result.setData(m_mainPart, writer.bytes);
+    return result;
+}
+
+std::vector<std::vector<DocxStory::FormattedRun>> DocxStory::formattedParagraphs() const
+{
+    std::vector<std::vector<FormattedRun>> result;
+    const WordNames& n = *m_names;
+    for (const Paragraph& paragraph : m_paragraphs) {
+        if (!paragraph.alive) {
+            continue;
+        }
+        std::vector<FormattedRun> runs;
+        for (const Piece& piece : paragraph.pieces) {
+            const pugi::xml_node properties = piece.node.parent().child(n.rPr.c_str());
+            FormattedRun run;
+            run.text = paragraph.text.mid(piece.offset, piece.length);
+            run.bold = isOn(properties, n.b, n.val);
+            run.italic = isOn(properties, n.i, n.val);
+            run.underline = isOn(properties, n.u, n.val);
+            if (!runs.empty() && runs.back().bold == run.bold && runs.back().italic == run.italic &&
+                runs.back().underline == run.underline) {
+                runs.back().text += run.text;
+            } else {
+                runs.push_back(std::move(run));
+            }
+        }
+        result.push_back(std::move(runs));
+    }
+    return result;
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FenwickTree.h"
+#include "Package.h"
+#include "Paragraph.h"
+#include "WordNames.h"
+#include "WordSegmenter.h"
+
+#include "engine/Units.h"
+
+#include <QHash>
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+namespace quillsift::docx {
+
+class DocxRange;
+
+/// The main story of one open document: the parsed main part, its paragraphs in document order
+/// and the indexes that keep every operation logarithmic. Paragraphs keep their slot for the
+/// document's whole life (a deleted one just counts for nothing), so a slot is also a
+/// paragraph's place in the original order.
+class DocxStory
+{
+  public:
+    /// A unit of text: a paragraph, or a word unit within one.
+    struct Span {
+        qint64 start = 0;
+        qint64 end = 0;
+    };
+    /// What a Delete took out, for the host window: the text and the paragraph it stood in,
+    /// counted in the original document's order.
+    struct Deletion {
+        qint64 paragraph = 0;
+        qint64 offset = 0;
+        QString text;
+    };
+    /// A stretch of a paragraph with the same direct character formatting.
+    struct FormattedRun {
+        QString text;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+    };
+
+    /// Parses the package's main part. Throws HostError naming fileName.
+    DocxStory(const QString& fileName, Package package);
+    /// Replaces the whole story with another package's; every live range collapses to the start.
+    void replace(Package package);
+
+    /// The file this story was copied from (Range.FormattedText), empty when it was not.
+    const QString& copiedFrom() const
+    {
+        return m_copiedFrom;
+    }
+    void setCopiedFrom(const QString& path)
+    {
+        m_copiedFrom = path;
+    }
+    /// Whether the text came from a plain-text file, so it saves back as plain text.
+    bool isPlainText() const
+    {
+        return m_plainText;
+    }
+    void setPlainText(bool plainText)
+    {
+        m_plainText = plainText;
+    }
+    ~DocxStory();
+    DocxStory(const DocxStory&) = delete;
+    DocxStory& operator=(const DocxStory&) = delete;
+
+    const QString& fileName() const
+    {
+        return m_fileName;
+    }
+    /// Throws HostError when the document has been closed.
+    void ensureOpen() const;
+    void close();
+    bool isClosed() const
+    {
+        return m_closed;
+    }
+    bool isModified() const
+    {
+        return m_modified;
+    }
+    void setModified(bool modified)
+    {
+        m_modified = modified;
+    }
+
+    qint64 length() const;
+
+    /// The unit containing position; nullopt at or past the end of the story.
+    std::optional<Span> unitAt(engine::Unit unit, qint64 position);
+    /// Range.Next: for [start, end) non-empty, the first unit starting at or after end; for a
+    /// collapsed range, the unit after the one containing it.
+    std::optional<Span> nextUnit(engine::Unit unit, qint64 start, qint64 end);
+    /// Range.Previous: the last unit that ends at or before start.
+    std::optional<Span> previousUnit(engine::Unit unit, qint64 start);
+    /// The units overlapping [start, end) (a collapsed range: the unit containing it).
+    qint64 countUnits(engine::Unit unit, qint64 start, qint64 end);
+    /// The index-th of those units, counted from 1.
+    std::optional<Span> unitByIndex(engine::Unit unit, qint64 start, qint64 end, qint64 index);
+
+    QString text(qint64 start, qint64 end) const;
+    /// Deletes [start, end) as Range.Delete does and moves every live range.
+    void deleteText(qint64 start, qint64 end);
+    /// Every literal, case-insensitive match of needle inside [start, end), in order, without overlaps.
+    std::vector<Span> findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord);
+
+    void registerRange(DocxRange* range);
+    void unregisterRange(DocxRange* range);
+
+    /// The package as it stands now, the main part serialized from the edited XML.
+    Package package() const;
+    const QString& mainPartName() const
+    {
+        return m_mainPart;
+    }
+    const std::vector<Deletion>& deletions() const
+    {
+        return m_deletions;
+    }
+    /// The live paragraphs with their direct bold, italic and underline formatting.
+    std::vector<std::vector<FormattedRun>> formattedParagraphs() const;
+
+  private:
+    struct Location {
+        std::size_t paragraph = 0;
+        std::size_t unit = 0;
+    };
+
+    void load(Package package);
+    void collectParagraphs(pugi::xml_node container, std::size_t* cellLast);
+    void repairEmptyCells(pugi::xml_node body);
+    std::size_t paragraphAt(qint64 position) const;
+    qint64 paragraphStart(std::size_t slot) const;
+    std::optional<std::size_t> nextParagraph(std::size_t slot) const;
+    std::optional<std::size_t> previousParagraph(std::size_t slot) const;
+    const std::vector<quint32>& unitEnds(std::size_t slot);
+    void ensureWordIndex();
+    Span spanOf(engine::Unit unit, const Location& location);
+    std::optional<Location> locate(engine::Unit unit, qint64 position);
+    bool step(engine::Unit unit, Location& location, bool forward);
+
+    bool isPinned(std::size_t slot) const;
+    void removeParagraph(std::size_t slot);
+    void deleteCharacters(std::size_t slot, qint64 from, qint64 to);
+    void removeFromRun(pugi::xml_node node);
+    void reread(std::size_t slot);
+    void textChanged(std::size_t slot, qint64 oldLength);
+    void moveRanges(qint64 from, qint64 to);
+
+    void ensureFindIndex();
+    void indexParagraph(std::size_t slot);
+    bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
+    void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
+                        std::vector<Span>& matches);
+
+    QString m_fileName;
+    Package m_package;
+    QString m_mainPart;
+    pugi::xml_document m_xml;
+    std::unique_ptr<WordNames> m_names;
+    std::vector<Paragraph> m_paragraphs;
+    FenwickTree m_characters;
+    FenwickTree m_live;
+    FenwickTree m_words;
+    bool m_wordIndex = false;
+    bool m_findIndexBuilt = false;
+    /// Case-folded word -> slots of the paragraphs that held it when they were last indexed.
+    /// Entries may be stale (the paragraph changed since); a search checks every slot it is given.
+    QHash<QString, std::vector<quint32>> m_findIndex;
+    WordSegmenter m_segmenter;
+    std::unordered_set<DocxRange*> m_ranges;
+    std::vector<Deletion> m_deletions;
+    QString m_copiedFrom;
+    bool m_plainText = false;
+    bool m_closed = false;
+    bool m_modified = false;
+};
+
+} // namespace quillsift::docx

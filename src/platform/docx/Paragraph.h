@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <vector>
+
+namespace quillsift::docx {
+
+/// Where a stretch of a paragraph's text lives in the XML: a w:t element (its characters one for
+/// one) or an element that stands for a single character (a tab, a break, a picture...).
+struct Piece {
+    quint32 offset = 0;
+    quint32 length = 0;
+    pugi::xml_node node;
+    bool isText = false;
+};
+
+/// One paragraph of the main story with its text and the way back into the XML.
+struct Paragraph {
+    pugi::xml_node node;
+    /// The text including the paragraph mark, and the end-of-cell mark when it ends a cell.
+    QString text;
+    std::vector<Piece> pieces;
+    /// The complex-field nesting at the paragraph's start (true: in a field's result).
+    std::vector<bool> fieldsAtStart;
+    /// The word units' end offsets; empty until first needed.
+    std::vector<quint32> unitEnds;
+    bool cellEnd = false;
+    bool alive = true;
+    /// Whether a field begins here and ends in another paragraph (or the other way round).
+    bool splitsField = false;
+
+    int markLength() const
+    {
+        return cellEnd ? 2 : 1;
+    }
+};
+
+} // namespace quillsift::docx

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PlainText.h"
+
+#include "engine/HostError.h"
+#include "engine/Units.h"
+
+#include <QStringDecoder>
+
+#include <pugixml.hpp>
+
+namespace quillsift::docx {
+
+namespace {
+
+struct ByteWriter : pugi::xml_writer {
+    QByteArray bytes;
+    void write(const void* data, size_t size) override
+    {
+        bytes.append(static_cast<const char*>(data), qsizetype(size));
+    }
+};
+
+const char* const contentTypes =
+    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+    R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+    R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+    R"(<Default Extension="xml" ContentType="application/xml"/>)"
+    R"(<Override PartName="/word/document.xml" )"
+    R"(ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>)"
+    R"(</Types>)";
+
+const char* const packageRelationships =
+    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+    R"(<Relationship Id="rId1" )"
+    R"(Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" )"
+    R"(Target="word/document.xml"/>)"
+    R"(</Relationships>)";
+
+} // namespace
+
+QString PlainText::decode(const QString& fileName, const QByteArray& bytes)
+{
+    QStringConverter::Encoding encoding = QStringConverter::Utf8;
+    if (bytes.startsWith("\xFF\xFE")) {
+        encoding = QStringConverter::Utf16LE;
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        encoding = QStringConverter::Utf16BE;
+    }
+    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        throw engine::HostError(fileName, QStringLiteral("the text file is neither UTF-8 nor UTF-16 with a "
+                                                         "byte-order mark"));
+    }
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);
+    }
+    return text;
+}
+
+QStringList PlainText::lines(const QString& text)
+{
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList result = normalized.split(QLatin1Char('\n'));
+    if (result.size() > 1 && result.last().isEmpty()) {
+        result.removeLast();
+    }
+    return result;
+}
+
+Package PlainText::toPackage(const QStringList& lines)
+{
+    pugi::xml_document document;
+    auto declaration = document.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+    declaration.append_attribute("standalone") = "yes";
+    auto root = document.append_child("w:document");
+    root.append_attribute("xmlns:w") = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    auto body = root.append_child("w:body");
+    for (const QString& line : lines) {
+        auto paragraph = body.append_child("w:p");
+        auto run = paragraph.append_child("w:r");
+        QString pending;
+        auto flush = [&]() {
+            if (pending.isEmpty()) {
+                return;
+            }
+            auto t = run.append_child("w:t");
+            t.append_attribute("xml:space") = "preserve";
+            t.text().set(pending.toUtf8().constData());
+            pending.clear();
+        };
+        for (const QChar c : line) {
+            const char16_t code = c.unicode();
+            if (code == engine::chars::Tab) {
+                flush();
+                run.append_child("w:tab");
+            } else if (code == engine::chars::PageBreak) {
+                flush();
+                run.append_child("w:br").append_attribute("w:type") = "page";
+            } else if (code == engine::chars::LineBreak) {
+                flush();
+                run.append_child("w:br");
+            } else if (code >= 0x20 && code != 0xFFFE && code != 0xFFFF) {
+                pending.append(c);
+            }
+            // Other control characters cannot be written in XML and carry no text; they are left out.
+        }
+        flush();
+        if (!run.first_child()) {
+            paragraph.remove_child(run);
+        }
+    }
+    if (lines.isEmpty()) {
+        body.append_child("w:p");
+    }
+    body.append_child("w:sectPr");
+    ByteWriter writer;
+    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+
+    Package package;
+    package.setData(QStringLiteral("[Content_Types].xml"), QByteArray(contentTypes));
+    package.setData(QStringLiteral("_rels/.rels"), QByteArray(packageRelationships));
+    package.setData(QStringLiteral("word/document.xml"), writer.bytes);
+    return package;
+}
+
+QByteArray PlainText::encode(const QString& storyText)
+{
+    QString text;
+    text.reserve(storyText.size());
+    for (const QChar c : storyText) {
+        const char16_t code = c.unicode();
+        if (code == engine::chars::ParagraphMark) {
+            text.append(QLatin1Char('\n'));
+        } else if (code == engine::chars::EndOfCell) {
+            continue;
+        } else if (code == engine::chars::LineBreak) {
+            text.append(QLatin1Char('\n'));
+        } else if (code == engine::chars::NoBreakHyphen) {
+            text.append(QLatin1Char('-'));
+        } else if (code == engine::chars::SoftHyphen || code == engine::chars::Object ||
+                   code == engine::chars::NoteReference) {
+            continue;
+        } else {
+            text.append(c);
+        }
+    }
+    return text.toUtf8();
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Package.h"
+
+#include <QStringList>
+
+namespace quillsift::docx {
+
+/// Plain text in and out of the host: a .txt file becomes a package with one paragraph per line,
+/// and a story's paragraphs are written back as UTF-8 lines.
+class PlainText
+{
+  public:
+    /// Decodes UTF-8 (with or without a byte-order mark) or UTF-16 with a byte-order mark.
+    /// Throws HostError naming fileName when the bytes are not text in one of those.
+    static QString decode(const QString& fileName, const QByteArray& bytes);
+    /// The lines of text, split at CR LF, LF or CR; a final line break ends the last line.
+    static QStringList lines(const QString& text);
+    /// A minimal Word package whose body holds one paragraph per line (at least one).
+    static Package toPackage(const QStringList& lines);
+    /// Paragraph texts (marks included) as UTF-8 lines.
+    static QByteArray encode(const QString& storyText);
+};
+
+} // namespace quillsift::docx

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WordNames.h"
+
+#include <cstring>
+
+namespace quillsift::docx {
+
+namespace {
+constexpr const char* transitionalNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+constexpr const char* strictNamespace = "http://purl.oclc.org/ooxml/wordprocessingml/main";
+constexpr const char* compatibilityNamespace = "http://schemas.openxmlformats.org/markup-compatibility/2006";
+} // namespace
+
+WordNames::WordNames(pugi::xml_node root)
+    : m_prefix("w")
+    , m_mcPrefix("mc")
+{
+    for (pugi::xml_attribute attribute : root.attributes()) {
+        const char* name = attribute.name();
+        std::string prefix;
+        if (std::strcmp(name, "xmlns") == 0) {
+            prefix.clear();
+        } else if (std::strncmp(name, "xmlns:", 6) == 0) {
+            prefix = name + 6;
+        } else {
+            continue;
+        }
+        const char* uri = attribute.value();
+        if (std::strcmp(uri, transitionalNamespace) == 0 || std::strcmp(uri, strictNamespace) == 0) {
+            m_prefix = prefix;
+            m_found = true;
+        } else if (std::strcmp(uri, compatibilityNamespace) == 0) {
+            m_mcPrefix = prefix;
+        }
+    }
+    auto q = [this](const char* local) { return qualified(local); };
+    body = q("body");
+    p = q("p");
+    pPr = q("pPr");
+    sectPr = q("sectPr");
+    r = q("r");
+    rPr = q("rPr");
+    t = q("t");
+    tab = q("tab");
+    ptab = q("ptab");
+    br = q("br");
+    cr = q("cr");
+    noBreakHyphen = q("noBreakHyphen");
+    softHyphen = q("softHyphen");
+    sym = q("sym");
+    drawing = q("drawing");
+    pict = q("pict");
+    object = q("object");
+    footnoteReference = q("footnoteReference");
+    endnoteReference = q("endnoteReference");
+    fldChar = q("fldChar");
+    fldCharType = q("fldCharType");
+    instrText = q("instrText");
+    delText = q("delText");
+    del = q("del");
+    ins = q("ins");
+    moveFrom = q("moveFrom");
+    moveTo = q("moveTo");
+    hyperlink = q("hyperlink");
+    smartTag = q("smartTag");
+    sdt = q("sdt");
+    sdtContent = q("sdtContent");
+    customXml = q("customXml");
+    fldSimple = q("fldSimple");
+    dir = q("dir");
+    bdo = q("bdo");
+    tbl = q("tbl");
+    tr = q("tr");
+    tc = q("tc");
+    type = q("type");
+    charAttr = q("char");
+    b = q("b");
+    i = q("i");
+    u = q("u");
+    val = q("val");
+    const std::string mc = m_mcPrefix.empty() ? std::string() : m_mcPrefix + ":";
+    alternateContent = mc + "AlternateContent";
+    choice = mc + "Choice";
+    fallback = mc + "Fallback";
+    const char* markers[] = {"bookmarkStart",    "bookmarkEnd",   "commentRangeStart",  "commentRangeEnd",
+                             "permStart",        "permEnd",       "moveFromRangeStart", "moveFromRangeEnd",
+                             "moveToRangeStart", "moveToRangeEnd"};
+    for (int k = 0; k < 10; ++k) {
+        markerNames[k] = q(markers[k]);
+    }
+}
+
+std::string WordNames::qualified(const char* local) const
+{
+    return m_prefix.empty() ? std::string(local) : m_prefix + ":" + local;
+}
+
+bool WordNames::isMarker(const char* name) const
+{
+    for (const std::string& marker : markerNames) {
+        if (marker == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+
+namespace quillsift::docx {
+
+/// The qualified names of the WordprocessingML elements the host reads, spelt with the prefix the
+/// main part binds to the transitional or the strict namespace (usually "w", but not always).
+class WordNames
+{
+  public:
+    /// Takes the prefixes declared on the part's root element.
+    explicit WordNames(pugi::xml_node root);
+
+    bool isWordNamespace() const
+    {
+        return m_found;
+    }
+    /// The qualified name of a WordprocessingML element or attribute.
+    std::string qualified(const char* local) const;
+
+    std::string body, p, pPr, sectPr, r, rPr, t, tab, ptab, br, cr, noBreakHyphen, softHyphen, sym, drawing, pict,
+        object, footnoteReference, endnoteReference, fldChar, fldCharType, instrText, delText, del, ins, moveFrom,
+        moveTo, hyperlink, smartTag, sdt, sdtContent, customXml, fldSimple, dir, bdo, tbl, tr, tc, type, charAttr, b, i,
+        u, val, alternateContent, choice, fallback;
+    /// Marks that must never be orphaned when the text around them goes.
+    std::string markerNames[10];
+
+    bool isMarker(const char* name) const;
+
+  private:
+    std::string m_prefix;
+    std::string m_mcPrefix;
+    bool m_found = false;
+};
+
+} // namespace quillsift::docx

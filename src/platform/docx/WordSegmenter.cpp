@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WordSegmenter.h"
+
+#include "engine/HostError.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+namespace quillsift::docx {
+
+WordSegmenter::WordSegmenter()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    m_iterator.reset(icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !m_iterator) {
+        throw engine::HostError(QString(), QStringLiteral("the Unicode word segmentation data is not available"));
+    }
+}
+
+WordSegmenter::~WordSegmenter() = default;
+
+std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
+{
+    std::vector<quint32> ends;
+    const auto* data = reinterpret_cast<const UChar*>(text.utf16());
+    const int length = int(text.size());
+    if (length == 0) {
+        return ends;
+    }
+    // A read-only alias: ICU reads the paragraph where it lies, without a copy.
+    icu::UnicodeString alias(false, data, length);
+    m_iterator->setText(alias);
+
+    int start = m_iterator->first();
+    for (int end = m_iterator->next(); end != icu::BreakIterator::DONE; start = end, end = m_iterator->next()) {
+        if (m_iterator->getRuleStatus() >= UBRK_WORD_NONE_LIMIT) {
+            ends.push_back(quint32(end));
+            continue;
+        }
+        // Anything that is not a word: one unit per character, extending marks kept with their base.
+        int i = start;
+        while (i < end) {
+            UChar32 c;
+            const int begin = i;
+            U16_NEXT(data, i, end, c);
+            if (c == 0x20) {
+                // Spaces join the unit before them; only at the paragraph's start do they stand alone.
+                if (ends.empty()) {
+                    ends.push_back(quint32(i));
+                } else {
+                    ends.back() = quint32(i);
+                }
+                continue;
+            }
+            const int wordBreak = u_getIntPropertyValue(c, UCHAR_WORD_BREAK);
+            const bool attaches = wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ;
+            if (attaches && begin > start && !ends.empty()) {
+                ends.back() = quint32(i);
+            } else {
+                ends.push_back(quint32(i));
+            }
+        }
+    }
+    return ends;
+}
+
+} // namespace quillsift::docx

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+#include <unicode/uversion.h>
+
+U_NAMESPACE_BEGIN
+class BreakIterator;
+U_NAMESPACE_END
+
+namespace quillsift::docx {
+
+/// Splits one paragraph's text into word units: a run of letters or digits as ICU's word
+/// boundaries delimit it, or any other single character, each with the spaces that follow it;
+/// spaces that open the paragraph are a unit of their own. Each segmenter owns its ICU iterator,
+/// so separate documents can be segmented on separate threads.
+class WordSegmenter
+{
+  public:
+    WordSegmenter();
+    ~WordSegmenter();
+    WordSegmenter(const WordSegmenter&) = delete;
+    WordSegmenter& operator=(const WordSegmenter&) = delete;
+
+    /// The end offset of every unit of text, ascending; the last one is text.size().
+    std::vector<quint32> unitEnds(const QString& text);
+
+  private:
+    std::unique_ptr<icu::BreakIterator> m_iterator;
+};
+
+} // namespace quillsift::docx

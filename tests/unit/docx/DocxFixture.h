@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/Document.h"
+#include "engine/Range.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace quillsift::testing {
+
+/// A Word package whose main part's body is bodyXml (the "w", "r", "wp" and "mc" prefixes are
+/// bound). extraParts are name/content pairs added as they are.
+QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArray>>& extraParts = {});
+
+/// Writes bytes to folder/name and returns the path.
+QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes);
+
+/// Every paragraph's text in order, read through Range.Paragraphs and Range.Next.
+QStringList paragraphTexts(engine::Document& document);
+/// Every word unit's text in order, read through Range.Words and Range.Next.
+QStringList wordTexts(engine::Document& document);
+
+/// Shorthand for string literals in expectations.
+inline QString u(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+/// A file's SHA-256.
+QByteArray checksum(const QString& path);
+
+} // namespace quillsift::testing
