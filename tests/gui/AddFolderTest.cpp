@@ -3,6 +3,7 @@
 #include "file_list/FileList.h"
 #include "file_list/WindowState.h"
 #include "main_window/Form1.h"
+#include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/PushButtonCheckBox.h"
@@ -122,7 +123,9 @@ class AddFolderTest : public QObject
 
     void cleanup()
     {
-        ::chmod(QFile::encodeName(m_root + QStringLiteral("locked")).constData(), 0700);
+        for (const char* folder : {"locked", "sub/shut"}) {
+            ::chmod(QFile::encodeName(m_root + QString::fromLatin1(folder)).constData(), 0700);
+        }
         m_dir.reset();
     }
 
@@ -284,16 +287,33 @@ class AddFolderTest : public QObject
         QCOMPARE(entries, (QStringList{m_root + QStringLiteral("a/one.doc"), m_root + QStringLiteral("b/two.doc")}));
     }
 
-    void unreadableFolderIsNamedOnceAtTheEnd()
+    void unreadableFoldersAreNamedOnceAtTheEnd_data()
     {
-        if (::geteuid() == 0) {
-            QSKIP("Running as root: a folder with mode 000 stays readable; FolderWalkTest covers this case "
-                  "with a directory search that fails.");
+        QTest::addColumn<bool>("throughPermissions");
+        QTest::newRow("mode 000") << true;
+        QTest::newRow("failing directory search") << false;
+    }
+
+    void unreadableFoldersAreNamedOnceAtTheEnd()
+    {
+        QFETCH(bool, throughPermissions);
+        if (throughPermissions && ::geteuid() == 0) {
+            QSKIP("Running as root: a folder with mode 000 stays readable; the failing directory search "
+                  "row covers the case.");
         }
         makeTree(m_root);
         makeFile(m_root + QStringLiteral("locked/inside.doc"));
-        QCOMPARE(::chmod(QFile::encodeName(m_root + QStringLiteral("locked")).constData(), 0), 0);
+        makeFile(m_root + QStringLiteral("sub/shut/inside.doc"));
         Fixture f;
+        platform::testing::FailingDirectorySearch failing;
+        if (throughPermissions) {
+            for (const char* folder : {"locked", "sub/shut"}) {
+                QCOMPARE(::chmod(QFile::encodeName(m_root + QString::fromLatin1(folder)).constData(), 0), 0);
+            }
+        } else {
+            failing.unreadable << m_root + QStringLiteral("locked") << m_root + QStringLiteral("sub/shut/");
+            platform::services().directorySearch = &failing;
+        }
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
 
@@ -303,7 +323,10 @@ class AddFolderTest : public QObject
         QCOMPARE(f.services.messageBox.shown.size(), 1);
         const QString text = f.services.messageBox.shown.first().text;
         QVERIFY2(text.contains(m_root + QStringLiteral("locked (")), qPrintable(text));
+        QVERIFY2(text.contains(m_root + QStringLiteral("sub/shut (")), qPrintable(text));
+        QCOMPARE(text.count(QStringLiteral("locked")), 1);
         QCOMPARE(f.window.mousePointer(), Default);
+        QVERIFY(!f.window.busy());
     }
 
     void chosenFolderThatCannotBeReadIsReported()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/AddFolder.h"
+#include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 
 #include <QDir>
@@ -51,45 +52,6 @@ void verifyBreadthFirst(const QStringList& folders, const QString& root)
         }
     }
 }
-
-/// The real directory search, except that one folder cannot be read.
-class UnreadableFolderSearch : public platform::DirectorySearch
-{
-  public:
-    explicit UnreadableFolderSearch(QString folder)
-        : m_folder(std::move(folder))
-    {
-    }
-
-    std::unique_ptr<platform::DirectoryEnumeration> enumerate(const QString& folder, const QString& pattern,
-                                                              quint32 filter) override
-    {
-        if (QDir::cleanPath(folder) == QDir::cleanPath(m_folder)) {
-            return std::make_unique<Failed>();
-        }
-        return platform::localDirectorySearch().enumerate(folder, pattern, filter);
-    }
-
-    std::optional<platform::FileAttributes> attributes(const QString& path,
-                                                       platform::FileAttributesError* error) override
-    {
-        return platform::localDirectorySearch().attributes(path, error);
-    }
-
-  private:
-    struct Failed : platform::DirectoryEnumeration {
-        QString next() override
-        {
-            return QString();
-        }
-        QString error() const override
-        {
-            return QStringLiteral("Permission denied");
-        }
-    };
-
-    QString m_folder;
-};
 
 } // namespace
 
@@ -169,7 +131,8 @@ class TestFolderWalk : public QObject
         makeFolder(m_root + QStringLiteral("a/a1"));
         makeFolder(m_root + QStringLiteral("b/b1"));
         platform::testing::TestServices services;
-        UnreadableFolderSearch search(m_root + QStringLiteral("b"));
+        platform::testing::FailingDirectorySearch search;
+        search.unreadable << m_root + QStringLiteral("b");
         platform::services().directorySearch = &search;
 
         QStringList folders{m_root};
