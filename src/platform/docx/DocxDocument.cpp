@@ -251,7 +251,7 @@ std::vector<DocxStory::Deletion> DocxDocument::deletions() const
     return m_story->deletions();
 }
 
-std::vector<std::vector<DocxStory::FormattedRun>> DocxDocument::formattedParagraphs() const
+std::vector<DocxStory::FormattedParagraph> DocxDocument::formattedParagraphs() const
 {
     return m_story->formattedParagraphs();
 }

@@ -34,7 +34,7 @@ class DocxDocument : public engine::Document
     QString sourcePath() const;
     bool isPlainText() const;
     std::vector<DocxStory::Deletion> deletions() const;
-    std::vector<std::vector<DocxStory::FormattedRun>> formattedParagraphs() const;
+    std::vector<DocxStory::FormattedParagraph> formattedParagraphs() const;
 
   private:
     QString m_name;

@@ -781,11 +781,12 @@ Package DocxStory::package() const
     return result;
 }
 
-std::vector<std::vector<DocxStory::FormattedRun>> DocxStory::formattedParagraphs() const
+std::vector<DocxStory::FormattedParagraph> DocxStory::formattedParagraphs() const
 {
-    std::vector<std::vector<FormattedRun>> result;
+    std::vector<FormattedParagraph> result;
     const WordNames& n = *m_names;
-    for (const Paragraph& paragraph : m_paragraphs) {
+    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
+        const Paragraph& paragraph = m_paragraphs[slot];
         if (!paragraph.alive) {
             continue;
         }
@@ -804,7 +805,7 @@ std::vector<std::vector<DocxStory::FormattedRun>> DocxStory::formattedParagraphs
                 runs.push_back(std::move(run));
             }
         }
-        result.push_back(std::move(runs));
+        result.push_back({qint64(slot), std::move(runs)});
     }
     return result;
 }

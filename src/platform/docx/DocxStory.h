@@ -49,6 +49,11 @@ class DocxStory
         bool italic = false;
         bool underline = false;
     };
+    /// A paragraph still in the story, with its place in the original order (as Deletion counts it).
+    struct FormattedParagraph {
+        qint64 paragraph = 0;
+        std::vector<FormattedRun> runs;
+    };
 
     /// Parses the package's main part. Throws HostError naming fileName.
     DocxStory(const QString& fileName, Package package);
@@ -131,7 +136,7 @@ class DocxStory
         return m_deletions;
     }
     /// The live paragraphs with their direct bold, italic and underline formatting.
-    std::vector<std::vector<FormattedRun>> formattedParagraphs() const;
+    std::vector<FormattedParagraph> formattedParagraphs() const;
 
   private:
     struct Location {
