@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CleanCopy.h"
+
+#include "DuplicateLines.h"
+#include "DuplicateWords.h"
+#include "HostError.h"
+
+namespace quillsift::engine {
+
+namespace {
+
+/// Closes a document that is being given up because of an earlier failure. That failure is the
+/// one worth reporting, so an error while closing is swallowed.
+void closeQuietly(const std::shared_ptr<Document>& document) noexcept
+{
+    if (!document) {
+        return;
+    }
+    try {
+        document->close();
+    } catch (...) {
+    }
+}
+
+void countUnits(Document& document, qint64& paragraphs, qint64& words)
+{
+    const auto whole = document.content();
+    paragraphs = whole->paragraphsCount();
+    words = whole->wordsCount();
+}
+
+/// A host error raised while working on the copy names the untitled copy ("Document3");
+/// the user knows the file by its own path.
+[[noreturn]] void rethrowForSource(const HostError& error, const QString& path)
+{
+    if (error.file() == path) {
+        throw error;
+    }
+    throw HostError(path, error.cause());
+}
+
+} // namespace
+
+CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode, const YieldFunction& yield)
+{
+    CleanResult result;
+    std::shared_ptr<Document> source = application.documents().open(path);
+    try {
+        result.copy = application.documents().add();
+        {
+            const auto sourceContent = source->content();
+            const auto copyContent = result.copy->content();
+            copyContent->setFormattedText(*sourceContent->formattedText());
+        }
+        // The source goes before the removal, so a long removal does not hold both in memory.
+        std::shared_ptr<Document> closing = std::move(source);
+        closing->close();
+
+        countUnits(*result.copy, result.paragraphsBefore, result.wordsBefore);
+        result.removed = mode == RemovalMode::Lines ? removeDuplicateLines(*result.copy, yield)
+                                                    : removeDuplicateWords(*result.copy, yield);
+        countUnits(*result.copy, result.paragraphsAfter, result.wordsAfter);
+        return result;
+    } catch (const HostError& error) {
+        closeQuietly(source);
+        closeQuietly(result.copy);
+        rethrowForSource(error, path);
+    } catch (...) {
+        closeQuietly(source);
+        closeQuietly(result.copy);
+        throw;
+    }
+}
+
+} // namespace quillsift::engine

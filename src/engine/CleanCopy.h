@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Application.h"
+#include "Document.h"
+#include "YieldThrottle.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace quillsift::engine {
+
+/// What a cleaning removes: repeated paragraphs or repeated words.
+enum class RemovalMode {
+    Lines,
+    Words,
+};
+
+/// The cleaned copy of one source and what the cleaning did to it. The counts are the host's
+/// Paragraphs.Count and Words.Count of the copy's whole text before and after the removal.
+struct CleanResult {
+    std::shared_ptr<Document> copy;
+    qint64 paragraphsBefore = 0;
+    qint64 paragraphsAfter = 0;
+    qint64 wordsBefore = 0;
+    qint64 wordsAfter = 0;
+    /// Paragraphs removed (or emptied, where the host must keep the paragraph) in line mode,
+    /// words removed in word mode.
+    qint64 removed = 0;
+};
+
+/// What one file of a run does, shared by the window's run and the command-line tool: opens the
+/// source in the application, adds a new document, copies the source's formatted content into
+/// it, closes the source unchanged and removes the repeats from the new document.
+/// The copy is left open and unsaved in the application; the caller keeps, saves or closes it.
+/// On failure nothing is left open: the source and any partly made copy are closed, and the
+/// HostError (which names the file) is passed on.
+CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode,
+                          const YieldFunction& yield = {});
+
+} // namespace quillsift::engine
