@@ -154,6 +154,11 @@ void CollectSubFolders(QStringList& folders, FolderWalk* walk)
                 if (name == QLatin1String(".") || name == QLatin1String("..")) {
                     continue;
                 }
+                // The pass already knows which entries are folders; only those need the query,
+                // which tells where a link leads.
+                if ((entries->attributes() & attribute::Directory) == 0) {
+                    continue;
+                }
                 const QString path = folder + name;
                 platform::FileAttributesError error;
                 const auto attributes = search.attributes(path, &error);

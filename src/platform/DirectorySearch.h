@@ -46,6 +46,10 @@ class DirectoryEnumeration
     virtual ~DirectoryEnumeration() = default;
     /// The next entry's bare name, or the empty string when there are no more. Never "." or "..".
     virtual QString next() = 0;
+    /// The attributes of the entry last handed out, as far as the pass learnt them: Directory and
+    /// Hidden are always right (links followed); ReadOnly is not looked at. Lets a caller that
+    /// only wants folders skip the attribute query for everything else.
+    virtual quint32 attributes() const = 0;
     /// Empty while the pass is fine or ran to its end; otherwise why the folder could not be read
     /// (to its end). The names handed out before the failure stay valid.
     virtual QString error() const = 0;

@@ -101,9 +101,16 @@ class PosixEnumeration : public DirectoryEnumeration
             if ((attributes & judged & ~m_filter) != 0) {
                 continue;
             }
+            m_attributes = attributes;
             return name;
         }
+        m_attributes = file_attribute::Normal;
         return QString();
+    }
+
+    quint32 attributes() const override
+    {
+        return m_attributes;
     }
 
     QString error() const override
@@ -138,6 +145,7 @@ class PosixEnumeration : public DirectoryEnumeration
     quint32 m_filter;
     DIR* m_dir = nullptr;
     QString m_error;
+    quint32 m_attributes = file_attribute::Normal;
 };
 
 } // namespace

@@ -13,6 +13,10 @@ class FailedEnumeration : public DirectoryEnumeration
     {
         return QString();
     }
+    quint32 attributes() const override
+    {
+        return file_attribute::Normal;
+    }
     QString error() const override
     {
         return QStringLiteral("Permission denied");
