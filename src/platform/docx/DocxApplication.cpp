@@ -3,6 +3,19 @@
 
 namespace quillsift::docx {
 
+namespace {
+DocxApplication::WindowListener& windowListener()
+{
+    static DocxApplication::WindowListener listener;
+    return listener;
+}
+} // namespace
+
+void DocxApplication::setWindowListener(WindowListener listener)
+{
+    windowListener() = std::move(listener);
+}
+
 QString DocxApplication::applicationName()
 {
     return QStringLiteral("Quillsift Document Host");
@@ -26,6 +39,9 @@ DocxDocuments& DocxApplication::docxDocuments()
 void DocxApplication::setVisible(bool visible)
 {
     m_visible = visible;
+    if (visible && windowListener()) {
+        windowListener()(shared_from_this());
+    }
 }
 
 bool DocxApplication::visible() const
