@@ -1,0 +1,319 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Live ranges, Delete and Find on the in-process host.
+#include "DocxFixture.h"
+
+#include "docx/DocxDocument.h"
+#include "docx/DocxHostProvider.h"
+#include "docx/Package.h"
+#include "engine/HostError.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <pugixml.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace quillsift;
+namespace qt = quillsift::testing;
+using engine::Unit;
+using qt::u;
+
+namespace {
+
+QString paragraphs(std::initializer_list<const char*> texts)
+{
+    QString body;
+    for (const char* text : texts) {
+        body += u("<w:p><w:r><w:t xml:space=\"preserve\">") + u(text) + u("</w:t></w:r></w:p>");
+    }
+    return body;
+}
+
+class DocxEdit : public ::testing::Test
+{
+  protected:
+    std::shared_ptr<engine::Document> open(const QString& body)
+    {
+        return m_application->documents().open(qt::writeFile(m_folder.path(), u("doc.docx"), qt::docxBytes(body)));
+    }
+    /// The main part of what the document saves.
+    QByteArray savedXml(engine::Document& document)
+    {
+        const QString path = QDir(m_folder.path()).filePath(u("saved%1.docx").arg(++m_saves));
+        document.saveAs(path);
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return docx::Package::fromZip(path, file.readAll()).find(u("word/document.xml"))->data;
+    }
+    /// Replace-all with nothing, as the word removal calls it.
+    bool removeAll(engine::Range& range, const QString& text, bool wholeWord = true)
+    {
+        auto find = range.find();
+        find->setMatchWholeWord(wholeWord);
+        return find->execute(text, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
+    }
+
+    QTemporaryDir m_folder;
+    int m_saves = 0;
+    docx::DocxHostProvider m_provider;
+    std::shared_ptr<engine::Application> m_application = m_provider.newApplication();
+};
+
+TEST_F(DocxEdit, RangesMoveWithDeletionsBeforeInsideAndAround)
+{
+    auto document = open(paragraphs({"alpha beta gamma delta"}));
+    auto whole = document->range();
+    auto before = whole->word(1);  // "alpha "
+    auto inside = whole->word(2);  // "beta "
+    auto after = whole->word(4);   // "delta"
+    auto around = whole->word(3);  // "gamma "
+    around->setStart(8);           // "ta gamma " spans the deletion below
+    auto deleted = whole->word(2); // delete "beta "
+    deleted->deleteContent();
+    EXPECT_EQ(deleted->start(), 6);
+    EXPECT_EQ(deleted->end(), 6);
+    EXPECT_EQ(before->text(), u("alpha "));
+    EXPECT_EQ(inside->start(), 6);
+    EXPECT_EQ(inside->end(), 6);
+    EXPECT_EQ(after->text(), u("delta"));
+    EXPECT_EQ(around->start(), 6);
+    EXPECT_EQ(around->text(), u("gamma "));
+    EXPECT_EQ(whole->text(), u("alpha gamma delta\r"));
+}
+
+TEST_F(DocxEdit, NextAndPreviousAtBothEnds)
+{
+    auto document = open(paragraphs({"one", "two"}));
+    auto first = document->range()->paragraph(1);
+    EXPECT_EQ(first->previous(Unit::Paragraph), nullptr);
+    auto last = first->next(Unit::Paragraph);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->text(), u("two\r"));
+    EXPECT_EQ(last->next(Unit::Paragraph), nullptr);
+    EXPECT_EQ(last->previous(Unit::Paragraph)->text(), u("one\r"));
+
+    auto word = document->range()->word(1);
+    EXPECT_EQ(word->previous(Unit::Word), nullptr);
+    EXPECT_EQ(word->next(Unit::Word)->text(), u("\r"));
+    auto lastWord = last->next(Unit::Word); // first word after the last paragraph: none
+    EXPECT_EQ(lastWord, nullptr);
+    auto mark = document->range();
+    mark->setStart(document->range()->end() - 1);
+    EXPECT_EQ(mark->text(), u("\r"));
+    EXPECT_EQ(mark->next(Unit::Word), nullptr);
+    EXPECT_EQ(mark->previous(Unit::Word)->text(), u("two"));
+}
+
+TEST_F(DocxEdit, NextAndPreviousAfterADeleteCollapsedTheRange)
+{
+    auto document = open(paragraphs({"A", "B", "A", "C", "D"}));
+    auto candidate = document->range()->paragraph(3);
+    candidate->deleteContent();
+    EXPECT_EQ(candidate->start(), candidate->end());
+    auto following = candidate->next(Unit::Paragraph);
+    ASSERT_TRUE(following);
+    EXPECT_EQ(following->text(), u("D\r")) << "the unit after the one containing it";
+    auto back = candidate->previous(Unit::Paragraph);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text(), u("B\r"));
+    EXPECT_EQ(back->next(Unit::Paragraph)->text(), u("C\r"));
+    EXPECT_EQ(qt::paragraphTexts(*document), (QStringList{u("A\r"), u("B\r"), u("C\r"), u("D\r")}));
+}
+
+TEST_F(DocxEdit, DeletesWholeParagraphsButKeepsTheMarksTheFormatNeeds)
+{
+    auto document = open(u("<w:p><w:r><w:t>first</w:t></w:r></w:p>"
+                           "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>only</w:t></w:r></w:p></w:tc>"
+                           "<w:tc><w:p><w:r><w:t>x</w:t></w:r></w:p><w:p><w:r><w:t>y</w:t></w:r></w:p></w:tc>"
+                           "</w:tr></w:tbl><w:p><w:r><w:t>after table</w:t></w:r></w:p>"
+                           "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>section</w:t></w:r></w:p>"
+                           "<w:p><w:r><w:t>last</w:t></w:r></w:p><w:sectPr/>"));
+    auto range = document->range();
+    range->paragraph(7)->deleteContent(); // the last paragraph of the body
+    range->paragraph(6)->deleteContent(); // it carries section properties
+    range->paragraph(3)->deleteContent(); // x: a cell paragraph that is not the last
+    range->paragraph(2)->deleteContent(); // the only paragraph of its cell
+    range->paragraph(1)->deleteContent(); // an ordinary paragraph
+    EXPECT_EQ(qt::paragraphTexts(*document),
+              (QStringList{u("\r\a"), u("y\r\a"), u("after table\r"), u("\r"), u("\r")}));
+    const QByteArray xml = savedXml(*document);
+    EXPECT_TRUE(xml.contains("<w:sectPr/></w:pPr>"));
+    EXPECT_FALSE(xml.contains("first"));
+}
+
+TEST_F(DocxEdit, ParagraphThatEndsAContainerAfterATableStays)
+{
+    auto document = open(u("<w:p><w:r><w:t>a</w:t></w:r></w:p>"
+                           "<w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p><w:r><w:t>b</w:t></w:r></w:p>"
+                           "<w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl><w:p><w:r><w:t>c</w:t></w:r></w:p>"));
+    auto whole = document->range();
+    whole->deleteContent();
+    EXPECT_EQ(qt::paragraphTexts(*document), (QStringList{u("\r\a"), u("\r"), u("\r\a"), u("\r")}));
+}
+
+TEST_F(DocxEdit, BookmarksAndCommentRangesSurviveADeletedParagraph)
+{
+    auto document =
+        open(u("<w:p><w:r><w:t>keep</w:t></w:r><w:bookmarkStart w:id=\"1\" w:name=\"m\"/></w:p>"
+               "<w:p><w:commentRangeStart w:id=\"5\"/><w:r><w:t>gone</w:t></w:r>"
+               "<w:bookmarkEnd w:id=\"1\"/><w:permStart w:id=\"7\"/></w:p>"
+               "<w:p><w:r><w:t>tail</w:t></w:r><w:commentRangeEnd w:id=\"5\"/><w:permEnd w:id=\"7\"/></w:p>"));
+    document->range()->paragraph(2)->deleteContent();
+    EXPECT_EQ(document->range()->text(), u("keep\rtail\r"));
+    const QByteArray xml = savedXml(*document);
+    for (const char* marker : {"<w:bookmarkStart", "<w:bookmarkEnd", "<w:commentRangeStart", "<w:commentRangeEnd",
+                               "<w:permStart", "<w:permEnd"}) {
+        EXPECT_TRUE(xml.contains(marker)) << marker;
+    }
+    EXPECT_LT(xml.indexOf("<w:bookmarkEnd"), xml.indexOf("tail"));
+}
+
+TEST_F(DocxEdit, DeletingPartOfARunKeepsTheSpacesAroundIt)
+{
+    auto document = open(paragraphs({"the cat and the dog"}));
+    auto word = document->range()->word(4); // "the " (second)
+    ASSERT_EQ(word->text(), u("the "));
+    auto only = document->range();
+    only->setStart(word->start());
+    // The removal deletes the word's characters, not its spaces.
+    EXPECT_TRUE(removeAll(*only, u("the")));
+    EXPECT_EQ(document->range()->text(), u("the cat and  dog\r"));
+    const QByteArray xml = savedXml(*document);
+    EXPECT_TRUE(xml.contains("xml:space=\"preserve\">the cat and  dog<"));
+}
+
+TEST_F(DocxEdit, DeletesAcrossRunsRemovingEmptiedRuns)
+{
+    auto document = open(u("<w:p><w:r><w:t>ab</w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>cd</w:t></w:r>"
+                           "<w:r><w:tab/></w:r><w:r><w:t>ef</w:t></w:r></w:p>"));
+    auto span = document->range()->paragraph(1);
+    span->setStart(1);
+    EXPECT_EQ(span->text(), u("bcd\tef\r"));
+    auto find = span->find();
+    EXPECT_TRUE(find->execute(u("bcd\te"), engine::FindWrap::Stop, QString(), engine::FindReplace::All));
+    EXPECT_EQ(document->range()->text(), u("af\r"));
+    const QByteArray xml = savedXml(*document);
+    EXPECT_FALSE(xml.contains("<w:b/>"));
+    EXPECT_FALSE(xml.contains("<w:tab/>"));
+}
+
+struct FindCase {
+    const char* name;
+    const char* body;
+    const char* search;
+    const char16_t* after;
+};
+
+std::string caseName(const ::testing::TestParamInfo<FindCase>& testCase)
+{
+    return testCase.param.name;
+}
+
+class WholeWordFind : public DocxEdit, public ::testing::WithParamInterface<FindCase>
+{
+};
+
+TEST_P(WholeWordFind, DeletesOnlyWholeWordMatches)
+{
+    auto document = open(u(GetParam().body));
+    auto range = document->range();
+    removeAll(*range, u(GetParam().search));
+    EXPECT_EQ(range->text(), QString::fromUtf16(GetParam().after));
+}
+
+const FindCase findCases[] = {
+    {"NotInsideLongerWords", "<w:p><w:r><w:t>cat cats cat</w:t></w:r></w:p>", "cat", u" cats \r"},
+    {"BeforePunctuation", "<w:p><w:r><w:t>cat. cat, (cat)</w:t></w:r></w:p>", "cat", u". , ()\r"},
+    {"IgnoringCase", "<w:p><w:r><w:t>Cat CAT cAt</w:t></w:r></w:p>", "cat", u"  \r"},
+    {"WithFullCaseFolding", "<w:p><w:r><w:t>STRASSE straße</w:t></w:r></w:p>", "Straße", u" \r"},
+    {"SplitAcrossRuns",
+     "<w:p><w:r><w:t xml:space=\"preserve\">a c</w:t></w:r><w:r><w:rPr><w:i/></w:rPr><w:t>a</w:t></w:r>"
+     "<w:r><w:t xml:space=\"preserve\">t b</w:t></w:r></w:p>",
+     "cat", u"a  b\r"},
+    {"TrailingSpacesStay", "<w:p><w:r><w:t xml:space=\"preserve\">x cat   y</w:t></w:r></w:p>", "cat", u"x    y\r"},
+    {"RegexCharactersAreLiteral", "<w:p><w:r><w:t>a.b axb a.b</w:t></w:r></w:p>", "a.b", u" axb \r"},
+    {"WordWildcardsAreLiteral", "<w:p><w:r><w:t>^p ^p x ^# 5</w:t></w:r></w:p>", "^p", u"  x ^# 5\r"},
+    {"QuestionMarkIsNotAWildcard", "<w:p><w:r><w:t>? a ?</w:t></w:r></w:p>", "?", u" a \r"},
+    {"InEveryParagraph", "<w:p><w:r><w:t>dog</w:t></w:r></w:p><w:p><w:r><w:t>Dog!</w:t></w:r></w:p>", "dog", u"\r!\r"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Find, WholeWordFind, ::testing::ValuesIn(findCases), caseName);
+
+TEST_F(DocxEdit, FindStaysInsideItsRange)
+{
+    auto document = open(paragraphs({"cat dog cat", "cat"}));
+    auto range = document->range()->paragraph(1);
+    range->setStart(4);
+    EXPECT_TRUE(removeAll(*range, u("cat")));
+    EXPECT_EQ(document->range()->text(), u("cat dog \rcat\r"));
+    EXPECT_FALSE(removeAll(*range, u("bird")));
+}
+
+TEST_F(DocxEdit, FindWithoutWholeWordMatchesInsideWords)
+{
+    auto document = open(paragraphs({"concatenate cat"}));
+    auto range = document->range();
+    EXPECT_TRUE(removeAll(*range, u("cat"), false));
+    EXPECT_EQ(range->text(), u("conenate \r"));
+}
+
+TEST_F(DocxEdit, SearchingWithoutReplacingChangesNothing)
+{
+    auto document = open(paragraphs({"cat"}));
+    auto find = document->range()->find();
+    EXPECT_TRUE(find->execute(u("CAT"), engine::FindWrap::Stop, QString(), engine::FindReplace::None));
+    EXPECT_TRUE(document->saved());
+    EXPECT_EQ(document->range()->text(), u("cat\r"));
+}
+
+TEST_F(DocxEdit, FormattedCopyTakesTheWholeBodyAndLeavesTheSourceAlone)
+{
+    auto source = open(u("<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:rPr><w:b/></w:rPr>"
+                         "<w:t>Title</w:t></w:r></w:p><w:p><w:r><w:t>body</w:t></w:r></w:p>"
+                         "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>"));
+    auto copy = m_application->documents().add();
+    copy->content()->setFormattedText(*source->content()->formattedText());
+    source->close();
+    EXPECT_EQ(copy->range()->text(), u("Title\rbody\r"));
+    EXPECT_FALSE(copy->saved());
+    copy->range()->paragraph(2)->deleteContent();
+    const QByteArray xml = savedXml(*copy);
+    EXPECT_TRUE(xml.contains("<w:pStyle w:val=\"Heading1\"/>"));
+    EXPECT_TRUE(xml.contains("<w:b/>"));
+    EXPECT_TRUE(xml.contains("w:pgSz"));
+}
+
+TEST_F(DocxEdit, KeepsALogOfWhatWasDeleted)
+{
+    auto document = open(paragraphs({"one", "two", "one two"}));
+    auto range = document->range();
+    range->paragraph(2)->deleteContent();
+    auto rest = document->range();
+    rest->setStart(4);
+    removeAll(*rest, u("one"));
+    auto& host = dynamic_cast<docx::DocxDocument&>(*document);
+    const auto log = host.deletions();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].paragraph, 1);
+    EXPECT_EQ(log[0].text, u("two\r"));
+    EXPECT_EQ(log[1].paragraph, 2);
+    EXPECT_EQ(log[1].offset, 0);
+    EXPECT_EQ(log[1].text, u("one"));
+    const auto formatted = host.formattedParagraphs();
+    ASSERT_EQ(formatted.size(), 2u);
+    EXPECT_EQ(formatted[1].paragraph, 2);
+    EXPECT_EQ(formatted[1].runs[0].text, u(" two"));
+}
+
+TEST_F(DocxEdit, ClosedDocumentsFailCleanly)
+{
+    auto document = open(paragraphs({"x"}));
+    auto range = document->range();
+    document->close();
+    EXPECT_THROW(range->text(), engine::HostError);
+    EXPECT_THROW(range->deleteContent(), engine::HostError);
+    EXPECT_THROW(document->saveAs(QDir(m_folder.path()).filePath(u("x.docx"))), engine::HostError);
+}
+
+} // namespace
