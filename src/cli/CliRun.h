@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "CliOptions.h"
+#include "FileReport.h"
+
+#include "engine/Application.h"
+
+#include <cstdio>
+
+namespace quillsift::cli {
+
+/// One call of the command-line tool: cleans every file with up to options.jobs worker threads,
+/// each driving its own host application, and reports the files in the order given as each
+/// one's turn comes, whatever order they finish in.
+class CliRun
+{
+  public:
+    /// Exit statuses.
+    static constexpr int allCleaned = 0;
+    static constexpr int someFailed = 1;
+    static constexpr int usageError = 2;
+
+    CliRun(engine::HostProvider& hosts, CliOptions options);
+
+    /// Runs the call: reports go to out (JSON lines or one human line per file; a failure's
+    /// human line goes to err), the progress bar to err when it is a terminal.
+    /// Returns allCleaned or someFailed.
+    int exec(std::FILE* out, std::FILE* err);
+
+  private:
+    /// Cleans and writes one file; never throws.
+    FileReport processFile(engine::Application* application, qsizetype index) const;
+    /// Creates the output folder; the reason it cannot be, or an empty string.
+    QString prepareOutputDirectory() const;
+
+    engine::HostProvider& m_hosts;
+    CliOptions m_options;
+    QStringList m_targets;
+    QString m_directoryFailure;
+};
+
+} // namespace quillsift::cli
