@@ -8,6 +8,9 @@
 #include "file_list/FileList.h"
 #include "file_list/OpenDialogAdder.h"
 #include "platform/Services.h"
+#include "platform/docx/DocxApplication.h"
+#include "platform/docx/DocxHostProvider.h"
+#include "platform/docx/window/HostWindow.h"
 #include "platform/widgets/DesktopDialogs.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Pointer.h"
@@ -58,8 +61,15 @@ void whiten(QWidget& widget)
 } // namespace
 
 Form1::Form1(QWidget* parent)
+    : Form1(std::make_unique<docx::DocxHostProvider>(), docx::DocxApplication::applicationName(), parent)
+{
+}
+
+Form1::Form1(std::unique_ptr<engine::HostProvider> host, QString hostName, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_host(std::move(host))
+    , m_hostName(std::move(hostName))
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
@@ -181,6 +191,21 @@ file_list::FileList& Form1::fileList()
     return *m_fileList;
 }
 
+QWidget* Form1::owner()
+{
+    return this;
+}
+
+int Form1::entryCount() const
+{
+    return m_fileList->count();
+}
+
+QString Form1::entryText(int index) const
+{
+    return m_fileList->text(index);
+}
+
 bool Form1::lineMode() const
 {
     return Option1->isChecked();
@@ -229,10 +254,7 @@ void Form1::Check2_Click()
     if (!takePress(*Check2) || m_busy) {
         return;
     }
-    if (m_fileList->count() < 1) {
-        platform::services().messageBox->show(this, QStringLiteral("No files added."), platform::MsgBoxButtons::Ok);
-        return;
-    }
+    engine::runDuplicateRemoval(*this, *m_host, m_hostName);
 }
 
 void Form1::Check3_Click()
@@ -286,6 +308,11 @@ void Form1::mouseMoveEvent(QMouseEvent* event)
 void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    // Like Word's, the host's window that a finished run showed stays until the user closes it;
+    // otherwise, and always during a run, closing ends the program at once.
+    if (!m_busy && docx::HostWindow::openCount() > 0) {
+        return;
+    }
     platform::services().process->exitNow(0);
 }
 

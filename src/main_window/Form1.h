@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/RunDriver.h"
 #include "file_list/WindowState.h"
 
 #include <QCursor>
@@ -22,24 +23,35 @@ namespace quillsift::file_list {
 class FileList;
 }
 
+namespace quillsift::engine {
+class HostProvider;
+}
+
 namespace quillsift::main_window {
 
 /// The program's one window: the file list, the two modes, the four commands, a white strip and
 /// an invisible focus holder. Closing it ends the program.
-class Form1 : public QWidget, public file_list::WindowState
+class Form1 : public QWidget, public file_list::WindowState, public engine::RunWindow
 {
     Q_OBJECT
 
   public:
-    /// Builds the window and runs its start-up sequence; the caller shows it.
+    /// Builds the window and runs its start-up sequence; the caller shows it. Runs use the
+    /// in-process document host.
     explicit Form1(QWidget* parent = nullptr);
+    /// The same with another document host, and the name its running application answers with.
+    Form1(std::unique_ptr<engine::HostProvider> host, QString hostName, QWidget* parent = nullptr);
     ~Form1() override;
 
     file_list::FileList& fileList();
+    // RunWindow
+    QWidget* owner() override;
+    int entryCount() const override;
+    QString entryText(int index) const override;
     /// Line mode is selected ("Remove Duplicate Lines").
-    bool lineMode() const;
+    bool lineMode() const override;
 
-    // WindowState
+    // WindowState and RunWindow
     int mousePointer() const override;
     void setMousePointer(int kind) override;
     bool busy() const override;
@@ -81,6 +93,8 @@ class Form1 : public QWidget, public file_list::WindowState
     platform::PushButtonCheckBox* Check3 = nullptr;
     QPushButton* Command1 = nullptr;
 
+    std::unique_ptr<engine::HostProvider> m_host;
+    QString m_hostName;
     std::unique_ptr<file_list::FileList> m_fileList;
     std::optional<QCursor> m_mouseIcon;
     int m_mousePointer = file_list::pointer::Default;

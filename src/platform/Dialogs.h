@@ -68,6 +68,17 @@ class OpenFileDialog
     virtual OpenFileResult showOpen(QWidget* parent, const OpenFileRequest& request) = 0;
 };
 
+/// The dialog that asks where to save a document.
+class SaveFileDialog
+{
+  public:
+    virtual ~SaveFileDialog() = default;
+    /// Returns the chosen path, or the empty string when the user cancelled. The dialog itself
+    /// asks before a chosen file is replaced.
+    virtual QString showSave(QWidget* parent, const QString& title, const QString& suggestedPath,
+                             const QString& filter) = 0;
+};
+
 /// The shell's folder browser.
 class FolderBrowser
 {

@@ -14,6 +14,7 @@ struct Services {
     InputBox* inputBox = nullptr;
     OpenFileDialog* openFileDialog = nullptr;
     FolderBrowser* folderBrowser = nullptr;
+    SaveFileDialog* saveFileDialog = nullptr;
     Shell* shell = nullptr;
     Screen* screen = nullptr;
     Random* random = nullptr;

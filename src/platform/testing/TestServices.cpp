@@ -36,6 +36,12 @@ QString ScriptedFolderBrowser::browse(QWidget*, const QString& prompt)
     return folders.isEmpty() ? QString() : folders.dequeue();
 }
 
+QString ScriptedSaveFileDialog::showSave(QWidget*, const QString&, const QString& suggestedPath, const QString&)
+{
+    suggestions << suggestedPath;
+    return paths.isEmpty() ? QString() : paths.dequeue();
+}
+
 void RecordingShell::openAddress(const QString& address)
 {
     addresses << address;
@@ -97,6 +103,7 @@ TestServices::TestServices()
     services.inputBox = &inputBox;
     services.openFileDialog = &openFileDialog;
     services.folderBrowser = &folderBrowser;
+    services.saveFileDialog = &saveFileDialog;
     services.shell = &shell;
     services.screen = &screen;
     services.random = &random;

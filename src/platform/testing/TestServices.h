@@ -61,6 +61,17 @@ class ScriptedFolderBrowser : public FolderBrowser
     QStringList prompts;
 };
 
+class ScriptedSaveFileDialog : public SaveFileDialog
+{
+  public:
+    QString showSave(QWidget* parent, const QString& title, const QString& suggestedPath,
+                     const QString& filter) override;
+
+    /// Paths chosen in order; with none left the dialog is cancelled.
+    QQueue<QString> paths;
+    QStringList suggestions;
+};
+
 class RecordingShell : public Shell
 {
   public:
@@ -126,6 +137,7 @@ class TestServices
     ScriptedInputBox inputBox;
     ScriptedOpenFileDialog openFileDialog;
     ScriptedFolderBrowser folderBrowser;
+    ScriptedSaveFileDialog saveFileDialog;
     RecordingShell shell;
     FakeScreen screen;
     ScriptedRandom random;

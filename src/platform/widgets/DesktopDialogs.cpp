@@ -154,6 +154,13 @@ OpenFileResult DesktopOpenFileDialog::showOpen(QWidget* parent, const OpenFileRe
     return composeOpenFileResult(dialog.chosen, request.maxFileSize);
 }
 
+QString DesktopSaveFileDialog::showSave(QWidget* parent, const QString& title, const QString& suggestedPath,
+                                        const QString& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(parent, title, suggestedPath, qtFilterFromDialogFilter(filter));
+    return path.isEmpty() ? QString() : QDir::toNativeSeparators(path);
+}
+
 QString DesktopFolderBrowser::browse(QWidget* owner, const QString& prompt)
 {
     const QString folder = QFileDialog::getExistingDirectory(owner, prompt);

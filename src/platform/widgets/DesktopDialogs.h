@@ -28,6 +28,13 @@ class DesktopOpenFileDialog : public OpenFileDialog
     OpenFileResult showOpen(QWidget* parent, const OpenFileRequest& request) override;
 };
 
+class DesktopSaveFileDialog : public SaveFileDialog
+{
+  public:
+    QString showSave(QWidget* parent, const QString& title, const QString& suggestedPath,
+                     const QString& filter) override;
+};
+
 class DesktopFolderBrowser : public FolderBrowser
 {
   public:

@@ -75,6 +75,7 @@ struct DesktopServices::Impl {
     DesktopInputBox inputBox;
     DesktopOpenFileDialog openFileDialog;
     DesktopFolderBrowser folderBrowser;
+    DesktopSaveFileDialog saveFileDialog;
     DesktopShell shell;
     DesktopScreen screen;
     TimeOfDayRandom random;
@@ -90,6 +91,7 @@ DesktopServices::DesktopServices()
     services.inputBox = &m_impl->inputBox;
     services.openFileDialog = &m_impl->openFileDialog;
     services.folderBrowser = &m_impl->folderBrowser;
+    services.saveFileDialog = &m_impl->saveFileDialog;
     services.shell = &m_impl->shell;
     services.screen = &m_impl->screen;
     services.random = &m_impl->random;

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace quillsift::engine {
+
+class HostProvider;
+
+/// What a run needs of the window that starts it.
+class RunWindow
+{
+  public:
+    virtual ~RunWindow() = default;
+
+    /// The owner of the run's message boxes.
+    virtual QWidget* owner() = 0;
+    /// The file list: its count and the text of entry index, counted from 1.
+    virtual int entryCount() const = 0;
+    virtual QString entryText(int index) const = 0;
+    /// Line mode is selected; read afresh for every file.
+    virtual bool lineMode() const = 0;
+    /// The window pointer (11 while busy, 0 after) and the busy flag that refuses other commands.
+    virtual void setMousePointer(int kind) = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+/// "Remove Duplicates Except First", after the press has been taken: for every listed file, a
+/// cleaned copy in one application of the host, left open and unsaved, and the host shown.
+/// A file that cannot be opened or cleaned does not stop the run: the files that failed are listed
+/// with the host's reason in one message before "Done.".
+/// hostName is the name a running application of the host answers with.
+void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QString& hostName);
+
+} // namespace quillsift::engine

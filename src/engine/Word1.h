@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace quillsift::engine {
+
+class HostProvider;
+
+/// True when the provider finds a running application whose name is exactly hostName
+/// ("Microsoft Word" for Word). Any failure while asking counts as none running.
+bool IsWordOpen(HostProvider& provider, const QString& hostName);
+
+/// Asks the user whether to go on when the host is already running: true when the run must not
+/// start (the host runs and the user did not answer Yes), false when it may.
+bool WordOpenDeclined(HostProvider& provider, const QString& hostName, QWidget* owner);
+
+/// The question WordOpenDeclined asks.
+QString wordOpenQuestion();
+
+} // namespace quillsift::engine
