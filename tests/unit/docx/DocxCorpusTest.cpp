@@ -71,6 +71,7 @@ TEST_P(CorpusTest, OpensWalksDeletesSavesAndReopens)
 
         saved = QDir(folder.path()).filePath(u("saved.docx"));
         copy->saveAs(saved);
+        EXPECT_EQ(qt::packageProblems(saved), QStringList());
         auto reopened = application->documents().open(saved);
         EXPECT_EQ(reopened->range()->text(), expected);
     } catch (const engine::HostError& error) {

@@ -6,6 +6,10 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <pugixml.hpp>
 
 namespace quillsift::testing {
 
@@ -18,6 +22,7 @@ QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArr
         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
         "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
         "<Override PartName=\"/word/document.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
         "</Types>");
@@ -67,6 +72,82 @@ QStringList wordTexts(engine::Document& document)
         result << word->text();
     }
     return result;
+}
+
+QStringList packageProblems(const QString& path)
+{
+    QStringList problems;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {u("cannot read ") + path};
+    }
+    docx::Package package;
+    try {
+        package = docx::Package::fromZip(path, file.readAll());
+    } catch (const std::exception& error) {
+        return {QString::fromUtf8(error.what())};
+    }
+    QSet<QString> names;
+    for (const auto& entry : package.entries()) {
+        names.insert(entry.name.toLower());
+    }
+    pugi::xml_document types;
+    const auto* typesEntry = package.find(u("[Content_Types].xml"));
+    if (!typesEntry || !types.load_buffer(typesEntry->data.constData(), size_t(typesEntry->data.size()))) {
+        return {u("no readable [Content_Types].xml")};
+    }
+    QSet<QString> defaults;
+    QSet<QString> overrides;
+    for (pugi::xml_node node : types.document_element().children()) {
+        if (std::string(node.name()) == "Default") {
+            defaults.insert(QString::fromUtf8(node.attribute("Extension").value()).toLower());
+        } else if (std::string(node.name()) == "Override") {
+            const QString part = QString::fromUtf8(node.attribute("PartName").value()).mid(1).toLower();
+            overrides.insert(part);
+            if (!names.contains(part)) {
+                problems << u("content type for a missing part ") + part;
+            }
+        }
+    }
+    for (const auto& entry : package.entries()) {
+        const QString lower = entry.name.toLower();
+        if (!overrides.contains(lower) && !defaults.contains(QFileInfo(lower).suffix())) {
+            problems << u("no content type for ") + entry.name;
+        }
+        if (!lower.endsWith(u(".xml")) && !lower.endsWith(u(".rels"))) {
+            continue;
+        }
+        pugi::xml_document xml;
+        if (!xml.load_buffer(entry.data.constData(), size_t(entry.data.size()))) {
+            problems << u("not well-formed: ") + entry.name;
+            continue;
+        }
+        if (lower.endsWith(u(".rels"))) {
+            // _rels/x.xml.rels describes x.xml, whose folder the targets are relative to.
+            QString folder = entry.name.section(u("_rels/"), 0, 0);
+            for (pugi::xml_node relationship : xml.document_element().children()) {
+                if (std::string(relationship.attribute("TargetMode").value()) == "External") {
+                    continue;
+                }
+                QString target = QString::fromUtf8(relationship.attribute("Target").value());
+                target = target.startsWith(u("/")) ? target.mid(1) : QDir::cleanPath(folder + target);
+                if (!names.contains(target.toLower())) {
+                    problems << entry.name + u(" points to a missing part ") + target;
+                }
+            }
+        }
+        for (const auto& cell : xml.select_nodes("//w:tc")) {
+            bool hasParagraph = false;
+            for (pugi::xml_node child : cell.node().children()) {
+                hasParagraph =
+                    hasParagraph || std::string(child.name()) == "w:p" || std::string(child.name()) == "w:sdt";
+            }
+            if (!hasParagraph) {
+                problems << u("a table cell without a paragraph in ") + entry.name;
+            }
+        }
+    }
+    return problems;
 }
 
 QByteArray checksum(const QString& path)

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <ostream>
 
 namespace quillsift::testing {
 
@@ -30,7 +31,22 @@ inline QString u(const char* text)
     return QString::fromUtf8(text);
 }
 
+/// What would make Word or LibreOffice ask to repair the package at path: a part that is not
+/// well-formed XML, a relationship whose target is missing, a table cell without a paragraph,
+/// a part without a content type. Empty when the package is sound.
+QStringList packageProblems(const QString& path);
+
 /// A file's SHA-256.
 QByteArray checksum(const QString& path);
 
 } // namespace quillsift::testing
+
+/// Readable strings in GoogleTest's failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* out)
+{
+    *out << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']';
+}
