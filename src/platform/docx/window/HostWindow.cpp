@@ -9,10 +9,12 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -111,6 +113,7 @@ HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, QWidget* pa
     m_documents->setObjectName(QStringLiteral("documents"));
     m_details = new QLabel(this);
     m_details->setObjectName(QStringLiteral("details"));
+    m_details->setTextFormat(Qt::RichText);
     m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_details->setWordWrap(true);
     m_text = new QTextBrowser(this);
@@ -163,6 +166,9 @@ HostWindow* HostWindow::showFor(const std::shared_ptr<DocxApplication>& applicat
         }
     }
     auto* window = new HostWindow(application);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
     window->show();
     return window;
 }
