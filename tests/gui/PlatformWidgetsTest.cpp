@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Services.h"
+#include "platform/widgets/DesktopSystem.h"
+#include "platform/widgets/ListView.h"
+#include "platform/widgets/Pointer.h"
+#include "platform/widgets/ProgressBarColor.h"
+#include "platform/widgets/PushButtonCheckBox.h"
+
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quillsift::platform;
+
+class PlatformWidgetsTest : public QObject
+{
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void pointerImages()
+    {
+        const auto hand = loadPointerImage(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/HAND-M.CUR"));
+        QVERIFY(hand.has_value());
+        QCOMPARE(hand->hotSpot(), QPoint(10, 0));
+        QCOMPARE(hand->pixmap().size(), QSize(32, 32));
+        QVERIFY(loadPointerImage(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/drag.ico")).has_value());
+
+        QTemporaryDir folder;
+        QVERIFY(!loadPointerImage(folder.filePath("missing.cur")).has_value());
+        QFile garbage(folder.filePath("garbage.cur"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray("\0\0\2\0\1\0", 6) + QByteArray(40, 'x'));
+        garbage.close();
+        QVERIFY(!loadPointerImage(garbage.fileName()).has_value());
+    }
+
+    void pointerKinds()
+    {
+        const auto hand = loadPointerImage(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/HAND-M.CUR"));
+        QCOMPARE(cursorForKind(0, hand).shape(), Qt::ArrowCursor);
+        QCOMPARE(cursorForKind(1, hand).shape(), Qt::ArrowCursor);
+        QCOMPARE(cursorForKind(11, hand).shape(), Qt::WaitCursor);
+        QCOMPARE(cursorForKind(99, hand).shape(), Qt::BitmapCursor);
+        QCOMPARE(cursorForKind(99, std::nullopt).shape(), Qt::ArrowCursor);
+    }
+
+    void listViewColumns()
+    {
+        ListView view;
+        view.addColumn(QStringLiteral("first"));
+        view.addColumn(QStringLiteral("second"));
+        view.addColumn(QStringLiteral("third"));
+        view.setColumnWidthTwips(1, 1500);
+        view.setColumnWidthTwips(3, 3000);
+        view.removeColumn(2);
+        QCOMPARE(view.columnCount(), 2);
+        QCOMPARE(view.headerItem()->text(1), QStringLiteral("third"));
+        QCOMPARE(view.columnWidthTwips(1), 1500);
+        QCOMPARE(view.columnWidthTwips(2), 3000);
+    }
+
+    void listViewEntries()
+    {
+        ListView view;
+        view.addColumn(QStringLiteral("Word File(s)"));
+        QCOMPARE(view.text(1), QString());
+        for (const char* text : {"a", "b", "c"}) {
+            view.add(QString::fromLatin1(text));
+        }
+        QCOMPARE(view.count(), 3);
+        QCOMPARE(view.selectedIndex(), 0);
+        view.select(2);
+        QCOMPARE(view.selectedIndex(), 2);
+        view.remove(1);
+        QCOMPARE(view.text(1), QStringLiteral("b"));
+        QCOMPARE(view.selectedIndex(), 1);
+        view.setText(5, QStringLiteral("ignored"));
+        QCOMPARE(view.count(), 2);
+    }
+
+    void progressBarColourIsBgr()
+    {
+        QProgressBar bar;
+        setProgressBarBackColor(bar, 0x00FF8000);
+        QCOMPARE(bar.palette().color(QPalette::Base), QColor(0x00, 0x80, 0xFF));
+    }
+
+    void pushButtonValue()
+    {
+        PushButtonCheckBox button;
+        QCOMPARE(button.value(), 0);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(button.value(), 1);
+        button.setValue(0);
+        QCOMPARE(button.value(), 0);
+    }
+
+    void desktopServicesInstallAndRestore()
+    {
+        const Services before = services();
+        {
+            DesktopServices desktop;
+            QVERIFY(services().messageBox);
+            QVERIFY(services().saveFileDialog);
+            QVERIFY(services().process);
+            QVERIFY(!services().process->programFolder().isEmpty());
+            QVERIFY(services().fileSystem->modificationTime(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/drag.ico")));
+            QVERIFY(!services().fileSystem->modificationTime(QStringLiteral("/no/such/file")));
+            services().random->seedFromTimeOfDay();
+            for (int i = 0; i < 100; ++i) {
+                const double number = services().random->next();
+                QVERIFY(number >= 0.0 && number < 1.0);
+            }
+        }
+        QCOMPARE(services().messageBox, before.messageBox);
+    }
+};
+
+QTEST_MAIN(PlatformWidgetsTest)
+#include "PlatformWidgetsTest.moc"
