@@ -28,8 +28,8 @@ done
 if ((${#missing[@]})); then
     if [ "$(id -u)" -eq 0 ]; then
         export DEBIAN_FRONTEND=noninteractive
-        apt-get update -q
-        apt-get install -y -q --no-install-recommends "${missing[@]}"
+        apt-get -o DPkg::Lock::Timeout=600 update -q
+        apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
     else
         echo "Quillsift needs these Debian packages; install them, then run this again:"
         echo "sudo apt-get install -y ${missing[*]}"
