@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The removals on the in-process Word host: the comparison with the step-by-step references on
+// generated packages, what only a real file can show (formatting), and every corpus document.
+#include "Corpus.h"
+#include "DocumentGenerator.h"
+#include "DocxWriter.h"
+#include "GTestPrinters.h"
+#include "LiteralRemoval.h"
+
+#include <docx/DocxApplication.h>
+#include <engine/DuplicateLines.h>
+#include <engine/DuplicateWords.h>
+#include <engine/HostError.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using quillsift::engine::Document;
+using quillsift::testing::describe;
+using quillsift::testing::paragraphTexts;
+
+namespace {
+
+constexpr int documentsPerMode = 1000;
+
+class DocxRemoval : public testing::Test
+{
+  protected:
+    std::shared_ptr<Document> openBody(const QString& body)
+    {
+        const QString path = m_folder.filePath(QStringLiteral("doc%1.docx").arg(++m_files));
+        quillsift::testing::writeDocxBody(path, body);
+        return m_host.documents().open(path);
+    }
+
+    std::shared_ptr<Document> open(const QStringList& paragraphs)
+    {
+        return openBody(quillsift::testing::bodyXml(paragraphs));
+    }
+
+    QTemporaryDir m_folder;
+    quillsift::docx::DocxApplication m_host;
+    int m_files = 0;
+};
+
+template <typename Linear, typename Literal>
+void compare(DocxRemoval& test, unsigned seed, Linear linear, Literal literal,
+             const std::function<std::shared_ptr<Document>(const QStringList&)>& open)
+{
+    quillsift::testing::DocumentGenerator generator(seed);
+    int differences = 0;
+    for (int i = 0; i < documentsPerMode && differences < 5; ++i) {
+        const QStringList paragraphs = generator.document();
+        auto fast = open(paragraphs);
+        auto reference = open(paragraphs);
+        linear(*fast);
+        literal(*reference);
+        const QStringList fastTexts = paragraphTexts(*fast);
+        const QStringList referenceTexts = paragraphTexts(*reference);
+        if (fastTexts != referenceTexts) {
+            ++differences;
+            ADD_FAILURE() << "document " << i << ": " << describe(paragraphs).toStdString()
+                          << "\n  one walk:  " << describe(fastTexts).toStdString()
+                          << "\n  reference: " << describe(referenceTexts).toStdString();
+        }
+        fast->close();
+        reference->close();
+    }
+    (void)test;
+}
+
+TEST_F(DocxRemoval, linesAgreeWithReference)
+{
+    compare(
+        *this, 4242, [](Document& d) { quillsift::engine::removeDuplicateLines(d); },
+        [](Document& d) { quillsift::testing::literalRemoveDuplicateLines(d); },
+        [this](const QStringList& p) { return open(p); });
+}
+
+TEST_F(DocxRemoval, wordsAgreeWithReference)
+{
+    compare(
+        *this, 2424, [](Document& d) { quillsift::engine::removeDuplicateWords(d); },
+        [](Document& d) { quillsift::testing::literalRemoveDuplicateWords(d); },
+        [this](const QStringList& p) { return open(p); });
+}
+
+TEST_F(DocxRemoval, formattingDoesNotCount)
+{
+    const QString bold = QStringLiteral("<w:r><w:rPr><w:b/></w:rPr><w:t>%1</w:t></w:r>");
+    const QString plain = QStringLiteral("<w:r><w:t xml:space=\"preserve\">%1</w:t></w:r>");
+    const QString paragraphs = QStringLiteral("<w:p>") + bold.arg(QStringLiteral("Same text")) +
+                               QStringLiteral("</w:p><w:p>") + plain.arg(QStringLiteral("Same ")) +
+                               bold.arg(QStringLiteral("text")) + QStringLiteral("</w:p><w:p>") +
+                               plain.arg(QStringLiteral("end")) + QStringLiteral("</w:p>");
+    auto lines = openBody(paragraphs);
+    EXPECT_EQ(quillsift::engine::removeDuplicateLines(*lines), 1);
+    EXPECT_EQ(paragraphTexts(*lines), (QStringList{QStringLiteral("Same text"), QStringLiteral("end")}));
+
+    const QString sentence = QStringLiteral("<w:p>") + plain.arg(QStringLiteral("the ")) +
+                             bold.arg(QStringLiteral("cat")) + plain.arg(QStringLiteral(" and the c")) +
+                             bold.arg(QStringLiteral("at")) + QStringLiteral("</w:p>");
+    auto words = openBody(sentence);
+    EXPECT_EQ(quillsift::engine::removeDuplicateWords(*words), 2);
+    EXPECT_EQ(paragraphTexts(*words), QStringList{QStringLiteral("the cat and  ")});
+}
+
+// Every corpus document, in both modes, cleaned as a run cleans it (a new document with the
+// source's formatted content, the source closed): nothing crashes, the copy saves and
+// opens again, and in line mode no key repeats except where the host cannot remove a paragraph
+// (it stays, empty) or a paragraph holds a picture or note that its text does not show.
+TEST_F(DocxRemoval, corpus)
+{
+    const QStringList documents = quillsift::testing::corpusDocuments() + quillsift::testing::malformedDocuments();
+    if (documents.isEmpty()) {
+        GTEST_SKIP() << quillsift::testing::corpusMissingMessage().toStdString();
+    }
+    int cleaned = 0;
+    int refused = 0;
+    for (const QString& path : documents) {
+        SCOPED_TRACE(path.toStdString());
+        // One copy per mode from one opening: converting a .doc or .rtf takes LibreOffice seconds.
+        std::shared_ptr<Document> lines;
+        std::shared_ptr<Document> words;
+        try {
+            auto source = m_host.documents().open(path);
+            const auto content = source->content()->formattedText();
+            lines = m_host.documents().add();
+            lines->content()->setFormattedText(*content);
+            words = m_host.documents().add();
+            words->content()->setFormattedText(*content);
+            source->close();
+        } catch (const quillsift::engine::HostError& error) {
+            EXPECT_FALSE(error.message().isEmpty());
+            ++refused;
+            continue;
+        }
+        quillsift::engine::removeDuplicateLines(*lines);
+        quillsift::engine::removeDuplicateWords(*words);
+        for (const auto& copy : {lines, words}) {
+            const QString saved = m_folder.filePath(QStringLiteral("cleaned%1.docx").arg(++m_files));
+            ASSERT_NO_THROW(copy->saveAs(saved));
+            const QStringList before = paragraphTexts(*copy);
+            copy->close();
+            std::shared_ptr<Document> reopened;
+            ASSERT_NO_THROW(reopened = m_host.documents().open(saved));
+            const QStringList after = paragraphTexts(*reopened);
+            reopened->close();
+            EXPECT_EQ(after, before);
+            if (copy == lines) {
+                QSet<QString> seen;
+                for (const QString& key : after) {
+                    const bool mayRepeat =
+                        key.isEmpty() || key == QStringLiteral("\a") || quillsift::engine::holdsObject(key);
+                    EXPECT_TRUE(mayRepeat || !seen.contains(key)) << visible(key).toStdString();
+                    seen.insert(key);
+                }
+            }
+            ++cleaned;
+        }
+    }
+    std::cout << cleaned << " cleaned copies checked, " << refused << " documents refused with a message\n";
+}
+
+} // namespace
