@@ -270,23 +270,6 @@ class AddFolderTest : public QObject
         QCOMPARE(f.entries(), once + once);
     }
 
-    void linkLoopEndsAndListsEveryFileOnce()
-    {
-        makeFile(m_root + QStringLiteral("a/one.doc"));
-        makeFile(m_root + QStringLiteral("b/two.doc"));
-        QVERIFY(QFile::link(m_root, m_root + QStringLiteral("a/back-to-root")));
-        QVERIFY(QFile::link(m_root + QStringLiteral("a"), m_root + QStringLiteral("b/to-a")));
-        Fixture f;
-        f.services.inputBox.replies << QStringLiteral("doc");
-        f.services.folderBrowser.folders << m_root;
-
-        f.addFolderFiles();
-
-        QStringList entries = f.entries();
-        entries.sort();
-        QCOMPARE(entries, (QStringList{m_root + QStringLiteral("a/one.doc"), m_root + QStringLiteral("b/two.doc")}));
-    }
-
     void unreadableFoldersAreNamedOnceAtTheEnd_data()
     {
         QTest::addColumn<bool>("throughPermissions");

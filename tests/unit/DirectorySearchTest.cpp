@@ -134,14 +134,6 @@ class TestDirectorySearch : public QObject
         QVERIFY(!entries->error().isEmpty());
     }
 
-    void missingFolderReportsItsCause()
-    {
-        const auto entries = localDirectorySearch().enumerate(m_root + QStringLiteral("absent/"), QStringLiteral("*"),
-                                                              file_attribute::Directory);
-        QVERIFY(entries->next().isEmpty());
-        QVERIFY(!entries->error().isEmpty());
-    }
-
   private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;

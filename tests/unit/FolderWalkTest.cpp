@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/AddFolder.h"
-#include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 
 #include <QDir>
@@ -11,7 +10,6 @@
 using namespace quillsift;
 using file_list::CollectSubFolders;
 using file_list::FolderWalk;
-using file_list::ListFolderFiles;
 
 namespace {
 
@@ -126,28 +124,6 @@ class TestFolderWalk : public QObject
         QCOMPARE(folders.at(3), m_root + QStringLiteral("b/away/more/"));
     }
 
-    void unreadableFolderIsNotedAndTheWalkGoesOn()
-    {
-        makeFolder(m_root + QStringLiteral("a/a1"));
-        makeFolder(m_root + QStringLiteral("b/b1"));
-        platform::testing::TestServices services;
-        platform::testing::FailingDirectorySearch search;
-        search.unreadable << m_root + QStringLiteral("b");
-        platform::services().directorySearch = &search;
-
-        QStringList folders{m_root};
-        FolderWalk walk;
-        CollectSubFolders(folders, &walk);
-        ListFolderFiles(m_root + QStringLiteral("b"), QStringLiteral("*.doc"), &walk);
-
-        QCOMPARE(folders.size(), 4);
-        QVERIFY(folders.contains(m_root + QStringLiteral("a/a1/")));
-        QVERIFY(!folders.contains(m_root + QStringLiteral("b/b1/")));
-        QCOMPARE(walk.unreadable.size(), 1);
-        QCOMPARE(walk.unreadable.first().path, m_root + QStringLiteral("b"));
-        QCOMPARE(walk.unreadable.first().reason, QStringLiteral("Permission denied"));
-    }
-
     void entryThatVanishesIsSkippedSilently()
     {
         makeFolder(m_root + QStringLiteral("stays"));
@@ -167,26 +143,6 @@ class TestFolderWalk : public QObject
 
         QCOMPARE(folders, (QStringList{m_root, m_root + QStringLiteral("stays/")}));
         QVERIFY(walk.unreadable.isEmpty());
-    }
-
-    void listsMatchingFilesHiddenIncluded()
-    {
-        makeFile(m_root + QStringLiteral("one.doc"));
-        makeFile(m_root + QStringLiteral(".two.DOCX"));
-        makeFile(m_root + QStringLiteral("~$three.doc"));
-        makeFile(m_root + QStringLiteral("four.pdf"));
-        makeFolder(m_root + QStringLiteral("folder.doc"));
-        platform::testing::TestServices services;
-
-        for (const QString& folder : {m_root, QDir::cleanPath(m_root)}) {
-            QStringList names = ListFolderFiles(folder, QStringLiteral("*.doc"));
-            names.sort();
-            QCOMPARE(names, (QStringList{QStringLiteral(".two.DOCX"), QStringLiteral("one.doc"),
-                                         QStringLiteral("~$three.doc")}));
-        }
-        FolderWalk walk;
-        QVERIFY(ListFolderFiles(m_root + QStringLiteral("absent"), QStringLiteral("*"), &walk).isEmpty());
-        QCOMPARE(walk.unreadable.size(), 1);
     }
 
   private:
