@@ -145,6 +145,7 @@ void DocxRange::setFormattedText(const engine::FormattedText& text)
     if (formatted->start() > 0) {
         m_story->deleteText(0, formatted->start());
     }
+    m_story->forgetDeletions();
     setSpan(0, m_story->length());
 }
 

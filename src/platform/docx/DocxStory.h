@@ -135,6 +135,12 @@ class DocxStory
     {
         return m_deletions;
     }
+    /// Starts the log of deletions afresh (a copy trimmed to the stretch it was taken from has
+    /// lost nothing the user should see).
+    void forgetDeletions()
+    {
+        m_deletions.clear();
+    }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const;
 

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace quillsift;
 namespace qt = quillsift::testing;
 using engine::Unit;
@@ -304,6 +306,38 @@ TEST_F(DocxEdit, KeepsALogOfWhatWasDeleted)
     ASSERT_EQ(formatted.size(), 2u);
     EXPECT_EQ(formatted[1].paragraph, 2);
     EXPECT_EQ(formatted[1].runs[0].text, u(" two"));
+}
+
+TEST_F(DocxEdit, SeparateApplicationsWorkOnSeparateThreads)
+{
+    const QString source = qt::writeFile(m_folder.path(), u("shared.docx"),
+                                         qt::docxBytes(paragraphs({"one two one", "two three", "one two one"})));
+    std::vector<QString> results(4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        threads.emplace_back([&, i] {
+            docx::DocxHostProvider provider;
+            auto application = provider.newApplication();
+            auto document = application->documents().open(source);
+            for (int round = 0; round < 20; ++round) {
+                auto copy = application->documents().add();
+                copy->content()->setFormattedText(*document->content()->formattedText());
+                for (auto word = copy->range()->word(1); word; word = word->next(Unit::Word)) {
+                    auto rest = copy->range();
+                    rest->setStart(word->end());
+                    removeAll(*rest, word->text().trimmed());
+                }
+                results[i] = copy->range()->text();
+                copy->close();
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const QString& result : results) {
+        EXPECT_EQ(result, u("one two \r three\r  \r"));
+    }
 }
 
 TEST_F(DocxEdit, ClosedDocumentsFailCleanly)

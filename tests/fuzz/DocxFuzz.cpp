@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libFuzzer target: a package (or, with an odd first byte, a main part inside a sound package)
+// opened by the in-process host, its paragraphs and words walked, some text deleted and the
+// package written again. Only HostError may come out.
+#include "docx/DocxRange.h"
+#include "docx/DocxStory.h"
+#include "docx/Package.h"
+#include "engine/HostError.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using namespace quillsift;
+
+namespace {
+
+docx::Package packageAround(const QByteArray& mainPart)
+{
+    docx::Package package;
+    package.setData(QStringLiteral("[Content_Types].xml"),
+                    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>");
+    package.setData(QStringLiteral("_rels/.rels"),
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"rId1\" "
+                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                    "Target=\"word/document.xml\"/></Relationships>");
+    docx::Package::checkXml(QStringLiteral("fuzz"), QStringLiteral("word/document.xml"), mainPart);
+    package.setData(QStringLiteral("word/document.xml"), mainPart);
+    return package;
+}
+
+void exercise(const QByteArray& input)
+{
+    const bool wholePackage = input.isEmpty() || !(static_cast<unsigned char>(input[0]) & 1);
+    const QByteArray rest = input.mid(1);
+    docx::Package package = wholePackage ? docx::Package::fromZip(QStringLiteral("fuzz"), input) : packageAround(rest);
+    auto story = std::make_shared<docx::DocxStory>(QStringLiteral("fuzz"), std::move(package));
+    docx::DocxRange whole(story, 0, story->length());
+    const qint64 paragraphs = whole.paragraphsCount();
+    const qint64 words = whole.wordsCount();
+    qint64 seen = 0;
+    for (auto paragraph = whole.paragraph(1); paragraph; paragraph = paragraph->next(engine::Unit::Paragraph)) {
+        (void)paragraph->text();
+        ++seen;
+    }
+    if (seen != paragraphs) {
+        __builtin_trap();
+    }
+    seen = 0;
+    QString text;
+    for (auto word = whole.word(1); word; word = word->next(engine::Unit::Word)) {
+        text += word->text();
+        ++seen;
+    }
+    if (seen != words || text != whole.text()) {
+        __builtin_trap();
+    }
+    // Delete every second paragraph, then the first word of what is left, then search.
+    for (auto keep = whole.paragraph(1); keep;) {
+        auto victim = keep->next(engine::Unit::Paragraph);
+        if (!victim) {
+            break;
+        }
+        victim->deleteContent();
+        keep = keep->next(engine::Unit::Paragraph);
+    }
+    if (auto word = docx::DocxRange(story, 0, story->length()).word(1)) {
+        const QString found = word->text().trimmed();
+        word->deleteContent();
+        docx::DocxRange all(story, 0, story->length());
+        auto find = all.find();
+        find->setMatchWholeWord(true);
+        find->execute(found, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
+    }
+    const docx::Package saved = story->package();
+    const QByteArray zip = saved.toZip(QStringLiteral("fuzz"));
+    // What we write must open again.
+    docx::DocxStory reopened(QStringLiteral("fuzz"), docx::Package::fromZip(QStringLiteral("fuzz"), zip));
+    (void)reopened.length();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    try {
+        exercise(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    } catch (const engine::HostError&) {
+    }
+    return 0;
+}
