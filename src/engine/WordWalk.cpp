@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "WordWalk.h"
+
+#include "DuplicateWords.h"
+#include "Units.h"
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+namespace quillsift::engine {
+
+namespace {
+
+constexpr qint64 fromTheStart = -1;
+constexpr qint64 never = -1;
+constexpr qint64 noLimit = std::numeric_limits<qint64>::max();
+// Cutting a stretch after this many words bounds what settling it can cost.
+constexpr size_t longestStretch = 32;
+
+/// Whether a word always stands apart from its neighbours, whatever is removed beside it: a
+/// space, a control character or a mark below the colon, none of which is ever removed and none
+/// of which Unicode word segmentation joins across. The quotation marks, apostrophe, comma and
+/// full stop are the exceptions: they join letters or digits ("don't", "3.14", "1,000").
+bool standsApart(const QString& text)
+{
+    if (text.isEmpty()) {
+        return true;
+    }
+    const char16_t first = text.at(0).unicode();
+    constexpr char16_t slash = 47;
+    return first <= slash && first != u'"' && first != u'\'' && first != u',' && first != u'.';
+}
+
+} // namespace
+
+WordWalk::WordWalk(Document& document, const YieldFunction& yield)
+    : m_document(document)
+    , m_throttle(yield)
+{
+}
+
+qint64 WordWalk::run()
+{
+    std::unique_ptr<Range> next;
+    {
+        const auto whole = m_document.range();
+        if (whole->wordsCount() <= 1) {
+            return 0;
+        }
+        next = whole->word(1);
+    }
+    while (next) {
+        auto pieces = readStretch(std::move(next), noLimit);
+        settle(pieces, 0);
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const QString key = pieces[i].key;
+            const bool searches = passesThreshold(pieces[i].text);
+            m_lastWalked = std::move(pieces[i].range);
+            if (searches) {
+                const qint64 time = m_clock++;
+                const auto known = m_searches.find(key);
+                if (known == m_searches.end()) {
+                    m_searches.insert(key, Searches{time, {}});
+                } else {
+                    known->later.push_back(time);
+                }
+                const auto rest = pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1;
+                if (std::any_of(rest, pieces.end(), [&](const Piece& later) { return later.key == key; })) {
+                    settle(pieces, i + 1);
+                }
+            }
+            m_throttle.step();
+        }
+        next = m_lookahead ? std::move(m_lookahead) : (m_lastWalked ? m_lastWalked->next(Unit::Word) : nullptr);
+    }
+    return m_removed;
+}
+
+WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range) const
+{
+    Piece piece{std::move(range), {}, {}, {}, fromTheStart};
+    piece.text = piece.range->text();
+    piece.wanted = searchText(piece.text);
+    piece.key = foldedSearchText(piece.wanted);
+    return piece;
+}
+
+// The words from first up to the end of its stretch, or up to the word that starts at or after
+// limit. A word read that opens the next stretch is kept for it in m_lookahead.
+std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first, qint64 limit)
+{
+    m_lookahead.reset();
+    std::vector<Piece> pieces;
+    std::unique_ptr<Range> word = std::move(first);
+    while (word) {
+        if (word->start() >= limit) {
+            m_lookahead = std::move(word);
+            break;
+        }
+        Piece piece = readPiece(std::move(word));
+        const bool apart = standsApart(piece.text);
+        if (apart && !pieces.empty()) {
+            m_lookahead = std::move(piece.range);
+            break;
+        }
+        pieces.push_back(std::move(piece));
+        const Piece& last = pieces.back();
+        if (apart || last.text.endsWith(QChar(chars::Space)) || pieces.size() >= longestStretch) {
+            break;
+        }
+        word = last.range->next(Unit::Word);
+    }
+    return pieces;
+}
+
+// The search that removes the piece, or never.
+qint64 WordWalk::removalTime(const Piece& piece) const
+{
+    if (piece.wanted.isEmpty()) {
+        return never;
+    }
+    const auto found = m_searches.constFind(piece.key);
+    if (found == m_searches.constEnd()) {
+        return never;
+    }
+    if (found->first > piece.formedAt) {
+        return found->first;
+    }
+    const auto after = std::upper_bound(found->later.begin(), found->later.end(), piece.formedAt);
+    return after == found->later.end() ? never : *after;
+}
+
+// Removes the pieces from `from` on that earlier searches remove, search by search.
+void WordWalk::settle(std::vector<Piece>& pieces, size_t from)
+{
+    std::vector<qint64> times(pieces.size());
+    while (true) {
+        qint64 first = never;
+        for (size_t i = from; i < pieces.size(); ++i) {
+            times[i] = removalTime(pieces[i]);
+            if (times[i] != never && (first == never || times[i] < first)) {
+                first = times[i];
+            }
+        }
+        if (first == never) {
+            return;
+        }
+        for (size_t i = pieces.size(); i-- > from;) {
+            if (times[i] != first) {
+                continue;
+            }
+            Piece& piece = pieces[i];
+            // The host's own whole-word search over just this word removes its characters and
+            // leaves its spaces, as a replace-all over the rest of the text would.
+            auto find = piece.range->find();
+            find->setMatchWholeWord(true);
+            if (find->execute(piece.wanted, FindWrap::Stop, QString(), FindReplace::All)) {
+                ++m_removed;
+            } else {
+                // The host does not see a match: this search leaves the word alone.
+                piece.formedAt = first;
+            }
+        }
+        reread(pieces, from, first);
+        times.resize(pieces.size());
+        m_throttle.step();
+    }
+}
+
+// Reads the stretch again from `from` on after removals made by search `time`. A word that was
+// there before keeps when it came to be; a word that was not was made by the removals.
+void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
+{
+    // Removals never reach beyond the stretch: it ends where its last word now ends.
+    const qint64 limit = pieces.back().range->end();
+    QHash<qint64, size_t> before;
+    for (size_t i = from; i < pieces.size(); ++i) {
+        before.insert(pieces[i].range->start(), i);
+    }
+    auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
+    std::vector<Piece> fresh = restart ? readStretch(std::move(restart), limit) : std::vector<Piece>();
+    for (Piece& piece : fresh) {
+        const auto old = before.constFind(piece.range->start());
+        const bool same = old != before.constEnd() && pieces[*old].text == piece.text;
+        piece.formedAt = same ? pieces[*old].formedAt : time;
+    }
+    pieces.resize(from);
+    std::move(fresh.begin(), fresh.end(), std::back_inserter(pieces));
+}
+
+} // namespace quillsift::engine
