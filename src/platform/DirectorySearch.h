@@ -51,7 +51,7 @@ class DirectoryEnumeration
     /// only wants folders skip the attribute query for everything else.
     virtual quint32 attributes() const = 0;
     /// Empty while the pass is fine or ran to its end; otherwise why the folder could not be read
-    /// (to its end). The names handed out before the failure stay valid.
+    /// in full. The names handed out stay valid; the pass may go on after an entry it had to leave out.
     virtual QString error() const = 0;
 };
 

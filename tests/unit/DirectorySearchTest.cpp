@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +119,19 @@ class TestDirectorySearch : public QObject
         QVERIFY(!localDirectorySearch().attributes(m_root + QStringLiteral("gone"), &error));
         QVERIFY(error.missing);
         QVERIFY(!error.reason.isEmpty());
+    }
+
+    void nameInvalidInTheSystemEncodingIsLeftOutAndReported()
+    {
+        makeFile(m_root + QStringLiteral("fine.doc"));
+        const QByteArray invalid = QFile::encodeName(m_root) + QByteArray("bad\xff.doc");
+        const int fd = ::open(invalid.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+
+        const auto entries = localDirectorySearch().enumerate(m_root, QStringLiteral("*.doc"), file_attribute::Normal);
+        QCOMPARE(allNames(*entries), QStringList{QStringLiteral("fine.doc")});
+        QVERIFY(!entries->error().isEmpty());
     }
 
     void unreadableFolderReportsItsCause()

@@ -89,6 +89,12 @@ class PosixEnumeration : public DirectoryEnumeration
             if (!m_wildcard.matches(name)) {
                 continue;
             }
+            if (QFile::encodeName(name) != QByteArrayView(raw)) {
+                // A name that is not valid in the system's encoding cannot be turned back into the
+                // path: whoever used it would find nothing there. Leave it out, and say so.
+                m_error = QStringLiteral("a name that is not valid text was left out");
+                continue;
+            }
             const std::optional<quint32> kind = kindOf(*entry);
             if (!kind) {
                 continue; // gone since readdir, or a link that leads nowhere
