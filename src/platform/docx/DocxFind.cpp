@@ -4,8 +4,6 @@
 #include "DocxRange.h"
 #include "DocxStory.h"
 
-#include "engine/HostError.h"
-
 namespace quillsift::docx {
 
 DocxFind::DocxFind(std::unique_ptr<DocxRange> scope)
@@ -35,15 +33,13 @@ bool DocxFind::execute(const QString& findText, engine::FindWrap wrap, const QSt
     if (matches.empty() || replace == engine::FindReplace::None) {
         return !matches.empty();
     }
-    if (!replaceWith.isEmpty()) {
-        throw engine::HostError(story.fileName(), QStringLiteral("this host can only replace text with nothing"));
-    }
     if (replace == engine::FindReplace::One) {
         matches.resize(1);
     }
     // Last first, so the matches still to be deleted keep their positions.
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         story.deleteText(it->start, it->end);
+        story.insertText(it->start, replaceWith);
     }
     return true;
 }

@@ -20,7 +20,8 @@ class DocxFind : public engine::Find
     void setMatchWholeWord(bool on) override;
     bool matchWholeWord() const override;
     /// Literal, case-insensitive. FindReplace::None only reports whether the text occurs;
-    /// One and All replace the first or every match inside the range.
+    /// One and All replace the first or every match inside the range (the replacement goes in as
+    /// plain text, in the formatting of the text around it).
     bool execute(const QString& findText, engine::FindWrap wrap, const QString& replaceWith,
                  engine::FindReplace replace) override;
 

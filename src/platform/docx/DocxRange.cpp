@@ -161,6 +161,16 @@ void DocxRange::textRemoved(qint64 from, qint64 to)
     m_end = move(m_end);
 }
 
+void DocxRange::textInserted(qint64 position, qint64 length)
+{
+    if (m_start > position) {
+        m_start += length;
+    }
+    if (m_end >= position) {
+        m_end += length;
+    }
+}
+
 void DocxRange::collapseToStart()
 {
     m_start = 0;

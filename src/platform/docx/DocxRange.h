@@ -38,6 +38,8 @@ class DocxRange : public engine::Range
 
     /// Called by the story: the text [from, to) has gone.
     void textRemoved(qint64 from, qint64 to);
+    /// Called by the story: length characters were inserted at position.
+    void textInserted(qint64 position, qint64 length);
     /// Called by the story when its whole text is replaced.
     void collapseToStart();
 

@@ -493,6 +493,68 @@ void DocxStory::deleteText(qint64 start, qint64 end)
     }
 }
 
+void DocxStory::insertText(qint64 position, const QString& text)
+{
+    ensureOpen();
+    // Marks and characters XML cannot hold have no place inside a run's text.
+    QString clean;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0xFFFE && c.unicode() != 0xFFFF) {
+            clean.append(c);
+        }
+    }
+    position = std::clamp<qint64>(position, 0, length());
+    if (clean.isEmpty() || position == length()) {
+        return;
+    }
+    m_modified = true;
+    const std::size_t slot = paragraphAt(position);
+    Paragraph& paragraph = m_paragraphs[slot];
+    const qint64 start = paragraphStart(slot);
+    const auto offset = quint32(std::min<qint64>(position - start, paragraph.text.size() - paragraph.markLength()));
+    const QByteArray utf8 = clean.toUtf8();
+    auto setPreserved = [](pugi::xml_node t, const QString& value) {
+        t.text().set(value.toUtf8().constData());
+        if (!t.attribute("xml:space")) {
+            t.append_attribute("xml:space") = "preserve";
+        }
+    };
+    // The text goes into the w:t that holds or ends at the position, else into a new w:t beside
+    // the character element there, else into a new run at the paragraph's end.
+    const Piece* target = nullptr;
+    const Piece* neighbour = nullptr;
+    for (const Piece& piece : paragraph.pieces) {
+        if (piece.isText && piece.offset <= offset && offset <= piece.offset + piece.length) {
+            target = &piece;
+            break;
+        }
+        if (!neighbour && piece.offset + piece.length >= offset) {
+            neighbour = &piece;
+        }
+    }
+    if (target) {
+        QString value = QString::fromUtf8(target->node.text().get());
+        value.insert(offset - target->offset, clean);
+        setPreserved(target->node, value);
+    } else if (neighbour) {
+        pugi::xml_node element = neighbour->node;
+        pugi::xml_node run = element.parent();
+        pugi::xml_node t = neighbour->offset >= offset ? run.insert_child_before(m_names->t.c_str(), element)
+                                                       : run.insert_child_after(m_names->t.c_str(), element);
+        setPreserved(t, clean);
+    } else {
+        pugi::xml_node run = paragraph.node.append_child(m_names->r.c_str());
+        setPreserved(run.append_child(m_names->t.c_str()), clean);
+    }
+    const qint64 oldLength = paragraph.text.size();
+    reread(slot);
+    textChanged(slot, oldLength);
+    const qint64 added = paragraph.text.size() - oldLength;
+    for (DocxRange* range : m_ranges) {
+        range->textInserted(start + offset, added);
+    }
+}
+
 void DocxStory::removeParagraph(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];

@@ -119,6 +119,9 @@ class DocxStory
     QString text(qint64 start, qint64 end) const;
     /// Deletes [start, end) as Range.Delete does and moves every live range.
     void deleteText(qint64 start, qint64 end);
+    /// Inserts plain text (no paragraph marks) at position, in the run of the text around it.
+    /// Ranges that end at or after position grow or move; a range starting there keeps its start.
+    void insertText(qint64 position, const QString& text);
     /// Every literal, case-insensitive match of needle inside [start, end), in order, without overlaps.
     std::vector<Span> findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord);
 

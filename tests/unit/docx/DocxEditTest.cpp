@@ -260,6 +260,22 @@ TEST_F(DocxEdit, FindWithoutWholeWordMatchesInsideWords)
     EXPECT_EQ(range->text(), u("conenate \r"));
 }
 
+TEST_F(DocxEdit, ReplacesWithTextInsideTheRunsAroundIt)
+{
+    auto document = open(u("<w:p><w:r><w:t xml:space=\"preserve\">a cat </w:t></w:r><w:r><w:tab/></w:r>"
+                           "<w:r><w:t>cat</w:t></w:r></w:p><w:p><w:r><w:t>cat</w:t></w:r></w:p>"));
+    auto range = document->range()->paragraph(1);
+    auto tail = document->range()->paragraph(2);
+    auto find = range->find();
+    find->setMatchWholeWord(true);
+    EXPECT_TRUE(find->execute(u("CAT"), engine::FindWrap::Stop, u("dog"), engine::FindReplace::All));
+    EXPECT_EQ(document->range()->text(), u("a dog \tdog\rcat\r"));
+    EXPECT_EQ(tail->text(), u("cat\r"));
+    const QString saved = QDir(m_folder.path()).filePath(u("replaced.docx"));
+    document->saveAs(saved);
+    EXPECT_EQ(m_application->documents().open(saved)->range()->text(), u("a dog \tdog\rcat\r"));
+}
+
 TEST_F(DocxEdit, SearchingWithoutReplacingChangesNothing)
 {
     auto document = open(paragraphs({"cat"}));
