@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "docx/FenwickTree.h"
+#include "docx/WordSegmenter.h"
+
+#include "engine/Units.h"
+
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+
+#include <QString>
+
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
+namespace quillsift::libreoffice {
+
+class LoRange;
+
+/// The main story of a document open in LibreOffice, as the automation interface sees it: the
+/// body's paragraphs (table cells included) in document order, each with its text as a run of
+/// positions. LibreOffice has no character positions of its own, so the story keeps the text of
+/// every paragraph beside the paragraph's UNO object; every Delete goes to LibreOffice first and
+/// the paragraphs it touched are read back from it, so the two never drift apart.
+class LoStory
+{
+  public:
+    struct Span {
+        qint64 start = 0;
+        qint64 end = 0;
+    };
+
+    /// Reads the document's body. Throws HostError naming fileName.
+    LoStory(QString fileName, css::uno::Reference<css::text::XTextDocument> document);
+    ~LoStory();
+    LoStory(const LoStory&) = delete;
+    LoStory& operator=(const LoStory&) = delete;
+
+    /// Reads the whole body again; every live range collapses to the start.
+    void reload();
+    /// Replaces the whole body with the body of the file at path, formatting and all, as Writer's
+    /// own "insert text from file" does; the file is only read.
+    void insertFile(const QString& path);
+
+    const css::uno::Reference<css::text::XTextDocument>& document() const
+    {
+        return m_document;
+    }
+    const QString& fileName() const
+    {
+        return m_fileName;
+    }
+    void ensureOpen() const;
+    void markClosed();
+    bool isClosed() const
+    {
+        return m_closed;
+    }
+
+    qint64 length() const;
+    QString text(qint64 start, qint64 end) const;
+
+    std::optional<Span> unitAt(engine::Unit unit, qint64 position);
+    std::optional<Span> nextUnit(engine::Unit unit, qint64 start, qint64 end);
+    std::optional<Span> previousUnit(engine::Unit unit, qint64 start);
+    qint64 countUnits(engine::Unit unit, qint64 start, qint64 end);
+    std::optional<Span> unitByIndex(engine::Unit unit, qint64 start, qint64 end, qint64 index);
+
+    /// Deletes [start, end) in LibreOffice as Range.Delete does and moves every live range.
+    void deleteText(qint64 start, qint64 end);
+    /// Every literal, case-insensitive match of needle inside [start, end), in order, without overlaps.
+    std::vector<Span> findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord);
+
+    void registerRange(LoRange* range);
+    void unregisterRange(LoRange* range);
+
+  private:
+    struct Paragraph {
+        css::uno::Reference<css::text::XTextRange> range;
+        css::uno::Reference<css::text::XText> container;
+        /// The text with its mark: "...\r", or "...\r\a" for the last paragraph of a table cell.
+        QString text;
+        /// For every character of the text before the mark, and for its end, the count of
+        /// LibreOffice's cursor steps from the paragraph's start; empty where the two agree.
+        std::vector<qint32> cursorSteps;
+        std::vector<quint32> unitEnds;
+        bool endOfCell = false;
+        /// Its mark cannot go: the last paragraph of its text or cell, or one a table follows.
+        bool pinned = false;
+        bool alive = true;
+    };
+
+    void load();
+    void collect(const css::uno::Reference<css::text::XText>& container, bool inCell);
+    /// Reads a paragraph's text from LibreOffice; false when the paragraph no longer exists.
+    bool readParagraph(Paragraph& paragraph);
+    void setLength(std::size_t slot, qint64 length);
+    std::size_t paragraphAt(qint64 position) const;
+    qint64 paragraphStart(std::size_t slot) const;
+    qint64 markLength(const Paragraph& paragraph) const;
+    const std::vector<quint32>& unitEnds(std::size_t slot);
+    qint32 cursorStep(const Paragraph& paragraph, qint64 offset) const;
+    void deleteInParagraph(std::size_t slot, qint64 from, qint64 to);
+    std::optional<std::size_t> nextAliveSlot(std::size_t slot) const;
+    void moveRanges(qint64 from, qint64 to);
+    bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
+    [[noreturn]] void fail(const QString& what) const;
+
+    QString m_fileName;
+    css::uno::Reference<css::text::XTextDocument> m_document;
+    std::vector<Paragraph> m_paragraphs;
+    docx::FenwickTree m_characters;
+    docx::FenwickTree m_live;
+    docx::WordSegmenter m_segmenter;
+    std::unordered_set<LoRange*> m_ranges;
+    bool m_closed = false;
+};
+
+} // namespace quillsift::libreoffice
