@@ -2,6 +2,10 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "docx/DocxHostProvider.h"
+#include "engine/HostError.h"
+#ifdef QUILLSIFT_HAVE_LIBREOFFICE
+#include "libreoffice/LoHostProvider.h"
+#endif
 
 #include <QCoreApplication>
 #include <QThread>
@@ -16,6 +20,36 @@ void print(std::FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
+
+/// One application, started before the run so that a failure to start is told once, with its
+/// cause, and every file then reports that the host could not be started.
+class StartedHost : public quillsift::engine::HostProvider
+{
+  public:
+    explicit StartedHost(quillsift::engine::HostProvider& provider)
+    {
+        try {
+            m_application = provider.newApplication();
+        } catch (const quillsift::engine::HostError& error) {
+            print(stderr, QStringLiteral("quillsift-cli: %1\n").arg(error.message()));
+        }
+    }
+
+    std::shared_ptr<quillsift::engine::Application> runningApplication() override
+    {
+        return nullptr;
+    }
+    std::shared_ptr<quillsift::engine::Application> newApplication() override
+    {
+        if (!m_application) {
+            throw quillsift::engine::HostError(QString(), QStringLiteral("the document host could not be started"));
+        }
+        return m_application;
+    }
+
+  private:
+    std::shared_ptr<quillsift::engine::Application> m_application;
+};
 
 } // namespace
 
@@ -40,6 +74,22 @@ int main(int argc, char* argv[])
         return CliRun::usageError;
     case ParsedCommandLine::Action::Run:
         break;
+    }
+
+    if (parsed.options.host == HostKind::LibreOffice) {
+#ifdef QUILLSIFT_HAVE_LIBREOFFICE
+        // One soffice does the whole call, one file at a time.
+        CliOptions options = parsed.options;
+        options.jobs = 1;
+        quillsift::libreoffice::LoHostProvider provider;
+        StartedHost hosts(provider);
+        CliRun run(hosts, options);
+        return run.exec(stdout, stderr);
+#else
+        print(stderr, QStringLiteral("quillsift-cli: this build has no LibreOffice host (built without the "
+                                     "LibreOffice SDK)\n"));
+        return CliRun::someFailed;
+#endif
     }
 
     quillsift::docx::DocxHostProvider hosts;

@@ -14,6 +14,7 @@ const QString dryRunName = QStringLiteral("dry-run");
 const QString jsonName = QStringLiteral("json");
 const QString jobsName = QStringLiteral("jobs");
 const QString forceName = QStringLiteral("force");
+const QString hostName = QStringLiteral("host");
 const QString helpName = QStringLiteral("help");
 const QString versionName = QStringLiteral("version");
 
@@ -31,6 +32,10 @@ void declareOptions(QCommandLineParser& parser)
         {jobsName, QStringLiteral("Clean up to N files at once (default: the number of processor cores)."),
          QStringLiteral("N")},
         {forceName, QStringLiteral("Replace existing files in DIR (never one of the input files).")},
+        {hostName,
+         QStringLiteral("The document host: docx, Quillsift's own (the default), or libreoffice, a LibreOffice "
+                        "started for the call (one file at a time)."),
+         QStringLiteral("NAME")},
         {helpName, QStringLiteral("Show this help and exit.")},
         {versionName, QStringLiteral("Show the version and exit.")},
     });
@@ -54,7 +59,8 @@ ParsedCommandLine usageError(const QString& message)
 QString usageLine()
 {
     return QStringLiteral(
-        "Usage: quillsift-cli [--lines | --words] --output DIR [--dry-run] [--json] [--jobs N] [--force] FILE...");
+        "Usage: quillsift-cli [--lines | --words] --output DIR [--dry-run] [--json] [--jobs N] [--force] "
+        "[--host NAME] FILE...");
 }
 
 QString helpText()
@@ -119,6 +125,15 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, int defaultJobs
                 QStringLiteral("--jobs needs a whole number of 1 or more, not \"%1\"").arg(values.constLast()));
         }
         options.jobs = jobs;
+    }
+
+    if (parser.isSet(hostName)) {
+        const QString host = parser.values(hostName).constLast();
+        if (host == QLatin1String("libreoffice")) {
+            options.host = HostKind::LibreOffice;
+        } else if (host != QLatin1String("docx")) {
+            return usageError(QStringLiteral("--host is docx or libreoffice, not \"%1\"").arg(host));
+        }
     }
 
     options.dryRun = parser.isSet(dryRunName);

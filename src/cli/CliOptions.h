@@ -8,8 +8,17 @@
 
 namespace quillsift::cli {
 
+/// The document host that does the cleaning.
+enum class HostKind {
+    /// Quillsift's own host over Word's file format.
+    InProcess,
+    /// LibreOffice over UNO, started for the call.
+    LibreOffice,
+};
+
 /// What one call of the command-line tool is asked to do.
 struct CliOptions {
+    HostKind host = HostKind::InProcess;
     engine::RemovalMode mode = engine::RemovalMode::Lines;
     QString outputDirectory;
     bool dryRun = false;
