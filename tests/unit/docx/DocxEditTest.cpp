@@ -154,6 +154,26 @@ TEST_F(DocxEdit, ParagraphThatEndsAContainerAfterATableStays)
     EXPECT_EQ(qt::paragraphTexts(*document), (QStringList{u("\r\a"), u("\r"), u("\r\a"), u("\r")}));
 }
 
+TEST_F(DocxEdit, FieldsSpanningParagraphsKeepTheirBeginAndEnd)
+{
+    // A table of contents: one field whose result runs over three paragraphs.
+    auto document = open(u("<w:p><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>TOC</w:instrText>"
+                           "</w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>Intro</w:t></w:r></w:p>"
+                           "<w:p><w:r><w:t>Intro</w:t></w:r></w:p>"
+                           "<w:p><w:r><w:t>Intro</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r></w:p>"
+                           "<w:p><w:r><w:t>Body</w:t></w:r></w:p>"));
+    EXPECT_EQ(document->range()->text(), u("Intro\rIntro\rIntro\rBody\r"));
+    document->range()->paragraph(3)->deleteContent();
+    document->range()->paragraph(2)->deleteContent();
+    document->range()->paragraph(1)->deleteContent();
+    EXPECT_EQ(document->range()->text(), u("\r\rBody\r"));
+    const QByteArray xml = savedXml(*document);
+    EXPECT_TRUE(xml.contains("w:fldCharType=\"begin\""));
+    EXPECT_TRUE(xml.contains("w:fldCharType=\"separate\""));
+    EXPECT_TRUE(xml.contains("w:fldCharType=\"end\""));
+    EXPECT_TRUE(xml.contains("TOC"));
+}
+
 TEST_F(DocxEdit, BookmarksAndCommentRangesSurviveADeletedParagraph)
 {
     auto document =
