@@ -78,6 +78,7 @@ CliRun::CliRun(engine::HostProvider& hosts, CliOptions options)
     : m_hosts(hosts)
     , m_options(std::move(options))
     , m_targets(outputPaths(m_options.files, m_options.outputDirectory))
+    , m_sources(m_options.files)
 {
 }
 
@@ -113,9 +114,14 @@ FileReport CliRun::processFile(engine::Application* application, qsizetype index
         if (!application) {
             throw HostError(report.file, QStringLiteral("the document host could not be started"));
         }
+        // A pipe or a device would block the reading or never end; a folder is no document.
+        if (const QFileInfo source(report.file); source.exists() && !source.isFile()) {
+            throw HostError(report.file, source.isDir() ? QStringLiteral("this is a folder, not a document")
+                                                        : QStringLiteral("this is not a regular file"));
+        }
         // Checked before the cleaning, so that a refused file costs nothing; the writing
         // checks again, as the folder may change meanwhile.
-        if (const QString refusal = writeRefusal(target, m_options.files, m_options.force); !refusal.isEmpty()) {
+        if (const QString refusal = writeRefusal(target, m_sources, m_options.force); !refusal.isEmpty()) {
             throw HostError(target, refusal);
         }
 
@@ -169,7 +175,7 @@ int CliRun::exec(std::FILE* out, std::FILE* err)
             queue.put(index, processFile(application.get(), index));
         }
     };
-    const qsizetype workerCount = std::min<qsizetype>(m_options.jobs, count);
+    const qsizetype workerCount = std::min<qsizetype>({m_options.jobs, count, maxWorkers});
     std::vector<std::thread> workers;
     workers.reserve(size_t(workerCount));
     for (qsizetype worker = 0; worker < workerCount; ++worker) {

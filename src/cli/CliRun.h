@@ -3,6 +3,7 @@
 
 #include "CliOptions.h"
 #include "FileReport.h"
+#include "OutputNames.h"
 
 #include "engine/Application.h"
 
@@ -20,6 +21,8 @@ class CliRun
     static constexpr int allCleaned = 0;
     static constexpr int someFailed = 1;
     static constexpr int usageError = 2;
+    /// Threads beyond this many gain nothing and only cost memory: each holds its own host.
+    static constexpr int maxWorkers = 256;
 
     CliRun(engine::HostProvider& hosts, CliOptions options);
 
@@ -37,6 +40,7 @@ class CliRun
     engine::HostProvider& m_hosts;
     CliOptions m_options;
     QStringList m_targets;
+    SourceFiles m_sources;
     QString m_directoryFailure;
 };
 

@@ -2,11 +2,13 @@
 #include "OutputNames.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
-#include <filesystem>
-#include <system_error>
+#include <optional>
+
+#include <sys/stat.h>
 
 namespace quillsift::cli {
 
@@ -25,18 +27,14 @@ QString baseName(const QString& source)
     return base.isEmpty() ? info.fileName() : base;
 }
 
-std::filesystem::path nativePath(const QString& path)
+std::optional<std::pair<quint64, quint64>> identity(const QString& path)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-/// Whether two paths name the same file: the same device and inode, so hard and symbolic
-/// links and different spellings of one path are all caught.
-bool sameFile(const QString& first, const QString& second)
-{
-    std::error_code error;
-    const bool same = std::filesystem::equivalent(nativePath(first), nativePath(second), error);
-    return !error && same;
+    struct stat status {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    return std::pair<quint64, quint64>(quint64(status.st_dev), quint64(status.st_ino));
 }
 
 } // namespace
@@ -60,16 +58,29 @@ QStringList outputPaths(const QStringList& sources, const QString& outputDirecto
     return paths;
 }
 
-QString writeRefusal(const QString& target, const QStringList& sources, bool force)
+SourceFiles::SourceFiles(const QStringList& sources)
+{
+    for (const QString& source : sources) {
+        if (const auto id = identity(source)) {
+            m_identities.insert(*id);
+        }
+    }
+}
+
+bool SourceFiles::contains(const QString& path) const
+{
+    const auto id = identity(path);
+    return id && m_identities.count(*id) > 0;
+}
+
+QString writeRefusal(const QString& target, const SourceFiles& sources, bool force)
 {
     const QFileInfo info(target);
     if (!info.exists() && !info.isSymLink()) {
         return {};
     }
-    for (const QString& source : sources) {
-        if (sameFile(target, source)) {
-            return QStringLiteral("this is one of the input files, which are never written");
-        }
+    if (sources.contains(target)) {
+        return QStringLiteral("this is one of the input files, which are never written");
     }
     if (info.isDir()) {
         return QStringLiteral("a folder of this name is in the way");

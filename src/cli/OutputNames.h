@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <set>
+#include <utility>
+
 namespace quillsift::cli {
 
 /// Where the cleaned copy of a source goes.
@@ -15,10 +18,22 @@ namespace quillsift::cli {
 /// Returns one path per source, in the same order.
 QStringList outputPaths(const QStringList& sources, const QString& outputDirectory);
 
+/// The files of a call's sources, known by device and inode, so that a target is recognised as
+/// one of them through any spelling of its path and through hard and symbolic links.
+class SourceFiles
+{
+  public:
+    explicit SourceFiles(const QStringList& sources);
+
+    bool contains(const QString& path) const;
+
+  private:
+    std::set<std::pair<quint64, quint64>> m_identities;
+};
+
 /// Why the copy may not be written to target, in words that follow the target's name ("target:
-/// why"), or an empty string when it may. A target that is
-/// one of the call's sources (the same file, through any name or link) is always refused; any
-/// other existing file only without force.
-QString writeRefusal(const QString& target, const QStringList& sources, bool force);
+/// why"), or an empty string when it may. A target that is one of the call's sources is always
+/// refused; any other existing file only without force.
+QString writeRefusal(const QString& target, const SourceFiles& sources, bool force);
 
 } // namespace quillsift::cli

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace quillsift;
 using namespace quillsift::testing;
 
@@ -220,8 +222,11 @@ class CliTest : public QObject
         writeFile(path({}), u("garbage.docx"), "this is not a zip package");
         writeFile(path({}), u("truncated.docx"), good.left(good.size() / 2));
         writeFile(path({}), u("good2.docx"), good);
-        const QStringList files{u("good1.docx"), u("garbage.docx"), u("truncated.docx"), u("missing.docx"),
-                                u("good2.docx")};
+        QVERIFY(QDir().mkpath(path(u("folder.docx"))));
+        // A pipe nobody writes to would block a reader for ever.
+        QCOMPARE(::mkfifo(QFile::encodeName(path(u("pipe.docx"))).constData(), 0600), 0);
+        const QStringList files{u("good1.docx"),  u("garbage.docx"), u("truncated.docx"), u("missing.docx"),
+                                u("folder.docx"), u("pipe.docx"),    u("good2.docx")};
 
         CliResult result =
             runCli(QStringList{u("--json"), u("--jobs"), u("2"), u("--output"), u("out")} + files, path({}));
@@ -242,7 +247,7 @@ class CliTest : public QObject
         result = runCli(QStringList{u("--force"), u("--output"), u("out")} + files, path({}));
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.out.count('\n'), 2);
-        QCOMPARE(result.err.count('\n'), 3);
+        QCOMPARE(result.err.count('\n'), 5);
         QVERIFY2(result.err.contains("garbage.docx: failed: ") && result.err.contains("truncated.docx"),
                  result.transcript());
     }
