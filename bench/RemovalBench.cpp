@@ -165,8 +165,10 @@ BENCHMARK_CAPTURE(openRemoveSave, lines, Work::Lines)->Apply(sizes);
 BENCHMARK_CAPTURE(openRemoveSave, words, Work::Words)->Apply(sizes);
 BENCHMARK_CAPTURE(removeOnly, lines, Work::Lines)->Apply(sizes);
 BENCHMARK_CAPTURE(removeOnly, words, Work::Words)->Apply(sizes);
+// Line by line the step-by-step algorithm takes minutes from 100,000 words on; the word search
+// on this host looks words up in an index, so it still finishes at 100,000.
 BENCHMARK_CAPTURE(removeOnly, literalLines, Work::LiteralLines)->Apply(small);
-BENCHMARK_CAPTURE(removeOnly, literalWords, Work::LiteralWords)->Apply(small);
+BENCHMARK_CAPTURE(removeOnly, literalWords, Work::LiteralWords)->Apply(small)->Arg(100'000);
 
 } // namespace
 

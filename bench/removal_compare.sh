@@ -19,17 +19,17 @@ trap 'rm -rf "$work"' EXIT
 "$bench" --write-package "$work/source.docx" "$words"
 unzip -p "$work/source.docx" word/document.xml | wc -c | awk '{ printf "document XML: %.1f MB\n", $1 / 1e6 }'
 
-# Best wall-clock time of $runs runs of a command, in seconds.
+# The best of $runs runs of a command: "wall cpu" in seconds, cpu being user + system time of the
+# command and its children. On a machine shared with other work the processor time is the steadier
+# figure; both are printed.
 best() {
-    local best_time=""
+    local best_wall=999999 best_cpu=999999 line
     for _ in $(seq "$runs"); do
-        local start end
-        start=$(date +%s.%N)
-        "$@" > /dev/null
-        end=$(date +%s.%N)
-        best_time=$(echo "$start $end ${best_time:-999999}" | awk '{ t = $2 - $1; print (t < $3 ? t : $3) }')
+        line=$( { TIMEFORMAT='%R %U %S'; time "$@" > /dev/null 2>&1; } 2>&1 | tail -1)
+        read -r best_wall best_cpu <<< "$(echo "$line $best_wall $best_cpu" |
+            awk '{ w = $1; c = $2 + $3; print (w < $4 ? w : $4), (c < $5 ? c : $5) }')"
     done
-    echo "$best_time"
+    echo "$best_wall $best_cpu"
 }
 
 floor_once() {
@@ -50,13 +50,31 @@ if "$interpreter" -c 'import docx' 2> /dev/null && [ -f "$here/python_docx_dedup
     python=$(best "$interpreter" "$here/python_docx_dedupe.py" "$work/source.docx" "$work/python.docx")
 fi
 
-printf 'floor (unzip + zip -r):        %6.3f s\n' "$floor"
-printf 'open + save, unchanged:        %6.3f s\n' "$unchanged"
-printf 'line mode, open + save:        %6.3f s  (%.2f x floor)\n' "$lines" "$(echo "$lines $floor" | awk '{ print $1 / $2 }')"
-printf 'word mode, open + save:        %6.3f s  (%.2f x floor)\n' "$words_time" "$(echo "$words_time $floor" | awk '{ print $1 / $2 }')"
+ratio() {
+    echo "$1 $2" | awk '{ printf "%.2f", $1 / $2 }'
+}
+show() {
+    local label=$1 times=$2 wall cpu
+    read -r wall cpu <<< "$times"
+    printf '%-34s wall %7.3f s   cpu %7.3f s' "$label" "$wall" "$cpu"
+    if [ -n "${3:-}" ]; then
+        local floor_wall floor_cpu
+        read -r floor_wall floor_cpu <<< "$3"
+        printf '   (%s x / %s x %s)' "$(ratio "$wall" "$floor_wall")" "$(ratio "$cpu" "$floor_cpu")" "$4"
+    fi
+    printf '\n'
+}
+
+show 'floor (unzip + zip -r)' "$floor"
+show 'open + save, unchanged' "$unchanged" "$floor" floor
+show 'line mode, open + save' "$lines" "$floor" floor
+show 'word mode, open + save' "$words_time" "$floor" floor
 if [ -n "$python" ]; then
-    printf 'python-docx, repeated paragraphs: %6.3f s  (line mode %.2f x faster)\n' "$python" \
-        "$(echo "$python $lines" | awk '{ print $1 / $2 }')"
+    read -r python_wall python_cpu <<< "$python"
+    read -r lines_wall lines_cpu <<< "$lines"
+    show 'python-docx, repeated paragraphs' "$python"
+    printf 'line mode is %s x (wall) / %s x (cpu) faster than python-docx\n' \
+        "$(ratio "$python_wall" "$lines_wall")" "$(ratio "$python_cpu" "$lines_cpu")"
 else
     echo 'python-docx: not installed (apt-get install python3-docx), skipped'
 fi

@@ -4,6 +4,8 @@
 #include "Units.h"
 #include "WordWalk.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
@@ -33,6 +35,19 @@ bool passesThreshold(const QString& wordText)
 
 QString foldedSearchText(const QString& text)
 {
+    // Most words are ASCII, where full case folding is plain lowering: no need to ask ICU.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; })) {
+            return text;
+        }
+        QString folded = text;
+        for (QChar& c : folded) {
+            if (c >= u'A' && c <= u'Z') {
+                c = QChar(static_cast<char16_t>(c.unicode() + (u'a' - u'A')));
+            }
+        }
+        return folded;
+    }
     const auto* source = reinterpret_cast<const UChar*>(text.utf16());
     const auto length = static_cast<int32_t>(text.size());
     // Full folding grows a text by at most three times ("ΐ" folds to three characters).

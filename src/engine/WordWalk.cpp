@@ -134,7 +134,8 @@ qint64 WordWalk::removalTime(const Piece& piece) const
 // Removes the pieces from `from` on that earlier searches remove, search by search.
 void WordWalk::settle(std::vector<Piece>& pieces, size_t from)
 {
-    std::vector<qint64> times(pieces.size());
+    std::vector<qint64>& times = m_times;
+    times.resize(pieces.size());
     while (true) {
         qint64 first = never;
         for (size_t i = from; i < pieces.size(); ++i) {
@@ -174,16 +175,15 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
 {
     // Removals never reach beyond the stretch: it ends where its last word now ends.
     const qint64 limit = pieces.back().range->end();
-    QHash<qint64, size_t> before;
-    for (size_t i = from; i < pieces.size(); ++i) {
-        before.insert(pieces[i].range->start(), i);
-    }
     auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
     std::vector<Piece> fresh = restart ? readStretch(std::move(restart), limit) : std::vector<Piece>();
+    // Stretches are short: looking the old words up one by one costs less than an index.
     for (Piece& piece : fresh) {
-        const auto old = before.constFind(piece.range->start());
-        const bool same = old != before.constEnd() && pieces[*old].text == piece.text;
-        piece.formedAt = same ? pieces[*old].formedAt : time;
+        const qint64 start = piece.range->start();
+        const auto old = std::find_if(pieces.begin() + static_cast<std::ptrdiff_t>(from), pieces.end(),
+                                      [&](const Piece& p) { return p.range->start() == start; });
+        const bool same = old != pieces.end() && old->text == piece.text;
+        piece.formedAt = same ? old->formedAt : time;
     }
     pieces.resize(from);
     std::move(fresh.begin(), fresh.end(), std::back_inserter(pieces));

@@ -62,6 +62,7 @@ class WordWalk
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;
     std::unique_ptr<Range> m_lookahead;
+    std::vector<qint64> m_times; // settle()'s scratch: when each piece is removed
 };
 
 } // namespace quillsift::engine
