@@ -28,20 +28,20 @@ QTemporaryDir& folder()
 
 /// A document of about `words` words in paragraphs of twelve, drawn from a vocabulary of a fifth
 /// of that, so every size has the same share of repeats; written once per size.
-QString documentOf(qint64 words)
+QString documentOf(qint64 words, int perParagraph = wordsPerParagraph)
 {
-    static std::map<qint64, QString> made;
-    if (auto it = made.find(words); it != made.end()) {
+    static std::map<std::pair<qint64, int>, QString> made;
+    if (auto it = made.find({words, perParagraph}); it != made.end()) {
         return it->second;
     }
     QRandomGenerator random(42);
     const auto vocabulary = quint32(std::max<qint64>(words / 5, 1));
     QByteArray body;
     body.reserve(words * 12 + words / wordsPerParagraph * 80);
-    for (qint64 i = 0; i < words; i += wordsPerParagraph) {
+    for (qint64 i = 0; i < words; i += perParagraph) {
         body += "<w:p><w:r><w:t xml:space=\"preserve\">";
-        for (int k = 0; k < wordsPerParagraph; ++k) {
-            body += "w" + QByteArray::number(random.bounded(vocabulary)) + (k + 1 < wordsPerParagraph ? " " : ".");
+        for (int k = 0; k < perParagraph; ++k) {
+            body += "w" + QByteArray::number(random.bounded(vocabulary)) + (k + 1 < perParagraph ? " " : ".");
         }
         body += "</w:t></w:r></w:p>";
     }
@@ -63,11 +63,12 @@ QString documentOf(qint64 words)
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:document "
                     "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
                         body + "<w:sectPr/></w:body></w:document>");
-    const QString path = QDir(folder().path()).filePath(QStringLiteral("words-%1.docx").arg(words));
+    const QString path =
+        QDir(folder().path()).filePath(QStringLiteral("words-%1-%2.docx").arg(words).arg(perParagraph));
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(package.toZip(path));
-    made[words] = path;
+    made[{words, perParagraph}] = path;
     return path;
 }
 
@@ -184,6 +185,35 @@ void BM_FindEveryWordInTheRest(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+/// The same on a document that is one long paragraph: edits and searches there cost the
+/// paragraph's length, so this one grows with the square of the size.
+void BM_FindEveryWordInOneParagraph(benchmark::State& state)
+{
+    docx::DocxHostProvider provider;
+    auto application = provider.newApplication();
+    const QString path = documentOf(state.range(0), int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = application->documents().open(path);
+        state.ResumeTiming();
+        for (auto word = document->range()->word(1); word; word = word->next(engine::Unit::Word)) {
+            const QString text = word->text().trimmed();
+            if (text.isEmpty() || text.at(0).unicode() <= 47) {
+                continue;
+            }
+            auto rest = document->range();
+            rest->setStart(word->end());
+            auto find = rest->find();
+            find->setMatchWholeWord(true);
+            find->execute(text, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
+        }
+        state.PauseTiming();
+        document->close();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
 void sizes(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
@@ -197,5 +227,11 @@ BENCHMARK(BM_WalkWords)->Apply(sizes);
 BENCHMARK(BM_DeleteEverySecondParagraph)->Apply(sizes);
 BENCHMARK(BM_Save)->Apply(sizes);
 BENCHMARK(BM_FindEveryWordInTheRest)->Apply(sizes);
+BENCHMARK(BM_FindEveryWordInOneParagraph)
+    ->Arg(2500)
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNSquared);
 
 BENCHMARK_MAIN();

@@ -548,7 +548,7 @@ void DocxStory::insertText(qint64 position, const QString& text)
     }
     const qint64 oldLength = paragraph.text.size();
     reread(slot);
-    textChanged(slot, oldLength);
+    textChanged(slot, oldLength, offset);
     const qint64 added = paragraph.text.size() - oldLength;
     for (DocxRange* range : m_ranges) {
         range->textInserted(start + offset, added);
@@ -640,7 +640,7 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
         }
     }
     reread(slot);
-    textChanged(slot, oldLength);
+    textChanged(slot, oldLength, from);
     const qint64 removed = oldLength - paragraph.text.size();
     moveRanges(start + from, start + from + removed);
 }
@@ -666,17 +666,45 @@ void DocxStory::reread(std::size_t slot)
     ParagraphReader(*m_names).read(m_paragraphs[slot], fields);
 }
 
-void DocxStory::textChanged(std::size_t slot, qint64 oldLength)
+void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    m_characters.add(slot, paragraph.text.size() - oldLength);
-    const qint64 oldUnits = qint64(paragraph.unitEnds.size());
+    const qint64 delta = paragraph.text.size() - oldLength;
+    m_characters.add(slot, delta);
+    std::vector<quint32> old = std::move(paragraph.unitEnds);
     paragraph.unitEnds.clear();
+    // Index the units around the change only: everywhere else the text, and so its words, is as
+    // it was, and the index already lists this paragraph for them.
+    qint64 indexFrom = 0;
+    qint64 indexTo = paragraph.text.size();
+    if (!old.empty() && oldLength > longParagraph) {
+        // Word boundaries depend on a few characters around them, so in a long paragraph only a
+        // window of units around the change is segmented again and spliced into the rest.
+        const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
+        const auto first = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeAt)) - old.begin());
+        const auto last = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeEnd)) - old.begin());
+        const std::size_t keepBefore = first >= windowUnits ? first - windowUnits + 1 : 0;
+        const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
+        const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
+        const qint64 right = qint64(old[keepFrom - 1]) + delta;
+        const std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text.mid(left, right - left));
+        std::vector<quint32> ends(old.begin(), old.begin() + qsizetype(keepBefore));
+        ends.reserve(old.size() + window.size());
+        for (const quint32 end : window) {
+            ends.push_back(quint32(left + end));
+        }
+        for (std::size_t i = keepFrom; i < old.size(); ++i) {
+            ends.push_back(quint32(qint64(old[i]) + delta));
+        }
+        paragraph.unitEnds = std::move(ends);
+        indexFrom = left;
+        indexTo = right;
+    }
     if (m_wordIndex) {
-        m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
+        m_words.add(slot, qint64(unitEnds(slot).size()) - qint64(old.size()));
     }
     if (m_findIndexBuilt) {
-        indexParagraph(slot);
+        indexParagraph(slot, indexFrom, indexTo);
     }
 }
 
@@ -704,18 +732,20 @@ void DocxStory::ensureFindIndex()
     }
     for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
         if (m_paragraphs[slot].alive) {
-            indexParagraph(slot);
+            indexParagraph(slot, 0, m_paragraphs[slot].text.size());
         }
     }
     m_findIndexBuilt = true;
 }
 
-void DocxStory::indexParagraph(std::size_t slot)
+void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 {
     const QString& text = m_paragraphs[slot].text;
     const auto& ends = unitEnds(slot);
-    quint32 begin = 0;
-    for (const quint32 end : ends) {
+    auto it = std::upper_bound(ends.begin(), ends.end(), quint32(std::max<qint64>(from, 0)));
+    quint32 begin = it == ends.begin() ? 0 : *(it - 1);
+    for (; it != ends.end() && begin < to; ++it) {
+        const quint32 end = *it;
         quint32 coreEnd = end;
         while (coreEnd > begin && text[coreEnd - 1] == QLatin1Char(' ')) {
             --coreEnd;

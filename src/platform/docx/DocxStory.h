@@ -148,6 +148,11 @@ class DocxStory
     std::vector<FormattedParagraph> formattedParagraphs() const;
 
   private:
+    /// Paragraphs longer than this are segmented again only around a change, in a window of
+    /// windowUnits units on either side.
+    static constexpr qint64 longParagraph = 512;
+    static constexpr std::size_t windowUnits = 4;
+
     struct Location {
         std::size_t paragraph = 0;
         std::size_t unit = 0;
@@ -171,11 +176,13 @@ class DocxStory
     void deleteCharacters(std::size_t slot, qint64 from, qint64 to);
     void removeFromRun(pugi::xml_node node);
     void reread(std::size_t slot);
-    void textChanged(std::size_t slot, qint64 oldLength);
+    /// Brings the indexes up to date after paragraph slot's text changed at changeAt.
+    void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt);
     void moveRanges(qint64 from, qint64 to);
 
     void ensureFindIndex();
-    void indexParagraph(std::size_t slot);
+    /// Lists slot in the find index under every unit overlapping [from, to).
+    void indexParagraph(std::size_t slot, qint64 from, qint64 to);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
     void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                         std::vector<Span>& matches);

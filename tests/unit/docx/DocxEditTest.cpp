@@ -344,6 +344,36 @@ TEST_F(DocxEdit, KeepsALogOfWhatWasDeleted)
     EXPECT_EQ(formatted[1].runs[0].text, u(" two"));
 }
 
+TEST_F(DocxEdit, WordsOfALongParagraphStayRightAfterEdits)
+{
+    // Long paragraphs are segmented again only around each change; the result must be what a
+    // fresh reading of the same text gives.
+    QString text;
+    const char* words[] = {"alpha", "beta's", "3.14", "e-mail", "(gamma)", "delta.", "x", "Straße", "  ", "?"};
+    for (int i = 0; i < 400; ++i) {
+        text += u(words[(i * 7) % 10]) + (i % 5 == 0 ? u("  ") : u(" "));
+    }
+    auto document = open(u("<w:p><w:r><w:t xml:space=\"preserve\">") + text + u("</w:t></w:r></w:p>"));
+    for (auto word = document->range()->word(1); word; word = word->next(Unit::Word)) {
+        auto rest = document->range();
+        rest->setStart(word->end());
+        removeAll(*rest, word->text().trimmed());
+    }
+    for (int round = 0; round < 3; ++round) {
+        // Deletions that join what stood either side of them: "alpha" + "beta" runs together.
+        auto range = document->range();
+        range->setStart(range->end() / (round + 2));
+        auto cut = range->word(2);
+        cut->deleteContent();
+    }
+    const QStringList edited = qt::wordTexts(*document);
+    const QString saved = QDir(m_folder.path()).filePath(u("long.docx"));
+    document->saveAs(saved);
+    auto fresh = m_application->documents().open(saved);
+    EXPECT_EQ(edited, qt::wordTexts(*fresh));
+    EXPECT_EQ(document->range()->wordsCount(), fresh->range()->wordsCount());
+}
+
 TEST_F(DocxEdit, SeparateApplicationsWorkOnSeparateThreads)
 {
     const QString source = qt::writeFile(m_folder.path(), u("shared.docx"),
