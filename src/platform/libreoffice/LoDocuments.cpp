@@ -82,9 +82,21 @@ std::shared_ptr<engine::Document> LoDocuments::open(const QString& fileName)
     }
     Reference<css::lang::XComponent> component;
     try {
-        const Reference<css::frame::XComponentLoader> loader(m_office->desktop(), UNO_QUERY);
-        component = loader->loadComponentFromURL(toOUString(QUrl::fromLocalFile(info.absoluteFilePath()).toString()),
+        for (int attempt = 0;; ++attempt) {
+            try {
+                m_office->recoverIfGone();
+                const Reference<css::frame::XComponentLoader> loader(m_office->desktop(), UNO_QUERY);
+                component =
+                    loader->loadComponentFromURL(toOUString(QUrl::fromLocalFile(info.absoluteFilePath()).toString()),
                                                  ascii("_blank"), 0, loadArguments(true));
+                break;
+            } catch (const css::lang::DisposedException&) {
+                // The connection went with an earlier document: one new soffice gets a try.
+                if (attempt > 0 || !m_office->recoverIfGone(true)) {
+                    throw;
+                }
+            }
+        }
     } catch (const css::lang::DisposedException&) {
         throw HostError(fileName, QStringLiteral("LibreOffice stopped answering"));
     } catch (const css::lang::IllegalArgumentException&) {

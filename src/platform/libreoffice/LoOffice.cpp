@@ -152,6 +152,41 @@ void forget(pid_t pid)
 
 std::shared_ptr<LoOffice> LoOffice::start(const StartOptions& options)
 {
+    std::shared_ptr<LoOffice> office(new LoOffice);
+    office->m_options = options;
+    office->m_headless = options.headless;
+    office->launch();
+    return office;
+}
+
+bool LoOffice::recoverIfGone(bool connectionLost)
+{
+    int status = 0;
+    if (m_pid <= 0) {
+        return false;
+    }
+    const bool exited = hasExited(m_pid, status);
+    if (!exited && !connectionLost) {
+        return false;
+    }
+    // soffice died or stopped answering (a document it could not cope with): what it had open
+    // is lost, but the files still to come get a new one.
+    killGroup(m_pid);
+    if (!exited) {
+        ::waitpid(m_pid, &status, 0);
+    }
+    forget(m_pid);
+    m_pid = -1;
+    m_desktop.clear();
+    m_context.clear();
+    m_profile.reset();
+    launch();
+    return true;
+}
+
+void LoOffice::launch()
+{
+    const StartOptions& options = m_options;
     const QString program = findProgram(options.program);
     if (program.isEmpty()) {
         throw HostError(QString(), QStringLiteral("LibreOffice is not installed: the program soffice was not found"));
@@ -159,10 +194,8 @@ std::shared_ptr<LoOffice> LoOffice::start(const StartOptions& options)
     // A write to a connection soffice has closed must fail as an error, not end this program.
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::shared_ptr<LoOffice> office(new LoOffice);
-    office->m_headless = options.headless;
-    office->m_profile = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("quillsift-lo-XXXXXX")));
-    if (!office->m_profile->isValid()) {
+    m_profile = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("quillsift-lo-XXXXXX")));
+    if (!m_profile->isValid()) {
         throw HostError(QString(),
                         QStringLiteral("LibreOffice could not be started: no temporary folder for its profile"));
     }
@@ -173,12 +206,12 @@ std::shared_ptr<LoOffice> LoOffice::start(const StartOptions& options)
         QStringLiteral("--nologo"),
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
-        QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(office->m_profile->path()).toString(),
+        QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(m_profile->path()).toString(),
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName),
     };
-    office->m_pid = spawn(program, arguments);
-    if (office->m_pid <= 0) {
-        office->m_pid = -1;
+    m_pid = spawn(program, arguments);
+    if (m_pid <= 0) {
+        m_pid = -1;
         throw HostError(QString(), QStringLiteral("LibreOffice could not be started (%1)").arg(program));
     }
 
@@ -186,37 +219,36 @@ std::shared_ptr<LoOffice> LoOffice::start(const StartOptions& options)
     timer.start();
     while (true) {
         int status = 0;
-        if (hasExited(office->m_pid, status)) {
+        if (hasExited(m_pid, status)) {
             // Anything it started on its side goes with it.
-            killGroup(office->m_pid);
-            forget(office->m_pid);
-            office->m_pid = -1;
+            killGroup(m_pid);
+            forget(m_pid);
+            m_pid = -1;
             throw HostError(QString(),
                             QStringLiteral("LibreOffice could not be started: %1 ended at once (exit status %2)")
                                 .arg(program)
                                 .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
         }
         try {
-            office->m_context = connect(pipeName);
+            m_context = connect(pipeName);
         } catch (const css::uno::Exception&) {
-            office->m_context.clear();
+            m_context.clear();
         }
-        if (office->m_context.is()) {
+        if (m_context.is()) {
             break;
         }
         if (timer.elapsed() > options.timeoutMilliseconds) {
-            // The destructor ends the process group.
+            // Whoever holds this object ends the process group with it.
             throw HostError(QString(), QStringLiteral("LibreOffice did not start within %1 seconds")
                                            .arg(options.timeoutMilliseconds / 1000.0));
         }
         QThread::msleep(100);
     }
     try {
-        office->m_desktop = css::frame::Desktop::create(office->m_context);
+        m_desktop = css::frame::Desktop::create(m_context);
     } catch (const css::uno::Exception& error) {
         throw HostError(QString(), QStringLiteral("LibreOffice did not start: %1").arg(toQString(error.Message)));
     }
-    return office;
 }
 
 std::shared_ptr<LoOffice> LoOffice::attach(const QString& pipeName)

@@ -59,15 +59,20 @@ class LoOffice
     {
         return m_headless;
     }
+    /// Starts a new soffice in place of one of ours that has died, or that stopped answering
+    /// when connectionLost; false when there was no need. Throws HostError as start() does.
+    bool recoverIfGone(bool connectionLost = false);
     /// Leaves a started soffice running when this object goes: its windows now belong to the user.
     void release();
 
   private:
     LoOffice() = default;
+    void launch();
     void shutdown() noexcept;
 
     css::uno::Reference<css::uno::XComponentContext> m_context;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
+    StartOptions m_options;
     std::unique_ptr<QTemporaryDir> m_profile;
     pid_t m_pid = -1;
     bool m_headless = true;

@@ -152,6 +152,14 @@ void LoRange::setFormattedText(const engine::FormattedText& text)
             break;
         }
     }
+    // A file Writer opens but cannot insert leaves the copy short: an empty copy reported as
+    // clean would lose the document.
+    if (m_story->length() < formatted->length()) {
+        throw HostError(formatted->sourcePath(),
+                        QStringLiteral("LibreOffice could not copy the whole document (%1 of %2 characters)")
+                            .arg(m_story->length())
+                            .arg(formatted->length()));
+    }
     // Only the stretch that was read is kept: first what followed it, then what preceded it.
     const qint64 length = m_story->length();
     if (formatted->end() < formatted->length() && formatted->end() < length) {

@@ -198,6 +198,7 @@ bool LoStory::readParagraph(Paragraph& paragraph)
     std::vector<qint32> steps;
     qint32 step = 0;
     int fieldCode = 0;
+    bool deletedText = false;
     const auto add = [&](QChar character, qint32 at) {
         text.append(character);
         steps.push_back(at);
@@ -217,7 +218,7 @@ bool LoStory::readParagraph(Paragraph& paragraph)
                 const QString part = toQString(portion->getString());
                 for (qsizetype i = 0; i < part.size(); ++i) {
                     const QChar character = part.at(i);
-                    if (fieldCode == 0) {
+                    if (fieldCode == 0 && !deletedText) {
                         // Writer's line break is a line feed; Word's is character 11.
                         add(character == QLatin1Char('\n') ? QChar(engine::chars::LineBreak) : character, step);
                     }
@@ -237,9 +238,20 @@ bool LoStory::readParagraph(Paragraph& paragraph)
                 add(QChar(engine::chars::NoteReference), step);
                 ++step;
             } else if (type == "Frame") {
+                // Every picture or object anchored here counts, so the paragraph is never removed
+                // with it; only one anchored as a character is a step of the cursor.
+                add(QChar(engine::chars::Object), step);
                 if (isCharacterFrame(portion)) {
-                    add(QChar(engine::chars::Object), step);
                     ++step;
+                }
+            } else if (type == "Redline") {
+                // Text a tracked change deleted is still in Writer's paragraph, but not text.
+                rtl::OUString redline;
+                bool opens = false;
+                properties->getPropertyValue(ascii("RedlineType")) >>= redline;
+                properties->getPropertyValue(ascii("IsStart")) >>= opens;
+                if (redline == "Delete") {
+                    deletedText = opens;
                 }
             } else if (type == "TextFieldStart") {
                 // Between the start and the separator of a field mark stands its code, not text.
