@@ -15,9 +15,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -182,6 +184,126 @@ TEST_F(LoHostTest, SameParagraphsAsTheInProcessHostOnTheCorpus)
         }
     }
     EXPECT_GT(compared, 5);
+}
+
+/// A script standing in for soffice: it records its process id and then does what it is told.
+QString fakeSoffice(const QTemporaryDir& folder, const QString& body)
+{
+    const QString script = folder.filePath(QStringLiteral("soffice"));
+    QFile file(script);
+    file.open(QIODevice::WriteOnly);
+    file.write("#!/bin/sh\necho $$ > \"" + folder.filePath(QStringLiteral("pid")).toUtf8() + "\"\n" + body.toUtf8() +
+               "\n");
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return script;
+}
+
+bool processRuns(const QTemporaryDir& folder)
+{
+    QFile file(folder.filePath(QStringLiteral("pid")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const pid_t pid = pid_t(file.readAll().trimmed().toLongLong());
+    return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+TEST_F(LoHostTest, AStartThatFailsSaysSoAndLeavesNothingRunning)
+{
+    libreoffice::LoHostProvider::Options missing;
+    missing.program = path(QStringLiteral("no-such-soffice"));
+    try {
+        libreoffice::LoHostProvider(missing).newApplication();
+        ADD_FAILURE() << "a missing soffice started";
+    } catch (const engine::HostError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("LibreOffice is not installed")))
+            << error.message().toStdString();
+    }
+
+    QTemporaryDir exits;
+    libreoffice::LoHostProvider::Options failing;
+    failing.program = fakeSoffice(exits, QStringLiteral("exit 3"));
+    try {
+        libreoffice::LoHostProvider(failing).newApplication();
+        ADD_FAILURE() << "an soffice that exits at once started";
+    } catch (const engine::HostError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("exit status 3"))) << error.message().toStdString();
+    }
+
+    // One that never answers is given up after the time allowed, and ended with what it started.
+    QTemporaryDir hangs;
+    libreoffice::LoHostProvider::Options silent;
+    silent.program = fakeSoffice(hangs, QStringLiteral("sleep 600 & sleep 600"));
+    silent.timeoutMilliseconds = 1500;
+    try {
+        libreoffice::LoHostProvider(silent).newApplication();
+        ADD_FAILURE() << "an soffice that never answers started";
+    } catch (const engine::HostError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("LibreOffice did not start within 1.5 seconds"));
+    }
+    EXPECT_FALSE(processRuns(hangs));
+    EXPECT_TRUE(libreoffice::LoHostProvider::startedProcessGroups().empty());
+}
+
+TEST_F(LoHostTest, RunsBesideALibreOfficeAlreadyRunning)
+{
+    // The user's LibreOffice, listening on the pipe the pre-flight check looks at.
+    QTemporaryDir profile;
+    const QString pipe = QStringLiteral("quillsift-test-%1").arg(::getpid());
+    QProcess user;
+    user.setChildProcessModifier([] { ::setpgid(0, 0); });
+    user.start(QStandardPaths::findExecutable(QStringLiteral("soffice")),
+               {QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe)});
+    ASSERT_TRUE(user.waitForStarted());
+    const auto endUser = qScopeGuard([&] {
+        ::kill(-pid_t(user.processId()), SIGKILL);
+        user.waitForFinished(10000);
+    });
+
+    libreoffice::LoHostProvider::Options options;
+    options.pipeName = pipe;
+    libreoffice::LoHostProvider provider(options);
+    std::shared_ptr<engine::Application> running;
+    for (int i = 0; i < 300 && !running; ++i) {
+        running = provider.runningApplication();
+        if (!running) {
+            QThread::msleep(100);
+        }
+    }
+    ASSERT_TRUE(running);
+    EXPECT_EQ(running->name(), QStringLiteral("LibreOffice"));
+    running.reset();
+
+    // The run still gets a LibreOffice of its own, and the user's is left alone.
+    const QString file = makeDocument(QStringLiteral("beside.odt"), {"Same", "Same", "Other"});
+    EXPECT_EQ(clean(office(), file, engine::RemovalMode::Lines), QStringList({"Same", "Other"}));
+    EXPECT_EQ(user.state(), QProcess::Running);
+    EXPECT_FALSE(libreoffice::LoHostProvider(
+                     libreoffice::LoHostProvider::Options{{}, 30000, QStringLiteral("quillsift-no-such-pipe")})
+                     .runningApplication());
+}
+
+TEST_F(LoHostTest, CommandLineToolCleansThroughLibreOffice)
+{
+    const QString file = makeDocument(QStringLiteral("letter.rtf"), {"Dear all,", "Dear all,", "Thanks"});
+    QProcess cli;
+    cli.start(QStringLiteral(QUILLSIFT_CLI_PATH), {QStringLiteral("--host"), QStringLiteral("libreoffice"),
+                                                   QStringLiteral("--output"), path(QStringLiteral("out")), file});
+    ASSERT_TRUE(cli.waitForFinished(300000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    docx::DocxHostProvider inProcess;
+    const auto reader = inProcess.newApplication();
+    const auto copy = reader->documents().open(path(QStringLiteral("out/letter.docx")));
+    EXPECT_EQ(paragraphTexts(*copy), QStringList({"Dear all,", "Thanks"}));
+
+    cli.start(QStringLiteral(QUILLSIFT_CLI_PATH), {QStringLiteral("--host"), QStringLiteral("word"),
+                                                   QStringLiteral("--output"), path(QStringLiteral("out")), file});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_TRUE(cli.readAllStandardError().contains("--host is docx or libreoffice"));
 }
 
 } // namespace
