@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -310,6 +311,15 @@ TEST_F(DocxPackage, ConvertsRtfThroughLibreOffice)
     EXPECT_TRUE(text.contains(u("World\r")));
     EXPECT_EQ(document->fullName(), source);
     EXPECT_EQ(qt::checksum(source), before);
+
+    // OpenDocument text, made from the same letter by LibreOffice itself.
+    QProcess convert;
+    convert.start(docx::OfficeConverter::executable(),
+                  {u("-env:UserInstallation=file://") + path(u("profile")), u("--headless"), u("--convert-to"),
+                   u("odt"), u("--outdir"), m_folder.path(), source});
+    ASSERT_TRUE(convert.waitForFinished(180000));
+    auto odt = m_application->documents().open(path(u("letter.odt")));
+    EXPECT_TRUE(odt->range()->text().contains(u("World\r")));
 }
 
 TEST_F(DocxPackage, SaysLibreOfficeIsNeededWhenItIsAbsent)
