@@ -24,7 +24,7 @@ class YieldThrottle
     void step();
 
   private:
-    const YieldFunction& m_yield;
+    YieldFunction m_yield;
     QElapsedTimer m_sinceYield;
     qint64 m_intervalMs;
 };
