@@ -41,15 +41,17 @@ namespace {
 /// This process's own UNO runtime, made once: it only carries the bridge to soffice.
 Reference<css::uno::XComponentContext> localContext()
 {
-    static const Reference<css::uno::XComponentContext> context = [] {
+    // Made once and never released: releasing it while the process ends would race the UNO
+    // runtime's own teardown.
+    static const auto* const context = [] {
         // The runtime finds its types and services through LibreOffice's own bootstrap file, as
         // every program built with the SDK does.
         if (qEnvironmentVariableIsEmpty("URE_BOOTSTRAP")) {
             qputenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" QUILLSIFT_LO_PROGRAM "/fundamentalrc");
         }
-        return cppu::defaultBootstrap_InitialComponentContext();
+        return new Reference<css::uno::XComponentContext>(cppu::defaultBootstrap_InitialComponentContext());
     }();
-    return context;
+    return *context;
 }
 
 QString connectionUrl(const QString& pipeName)

@@ -534,7 +534,12 @@ void LoStory::deleteInParagraph(std::size_t slot, qint64 from, qint64 to)
     }
     goRight(cursor, cursorStep(paragraph, contentTo) - cursorStep(paragraph, from), true);
     cursor->setString(rtl::OUString());
-    if (!readParagraph(paragraph)) {
+    if (paragraph.cursorSteps.empty()) {
+        // Plain text, one cursor step per character: Writer removed exactly these characters,
+        // and a word-by-word removal does not pay for reading the paragraph back each time.
+        paragraph.text.remove(from, contentTo - from);
+        paragraph.unitEnds.clear();
+    } else if (!readParagraph(paragraph)) {
         fail(QStringLiteral("LibreOffice removed a paragraph it was asked to keep"));
     }
     setLength(slot, paragraph.text.size());
