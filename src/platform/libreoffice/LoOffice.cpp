@@ -23,6 +23,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <set>
@@ -96,6 +97,55 @@ QString uniquePipeName()
 QMutex startedMutex;
 std::set<pid_t> started;
 
+// The same process groups where a signal handler can read them.
+constexpr int signalSlots = 64;
+std::atomic<pid_t> groupsForSignals[signalSlots];
+
+void rememberForSignals(pid_t group)
+{
+    for (auto& slot : groupsForSignals) {
+        pid_t empty = 0;
+        if (slot.compare_exchange_strong(empty, group)) {
+            return;
+        }
+    }
+}
+
+void forgetForSignals(pid_t group)
+{
+    for (auto& slot : groupsForSignals) {
+        pid_t expected = group;
+        slot.compare_exchange_strong(expected, 0);
+    }
+}
+
+/// Interrupting or terminating this program must not leave its soffices behind: they are ended,
+/// and then the signal does what it would have done.
+extern "C" void endStartedOnSignal(int signal)
+{
+    for (auto& slot : groupsForSignals) {
+        if (const pid_t group = slot.load(); group > 0) {
+            ::kill(-group, SIGKILL);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void installSignalHandlers()
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current = {};
+        // A program that handles the signal itself keeps its handler.
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction handler = {};
+            handler.sa_handler = endStartedOnSignal;
+            sigemptyset(&handler.sa_mask);
+            ::sigaction(signal, &handler, nullptr);
+        }
+    }
+}
+
 /// Starts program in a process group of its own, so that everything it starts can be ended with it.
 pid_t spawn(const QString& program, const QStringList& arguments)
 {
@@ -128,6 +178,7 @@ pid_t spawn(const QString& program, const QStringList& arguments)
         ::setpgid(pid, pid);
         const QMutexLocker lock(&startedMutex);
         started.insert(pid);
+        rememberForSignals(pid);
     }
     return pid;
 }
@@ -148,6 +199,7 @@ void forget(pid_t pid)
 {
     const QMutexLocker lock(&startedMutex);
     started.erase(pid);
+    forgetForSignals(pid);
 }
 
 } // namespace
@@ -195,6 +247,7 @@ void LoOffice::launch()
     }
     // A write to a connection soffice has closed must fail as an error, not end this program.
     std::signal(SIGPIPE, SIG_IGN);
+    installSignalHandlers();
 
     m_profile = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("quillsift-lo-XXXXXX")));
     if (!m_profile->isValid()) {
