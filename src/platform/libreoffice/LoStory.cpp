@@ -19,6 +19,7 @@
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 
+#include <QFileInfo>
 #include <QUrl>
 
 #include <algorithm>
@@ -113,7 +114,8 @@ void LoStory::insertFile(const QString& path)
         cursor->gotoEnd(true);
         cursor->setString(rtl::OUString());
         const Reference<css::document::XDocumentInsertable> insertable(cursor, UNO_QUERY_THROW);
-        insertable->insertDocumentFromURL(toOUString(QUrl::fromLocalFile(path).toString()), {});
+        insertable->insertDocumentFromURL(
+            toOUString(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()), {});
     } catch (const css::lang::DisposedException&) {
         fail(QStringLiteral("LibreOffice stopped answering"));
     } catch (const css::uno::Exception& error) {
