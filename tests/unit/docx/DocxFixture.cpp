@@ -111,7 +111,9 @@ QStringList packageProblems(const QString& path)
     }
     for (const auto& entry : package.entries()) {
         const QString lower = entry.name.toLower();
-        if (!overrides.contains(lower) && !defaults.contains(QFileInfo(lower).suffix())) {
+        // The content types part names no type for itself, and consumers ignore the legacy [trash] folder.
+        const bool exempt = lower == u("[content_types].xml") || lower.startsWith(u("[trash]/"));
+        if (!exempt && !overrides.contains(lower) && !defaults.contains(QFileInfo(lower).suffix())) {
             problems << u("no content type for ") + entry.name;
         }
         if (!lower.endsWith(u(".xml")) && !lower.endsWith(u(".rels"))) {
