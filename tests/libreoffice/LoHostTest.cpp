@@ -186,6 +186,45 @@ TEST_F(LoHostTest, SameParagraphsAsTheInProcessHostOnTheCorpus)
     EXPECT_GT(compared, 5);
 }
 
+TEST_F(LoHostTest, RangesDeleteAndFindFollowTheHostRules)
+{
+    const QString file =
+        makeDocument(QStringLiteral("rules.odt"), {"One two TWO", "Cell a\a", "Cell b\a", "Middle", "Last"});
+    auto document = office().documents().open(file);
+    const auto whole = document->content();
+    EXPECT_EQ(whole->text(), QString("One two TWO\rCell a\r\aCell b\r\aMiddle\rLast\r"));
+    EXPECT_EQ(whole->paragraphsCount(), 5);
+    EXPECT_EQ(whole->wordsCount(), 16);
+
+    // Words carry their spaces; Next and Previous step over units.
+    auto second = whole->word(2);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->text(), QString("two "));
+    EXPECT_EQ(second->next(engine::Unit::Word)->text(), QString("TWO"));
+    EXPECT_EQ(second->previous(engine::Unit::Word)->text(), QString("One "));
+    const auto last = whole->paragraph(5);
+    EXPECT_FALSE(last->next(engine::Unit::Paragraph));
+
+    // A whole-word search ignores case and removes only the matched characters; a live range
+    // after it moves back.
+    const auto middle = whole->paragraph(4);
+    const qint64 middleStart = middle->start();
+    auto find = whole->find();
+    find->setMatchWholeWord(true);
+    EXPECT_TRUE(find->execute("two", engine::FindWrap::Stop, QString(), engine::FindReplace::All));
+    EXPECT_EQ(document->content()->paragraph(1)->text(), QString("One  \r"));
+    EXPECT_EQ(middle->start(), middleStart - 6);
+    EXPECT_FALSE(find->execute("On", engine::FindWrap::Stop, QString(), engine::FindReplace::All));
+
+    // A paragraph goes with its mark; the last one of a cell and of the body only empty.
+    middle->deleteContent();
+    document->content()->paragraph(2)->deleteContent();
+    document->content()->paragraph(4)->deleteContent();
+    EXPECT_EQ(paragraphTexts(*document), QStringList({"One  ", "\a", "Cell b\a", ""}));
+    document->close();
+    EXPECT_THROW(whole->text(), engine::HostError);
+}
+
 /// A script standing in for soffice: it records its process id and then does what it is told.
 QString fakeSoffice(const QTemporaryDir& folder, const QString& body)
 {

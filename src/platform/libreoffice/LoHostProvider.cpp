@@ -14,6 +14,12 @@ LoHostProvider::LoHostProvider()
 LoHostProvider::LoHostProvider(Options options)
     : m_options(std::move(options))
 {
+    // A loaded machine (a test run beside a build) may need longer than a desktop does.
+    bool given = false;
+    const int seconds = qEnvironmentVariableIntValue("QUILLSIFT_LO_START_SECONDS", &given);
+    if (given && seconds > 0 && m_options.timeoutMilliseconds == Options().timeoutMilliseconds) {
+        m_options.timeoutMilliseconds = seconds * 1000;
+    }
     if (m_options.pipeName.isEmpty()) {
         m_options.pipeName = qEnvironmentVariable("QUILLSIFT_LO_PIPE", QStringLiteral("quillsift"));
     }

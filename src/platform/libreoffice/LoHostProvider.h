@@ -18,6 +18,7 @@ class LoHostProvider : public engine::HostProvider
     struct Options {
         /// The soffice program; empty for $QUILLSIFT_SOFFICE, else soffice on the PATH.
         QString program;
+        /// How long soffice may take to start; $QUILLSIFT_LO_START_SECONDS changes the default.
         int timeoutMilliseconds = 30000;
         /// The pipe a running LibreOffice is looked for on; empty for $QUILLSIFT_LO_PIPE, else "quillsift".
         QString pipeName;
