@@ -48,7 +48,13 @@ TEST_P(CliCorpusTest, everyDocumentIsCleanedOrRefusedByName)
             const QString written = report[u("output")].toString();
             ASSERT_TRUE(QFileInfo(written).isFile()) << name;
             if (written.endsWith(u(".docx"))) {
-                EXPECT_EQ(packageProblems(written).join(u("; ")).toStdString(), "") << name;
+                // Held against the source: what a source already has (parts in Word's [trash],
+                // no default content type for .xml) is kept as it was, not made by the cleaning.
+                QStringList problems = packageProblems(written);
+                for (const QString& inherited : packageProblems(documents[i])) {
+                    problems.removeAll(inherited);
+                }
+                EXPECT_EQ(problems.join(u("; ")).toStdString(), "") << name;
             }
             EXPECT_LE(report[u("paragraphs_after")].toInteger(), report[u("paragraphs_before")].toInteger()) << name;
         } else {
