@@ -56,7 +56,8 @@ QString describe(const css::uno::Exception& error)
 LoDocument::LoDocument(std::shared_ptr<LoOffice> office, Reference<css::text::XTextDocument> document, QString name,
                        QString fullName)
     : m_office(std::move(office))
-    , m_story(std::make_shared<LoStory>(fullName.isEmpty() ? name : fullName, std::move(document)))
+    , m_story(std::make_shared<LoStory>(fullName.isEmpty() ? name : fullName, std::move(document),
+                                        Reference<css::frame::XComponentLoader>(m_office->desktop(), UNO_QUERY)))
     , m_name(std::move(name))
     , m_fullName(std::move(fullName))
 {

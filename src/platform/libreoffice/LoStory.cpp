@@ -2,7 +2,7 @@
 #include "LoStory.h"
 
 #include "LoRange.h"
-#include "UnoStrings.h"
+#include "UnoProperties.h"
 
 #include "docx/CaseFolding.h"
 #include "engine/HostError.h"
@@ -18,6 +18,8 @@
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 
 #include <QFileInfo>
 #include <QUrl>
@@ -67,9 +69,11 @@ void goRight(const Reference<css::text::XTextCursor>& cursor, qint64 count, bool
 
 } // namespace
 
-LoStory::LoStory(QString fileName, Reference<css::text::XTextDocument> document)
+LoStory::LoStory(QString fileName, Reference<css::text::XTextDocument> document,
+                 Reference<css::frame::XComponentLoader> loader)
     : m_fileName(std::move(fileName))
     , m_document(std::move(document))
+    , m_loader(std::move(loader))
 {
     load();
 }
@@ -104,10 +108,53 @@ void LoStory::reload()
     }
 }
 
+bool LoStory::openAsTemplate(const QString& path)
+{
+    if (!m_loader.is()) {
+        return false;
+    }
+    Reference<css::lang::XComponent> component;
+    try {
+        constexpr sal_Int16 neverExecute = 0; // css::document::MacroExecMode::NEVER_EXECUTE
+        component = m_loader->loadComponentFromURL(
+            toOUString(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()), ascii("_blank"), 0,
+            properties({property("Hidden", css::uno::Any(true)), property("AsTemplate", css::uno::Any(true)),
+                        property("MacroExecutionMode", css::uno::Any(neverExecute))}));
+    } catch (const css::lang::DisposedException&) {
+        throw;
+    } catch (const css::uno::Exception&) {
+        return false;
+    }
+    const Reference<css::text::XTextDocument> copy(component, UNO_QUERY);
+    if (!copy.is()) {
+        if (const Reference<css::util::XCloseable> closeable{component, UNO_QUERY}; closeable.is()) {
+            closeable->close(true);
+        }
+        return false;
+    }
+    // The empty document made for the copy gives way to the copy itself, which, like any
+    // document made by a run, is not saved yet.
+    if (const Reference<css::util::XCloseable> empty{m_document, UNO_QUERY}; empty.is()) {
+        try {
+            empty->close(true);
+        } catch (const css::uno::Exception&) {
+        }
+    }
+    m_document = copy;
+    if (const Reference<css::util::XModifiable> modifiable{copy, UNO_QUERY}; modifiable.is()) {
+        modifiable->setModified(true);
+    }
+    return true;
+}
+
 void LoStory::insertFile(const QString& path)
 {
     ensureOpen();
     try {
+        if (openAsTemplate(path)) {
+            reload();
+            return;
+        }
         const Reference<css::text::XText> body = m_document->getText();
         const Reference<css::text::XTextCursor> cursor = body->createTextCursor();
         cursor->gotoStart(false);

@@ -6,6 +6,7 @@
 
 #include "engine/Units.h"
 
+#include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
@@ -34,15 +35,19 @@ class LoStory
     };
 
     /// Reads the document's body. Throws HostError naming fileName.
-    LoStory(QString fileName, css::uno::Reference<css::text::XTextDocument> document);
+    /// loader, where given, makes the new documents a formatted copy starts from.
+    LoStory(QString fileName, css::uno::Reference<css::text::XTextDocument> document,
+            css::uno::Reference<css::frame::XComponentLoader> loader = {});
     ~LoStory();
     LoStory(const LoStory&) = delete;
     LoStory& operator=(const LoStory&) = delete;
 
     /// Reads the whole body again; every live range collapses to the start.
     void reload();
-    /// Replaces the whole body with the body of the file at path, formatting and all, as Writer's
-    /// own "insert text from file" does; the file is only read.
+    /// Makes this document a copy of the file at path, formatting and all: Writer opens the file
+    /// as a template (a new untitled document with everything the file holds) in place of this
+    /// one, or where it cannot, inserts the file's body as its "insert text from file" does. The
+    /// file is only read.
     void insertFile(const QString& path);
 
     const css::uno::Reference<css::text::XTextDocument>& document() const
@@ -94,6 +99,7 @@ class LoStory
     };
 
     void load();
+    bool openAsTemplate(const QString& path);
     void collect(const css::uno::Reference<css::text::XText>& container, bool inCell);
     /// Reads a paragraph's text from LibreOffice; false when the paragraph no longer exists.
     bool readParagraph(Paragraph& paragraph);
@@ -111,6 +117,7 @@ class LoStory
 
     QString m_fileName;
     css::uno::Reference<css::text::XTextDocument> m_document;
+    css::uno::Reference<css::frame::XComponentLoader> m_loader;
     std::vector<Paragraph> m_paragraphs;
     docx::FenwickTree m_characters;
     docx::FenwickTree m_live;
