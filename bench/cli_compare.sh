@@ -12,6 +12,7 @@
 #
 # Needs the targets quillsift-cli and docx_roundtrip built in BUILD_DIR, and hyperfine and
 # python3-docx installed by hand: they serve this comparison only and are no build dependencies.
+# No shell runs between the commands (--shell=none), so short ones are timed as they are.
 # RUNS (default 3) sets the runs per command on 100,000 words; 1,000,000 words run once.
 set -euo pipefail
 
@@ -43,20 +44,21 @@ for words in 100000 1000000; do
     "$python" "$here/python_docx_dedupe.py" "$doc.docx" "$work/out/py.docx"
     echo "python-docx keeps $("$python" -c 'import docx,sys; print(len(docx.Document(sys.argv[1]).paragraphs))' \
         "$work/out/py.docx") paragraphs; awk keeps $(awk '!seen[$0]++' "$doc.txt" | wc -l) lines"
-    hyperfine --style basic --runs "$n" --export-markdown "$work/table-$words.md" \
+    hyperfine --style basic --shell=none --runs "$n" --export-markdown "$work/table-$words.md" \
         -n "quillsift-cli --lines" "$cli --lines --force --output $work/out $doc.docx" \
         -n "quillsift-cli --words" "$cli --words --force --output $work/out/w $doc.docx" \
         -n "open+save unchanged (docx_roundtrip)" "$roundtrip $doc.docx $work/out/roundtrip.docx" \
         -n "python-docx script" "$python $here/python_docx_dedupe.py $doc.docx $work/out/py.docx" \
-        -n "awk '!seen[\$0]++'" "awk '!seen[\$0]++' $doc.txt > $work/out/awk.txt"
+        -n "awk '!seen[\$0]++'" "awk '!seen[\$0]++ { print > \"$work/out/awk.txt\" }' $doc.txt"
     cat "$work/table-$words.md"
 done
 
 echo "== 1,000 small documents of 200 words"
 python3 "$here/make_documents.py" many "$work/small" 1000 200
-hyperfine --style basic --runs "$runs" --export-markdown "$work/table-small.md" \
-    -n "quillsift-cli --lines --jobs 1" "$cli --lines --jobs 1 --force --output $work/out/s1 $work/small/*.docx" \
-    -n "quillsift-cli --lines --jobs 2" "$cli --lines --jobs 2 --force --output $work/out/s2 $work/small/*.docx" \
-    -n "quillsift-cli --words --jobs 1" "$cli --words --jobs 1 --force --output $work/out/s3 $work/small/*.docx" \
-    -n "quillsift-cli --words --jobs 2" "$cli --words --jobs 2 --force --output $work/out/s4 $work/small/*.docx"
+small=$(echo "$work"/small/*.docx)
+hyperfine --style basic --shell=none --runs "$runs" --export-markdown "$work/table-small.md" \
+    -n "quillsift-cli --lines --jobs 1" "$cli --lines --jobs 1 --force --output $work/out/s1 $small" \
+    -n "quillsift-cli --lines --jobs 2" "$cli --lines --jobs 2 --force --output $work/out/s2 $small" \
+    -n "quillsift-cli --words --jobs 1" "$cli --words --jobs 1 --force --output $work/out/s3 $small" \
+    -n "quillsift-cli --words --jobs 2" "$cli --words --jobs 2 --force --output $work/out/s4 $small"
 cat "$work/table-small.md"
