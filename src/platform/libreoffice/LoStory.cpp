@@ -583,13 +583,23 @@ void LoStory::deleteInParagraph(std::size_t slot, qint64 from, qint64 to)
     }
     goRight(cursor, cursorStep(paragraph, contentTo) - cursorStep(paragraph, from), true);
     cursor->setString(rtl::OUString());
+    QString expected = paragraph.text;
+    expected.remove(from, contentTo - from);
     if (paragraph.cursorSteps.empty()) {
         // Plain text, one cursor step per character: Writer removed exactly these characters,
         // and a word-by-word removal does not pay for reading the paragraph back each time.
-        paragraph.text.remove(from, contentTo - from);
+        paragraph.text = std::move(expected);
         paragraph.unitEnds.clear();
-    } else if (!readParagraph(paragraph)) {
-        fail(QStringLiteral("LibreOffice removed a paragraph it was asked to keep"));
+    } else {
+        if (!readParagraph(paragraph)) {
+            fail(QStringLiteral("LibreOffice removed a paragraph it was asked to keep"));
+        }
+        // Writer keeps some things whole (a field, an object): a deletion that did not take
+        // effect as asked is an error, or a removal would ask for it again and again.
+        if (paragraph.text != expected) {
+            setLength(slot, paragraph.text.size());
+            fail(QStringLiteral("LibreOffice could not delete text next to a field or object in a paragraph"));
+        }
     }
     setLength(slot, paragraph.text.size());
     moveRanges(begin + from, begin + contentTo);
