@@ -817,6 +817,14 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
     if (foldedNeedle.isEmpty() || start >= end) {
         return matches;
     }
+    // A range inside one paragraph (a single word, as the word walk searches) is matched in place:
+    // cheaper than any index lookup, whose list of paragraphs may be long for a common word.
+    const std::size_t firstSlot = paragraphAt(start);
+    if (firstSlot == paragraphAt(end - 1)) {
+        matchParagraph(firstSlot, start - paragraphStart(firstSlot), end - paragraphStart(firstSlot), foldedNeedle,
+                       wholeWord, matches);
+        return matches;
+    }
     // A whole word that is one unit by itself is looked up in the index of words, so a search costs
     // the paragraphs that hold the word, not the whole range.
     const bool plainWord = wholeWord && !needle.contains(QLatin1Char(' ')) &&
@@ -846,7 +854,7 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
         }
         return matches;
     }
-    std::size_t slot = paragraphAt(start);
+    std::size_t slot = firstSlot;
     while (true) {
         const qint64 paragraphBegin = paragraphStart(slot);
         if (paragraphBegin >= end) {
