@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace quillsift;
 using platform::testing::TestServices;
 
@@ -212,7 +214,10 @@ class RunTest : public QObject
         TestServices services;
         main_window::Form1 form;
         const QString missing = m_folder.filePath("missing.docx");
-        for (const QString& path : {m_lines, m_damaged, missing, m_text}) {
+        // A named pipe would block a reader for ever: it is refused like any other bad file.
+        const QString pipe = m_folder.filePath("pipe.docx");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString& path : {m_lines, m_damaged, missing, pipe, m_text}) {
             form.fileList().append(path);
         }
         press(form, "Check2");
@@ -220,6 +225,7 @@ class RunTest : public QObject
         const QString report = services.messageBox.shown.first().text;
         QVERIFY2(report.contains(m_damaged), qPrintable(report));
         QVERIFY2(report.contains(missing), qPrintable(report));
+        QVERIFY2(report.contains(pipe), qPrintable(report));
         QVERIFY(!report.contains(m_lines));
         QCOMPARE(services.messageBox.shown.last().text, QStringLiteral("Done."));
         QCOMPARE(copiesTexts(*hostWindow()), QStringList({"A|B|C|", "one|two||"}));

@@ -29,6 +29,10 @@ DocumentLoader::Loaded DocumentLoader::load(const QString& fileName)
     if (info.isDir()) {
         throw HostError(fileName, QStringLiteral("this is a folder, not a document"));
     }
+    // Opening a pipe or a device would wait for a writer or read without end.
+    if (info.exists() && !info.isFile()) {
+        throw HostError(fileName, QStringLiteral("this is not a regular file (a pipe, socket or device)"));
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         throw HostError(fileName, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
     }
