@@ -14,7 +14,7 @@ namespace quillsift::docx {
 using engine::HostError;
 
 DocxRange::DocxRange(std::shared_ptr<DocxStory> story, qint64 start, qint64 end)
-    : m_story(std::move(story))
+    : StoryRange(std::move(story))
 {
     m_story->registerRange(this);
     setSpan(start, end);
@@ -25,89 +25,9 @@ DocxRange::~DocxRange()
     m_story->unregisterRange(this);
 }
 
-qint64 DocxRange::start() const
-{
-    m_story->ensureOpen();
-    return m_start;
-}
-
-qint64 DocxRange::end() const
-{
-    m_story->ensureOpen();
-    return m_end;
-}
-
-void DocxRange::setStart(qint64 position)
-{
-    m_story->ensureOpen();
-    setSpan(position, std::max(position, m_end));
-}
-
-void DocxRange::setSpan(qint64 start, qint64 end)
-{
-    const qint64 length = m_story->length();
-    m_start = std::clamp<qint64>(start, 0, length);
-    m_end = std::clamp<qint64>(end, m_start, length);
-}
-
-QString DocxRange::text() const
-{
-    m_story->ensureOpen();
-    return m_story->text(m_start, m_end);
-}
-
-qint64 DocxRange::paragraphsCount() const
-{
-    m_story->ensureOpen();
-    return m_story->countUnits(engine::Unit::Paragraph, m_start, m_end);
-}
-
-qint64 DocxRange::wordsCount() const
-{
-    m_story->ensureOpen();
-    return m_story->countUnits(engine::Unit::Word, m_start, m_end);
-}
-
 std::unique_ptr<engine::Range> DocxRange::make(qint64 start, qint64 end) const
 {
     return std::make_unique<DocxRange>(m_story, start, end);
-}
-
-std::unique_ptr<engine::Range> DocxRange::paragraph(qint64 index) const
-{
-    m_story->ensureOpen();
-    const auto span = m_story->unitByIndex(engine::Unit::Paragraph, m_start, m_end, index);
-    return span ? make(span->start, span->end) : nullptr;
-}
-
-std::unique_ptr<engine::Range> DocxRange::word(qint64 index) const
-{
-    m_story->ensureOpen();
-    const auto span = m_story->unitByIndex(engine::Unit::Word, m_start, m_end, index);
-    return span ? make(span->start, span->end) : nullptr;
-}
-
-std::unique_ptr<engine::Range> DocxRange::next(engine::Unit unit) const
-{
-    m_story->ensureOpen();
-    const auto span = m_story->nextUnit(unit, m_start, m_end);
-    return span ? make(span->start, span->end) : nullptr;
-}
-
-std::unique_ptr<engine::Range> DocxRange::previous(engine::Unit unit) const
-{
-    m_story->ensureOpen();
-    const auto span = m_story->previousUnit(unit, m_start);
-    return span ? make(span->start, span->end) : nullptr;
-}
-
-void DocxRange::deleteContent()
-{
-    m_story->ensureOpen();
-    const qint64 start = m_start;
-    m_story->deleteText(m_start, m_end);
-    // Marks that had to stay may leave the end behind; the range itself still collapses.
-    setSpan(std::min(start, m_start), std::min(start, m_start));
 }
 
 std::unique_ptr<engine::Find> DocxRange::find()
@@ -149,18 +69,6 @@ void DocxRange::setFormattedText(const engine::FormattedText& text)
     setSpan(0, m_story->length());
 }
 
-void DocxRange::textRemoved(qint64 from, qint64 to)
-{
-    auto move = [from, to](qint64 position) {
-        if (position >= to) {
-            return position - (to - from);
-        }
-        return position > from ? from : position;
-    };
-    m_start = move(m_start);
-    m_end = move(m_end);
-}
-
 void DocxRange::textInserted(qint64 position, qint64 length)
 {
     if (m_start > position) {
@@ -169,12 +77,6 @@ void DocxRange::textInserted(qint64 position, qint64 length)
     if (m_end >= position) {
         m_end += length;
     }
-}
-
-void DocxRange::collapseToStart()
-{
-    m_start = 0;
-    m_end = 0;
 }
 
 } // namespace quillsift::docx

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/Range.h"
+#include "platform/StoryRange.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@ class DocxStory;
 
 /// A live range of the in-process host. It registers with its story, which moves it whenever text
 /// before or inside it is deleted; once the document is closed every call fails cleanly.
-class DocxRange : public engine::Range
+class DocxRange : public platform::StoryRange<DocxStory>
 {
   public:
     DocxRange(std::shared_ptr<DocxStory> story, qint64 start, qint64 end);
@@ -19,41 +19,15 @@ class DocxRange : public engine::Range
     DocxRange(const DocxRange&) = delete;
     DocxRange& operator=(const DocxRange&) = delete;
 
-    qint64 start() const override;
-    qint64 end() const override;
-    void setStart(qint64 position) override;
-    /// Sets both ends at once, clamped to the story.
-    void setSpan(qint64 start, qint64 end);
-    QString text() const override;
-    qint64 paragraphsCount() const override;
-    qint64 wordsCount() const override;
-    std::unique_ptr<engine::Range> paragraph(qint64 index) const override;
-    std::unique_ptr<engine::Range> word(qint64 index) const override;
-    std::unique_ptr<engine::Range> next(engine::Unit unit) const override;
-    std::unique_ptr<engine::Range> previous(engine::Unit unit) const override;
-    void deleteContent() override;
     std::unique_ptr<engine::Find> find() override;
     std::shared_ptr<const engine::FormattedText> formattedText() const override;
     void setFormattedText(const engine::FormattedText& text) override;
 
-    /// Called by the story: the text [from, to) has gone.
-    void textRemoved(qint64 from, qint64 to);
     /// Called by the story: length characters were inserted at position.
     void textInserted(qint64 position, qint64 length);
-    /// Called by the story when its whole text is replaced.
-    void collapseToStart();
-
-    DocxStory& story() const
-    {
-        return *m_story;
-    }
 
   private:
-    std::unique_ptr<engine::Range> make(qint64 start, qint64 end) const;
-
-    std::shared_ptr<DocxStory> m_story;
-    qint64 m_start = 0;
-    qint64 m_end = 0;
+    std::unique_ptr<engine::Range> make(qint64 start, qint64 end) const override;
 };
 
 } // namespace quillsift::docx
