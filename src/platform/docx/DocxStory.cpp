@@ -70,18 +70,18 @@ void DocxStory::load(Package package)
         throw HostError(fileName, QStringLiteral("the package names no main document part, so it is not a Word "
                                                  "document"));
     }
-    const Package::Entry* main = m_package.find(m_mainPart);
+    Package::Entry* main = m_package.find(m_mainPart);
     if (!main) {
         throw HostError(fileName,
                         QStringLiteral("the main document part %1 is missing from the package").arg(m_mainPart));
     }
     m_mainPart = main->name;
-    const auto result = m_xml.load_buffer(main->data.constData(), size_t(main->data.size()),
-                                          pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single);
-    if (!result) {
-        throw HostError(fileName, QStringLiteral("the main document part is not well-formed XML (%1)")
-                                      .arg(QString::fromUtf8(result.description())));
-    }
+    // The XML is parsed in place, in a buffer of its own; the package gets the part back,
+    // serialized from the edited tree, when it is saved.
+    m_xmlBuffer = std::move(main->data);
+    main->data = QByteArray();
+    Package::parseXml(fileName, m_mainPart, m_xml, m_xmlBuffer.data(), std::size_t(m_xmlBuffer.size()),
+                      pugi::parse_default | pugi::parse_ws_pcdata_single);
     // The part is written back in UTF-8 whatever it was read in, so its declaration must say so.
     for (pugi::xml_node node = m_xml.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_declaration && node.attribute("encoding")) {
@@ -96,7 +96,15 @@ void DocxStory::load(Package package)
                                                  "not a Word document"));
     }
     repairEmptyCells(body);
-    collectParagraphs(body, nullptr);
+    // The nodes are gathered first so that the paragraphs, which are large, are built in place.
+    std::vector<Found> found;
+    collectParagraphs(body, nullptr, found);
+    m_paragraphs.reserve(found.size() + 1);
+    for (const Found& each : found) {
+        Paragraph& paragraph = m_paragraphs.emplace_back();
+        paragraph.node = each.node;
+        paragraph.cellEnd = each.cellEnd;
+    }
     if (m_paragraphs.empty()) {
         // Word shows a body without paragraphs as one empty paragraph; make the file say so too.
         pugi::xml_node sectPr = body.child(m_names->sectPr.c_str());
@@ -178,7 +186,7 @@ void DocxStory::repairEmptyCells(pugi::xml_node body)
     }
 }
 
-void DocxStory::collectParagraphs(pugi::xml_node container, std::size_t* cellLast)
+void DocxStory::collectParagraphs(pugi::xml_node container, std::size_t* cellLast, std::vector<Found>& found)
 {
     const WordNames& n = *m_names;
     for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
@@ -188,23 +196,21 @@ void DocxStory::collectParagraphs(pugi::xml_node container, std::size_t* cellLas
         const char* name = child.name();
         if (n.p == name) {
             if (cellLast) {
-                *cellLast = m_paragraphs.size();
+                *cellLast = found.size();
             }
-            Paragraph paragraph;
-            paragraph.node = child;
-            m_paragraphs.push_back(std::move(paragraph));
+            found.push_back({child, false});
         } else if (n.tbl == name || n.tr == name) {
-            collectParagraphs(child, nullptr);
+            collectParagraphs(child, nullptr, found);
         } else if (n.tc == name) {
             std::size_t last = std::size_t(-1);
-            collectParagraphs(child, &last);
+            collectParagraphs(child, &last, found);
             if (last != std::size_t(-1)) {
-                m_paragraphs[last].cellEnd = true;
+                found[last].cellEnd = true;
             }
         } else if (n.sdt == name) {
-            collectParagraphs(child.child(n.sdtContent.c_str()), cellLast);
+            collectParagraphs(child.child(n.sdtContent.c_str()), cellLast, found);
         } else if (n.customXml == name || n.ins == name || n.moveTo == name || n.smartTag == name) {
-            collectParagraphs(child, cellLast);
+            collectParagraphs(child, cellLast, found);
         }
     }
 }
@@ -875,6 +881,7 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
 Package DocxStory::package() const
 {
     ByteWriter writer;
+    writer.bytes.reserve(m_xmlBuffer.size() + m_xmlBuffer.size() / 8);
     m_xml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
     Package result = m_package;
     result.setData(m_mainPart, writer.bytes);

@@ -159,7 +159,12 @@ class DocxStory
     };
 
     void load(Package package);
-    void collectParagraphs(pugi::xml_node container, std::size_t* cellLast);
+    /// A paragraph's element found in the body, and whether it ends a table cell.
+    struct Found {
+        pugi::xml_node node;
+        bool cellEnd = false;
+    };
+    void collectParagraphs(pugi::xml_node container, std::size_t* cellLast, std::vector<Found>& found);
     void repairEmptyCells(pugi::xml_node body);
     std::size_t paragraphAt(qint64 position) const;
     qint64 paragraphStart(std::size_t slot) const;
@@ -190,6 +195,8 @@ class DocxStory
     QString m_fileName;
     Package m_package;
     QString m_mainPart;
+    /// The main part's bytes, which m_xml was parsed from in place and points into.
+    QByteArray m_xmlBuffer;
     pugi::xml_document m_xml;
     std::unique_ptr<WordNames> m_names;
     std::vector<Paragraph> m_paragraphs;

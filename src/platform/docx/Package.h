@@ -4,13 +4,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
 #include <vector>
+
+namespace pugi {
+class xml_document;
+}
 
 namespace quillsift::docx {
 
 /// The parts of an OPC package (a .docx and its relatives), held in memory in their original order.
-/// Reading checks the whole package up front: sizes, CRCs and the well-formedness of every XML part,
-/// so a document that opens is one that can be saved again.
+/// Reading checks the whole package up front: sizes, CRCs and the well-formedness of every XML part
+/// but the main document part, so a document that opens is one that can be saved again. The main
+/// part is the largest by far; whoever parses it checks it with parseXml, so it is parsed once.
 class Package
 {
   public:
@@ -52,6 +58,10 @@ class Package
     /// Checks that data is well-formed XML without a document type declaration and not nested
     /// deeper than maxXmlDepth; throws HostError naming fileName and the part otherwise.
     static void checkXml(const QString& fileName, const QString& partName, const QByteArray& data);
+    /// Parses size bytes at data in place into document (data must outlive it), with pugixml's
+    /// options besides those checkXml needs, and checks the result as checkXml does.
+    static void parseXml(const QString& fileName, const QString& partName, pugi::xml_document& document, char* data,
+                         std::size_t size, unsigned options);
 
   private:
     std::vector<Entry> m_entries;
