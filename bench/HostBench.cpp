@@ -4,6 +4,7 @@
 // that the word removal runs once per word. Each should grow linearly with the document.
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
+#include "platform/Allocator.h"
 
 #include <QDir>
 #include <QFile>
@@ -234,4 +235,14 @@ BENCHMARK(BM_FindEveryWordInOneParagraph)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oNSquared);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    quillsift::platform::tuneAllocator();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

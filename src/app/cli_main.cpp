@@ -3,6 +3,7 @@
 #include "cli/CliRun.h"
 #include "docx/DocxHostProvider.h"
 #include "engine/HostError.h"
+#include "platform/Allocator.h"
 #ifdef QUILLSIFT_HAVE_LIBREOFFICE
 #include "libreoffice/LoHostProvider.h"
 #endif
@@ -57,6 +58,7 @@ int main(int argc, char* argv[])
 {
     using namespace quillsift::cli;
 
+    quillsift::platform::tuneAllocator();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillsift-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLSIFT_VERSION));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window/Form1.h"
+#include "platform/Allocator.h"
 #include "platform/docx/window/HostWindow.h"
 #include "platform/widgets/DesktopSystem.h"
 
@@ -15,6 +16,7 @@
 
 int main(int argc, char* argv[])
 {
+    quillsift::platform::tuneAllocator();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillsift"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLSIFT_VERSION));

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+namespace quillsift::platform {
+
+/// Sets up the memory allocator for large documents. A document of a million words takes some
+/// hundred megabytes in small pieces; on 4 KiB pages the first touch of each page costs more than
+/// reading the document does, so where the build links mimalloc it is told to back its heap with
+/// 2 MiB pages (unless the environment sets QUILLSIFT_LARGE_PAGES=0). Call it first thing in
+/// main(); without mimalloc it does nothing.
+void tuneAllocator();
+
+/// Whether tuneAllocator has a faster allocator to tune (the build links mimalloc).
+bool hasTunedAllocator();
+
+} // namespace quillsift::platform
