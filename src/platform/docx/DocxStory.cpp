@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string>
 
 namespace quillsift::docx {
 
@@ -620,35 +621,69 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     const qint64 oldLength = paragraph.text.size();
     m_deletions.push_back({qint64(slot), from, paragraph.text.mid(from, to - from)});
 
-    const std::vector<Piece> pieces = paragraph.pieces;
-    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
-        const qint64 pieceEnd = it->offset + it->length;
-        if (pieceEnd <= from || it->offset >= to) {
+    // Elements that go with the deleted text change the paragraph's make-up: then it is read
+    // again. Text shortened in place only shortens its pieces.
+    bool elementsRemoved = false;
+    for (std::size_t i = paragraph.pieces.size(); i-- > 0;) {
+        const Piece& piece = paragraph.pieces[i];
+        const qint64 pieceEnd = piece.offset + piece.length;
+        if (pieceEnd <= from || piece.offset >= to) {
             continue;
         }
-        const qint64 low = std::max<qint64>(from, it->offset) - it->offset;
-        const qint64 high = std::min<qint64>(to, pieceEnd) - it->offset;
-        if (!it->isText) {
-            removeFromRun(it->node);
+        const qint64 low = std::max<qint64>(from, piece.offset) - piece.offset;
+        const qint64 high = std::min<qint64>(to, pieceEnd) - piece.offset;
+        if (!piece.isText || (low == 0 && high == piece.length)) {
+            removeFromRun(piece.node);
+            elementsRemoved = true;
             continue;
         }
-        QString value = QString::fromUtf8(it->node.text().get());
-        value.remove(low, high - low);
-        if (value.isEmpty()) {
-            removeFromRun(it->node);
-            continue;
-        }
-        pugi::xml_node node = it->node;
-        node.text().set(value.toUtf8().constData());
-        // Without this Word drops the spaces that now open or close the text.
-        if ((value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '))) && !node.attribute("xml:space")) {
-            node.append_attribute("xml:space") = "preserve";
+        removeCharacters(piece.node, low, high);
+    }
+    if (elementsRemoved) {
+        reread(slot);
+    } else {
+        const qint64 removed = to - from;
+        paragraph.text.remove(from, removed);
+        for (Piece& piece : paragraph.pieces) {
+            const qint64 pieceEnd = piece.offset + piece.length;
+            const qint64 overlap =
+                std::max<qint64>(0, std::min<qint64>(to, pieceEnd) - std::max<qint64>(from, piece.offset));
+            piece.length = quint32(piece.length - overlap);
+            if (piece.offset >= to) {
+                piece.offset = quint32(piece.offset - removed);
+            } else if (piece.offset > from) {
+                piece.offset = quint32(from);
+            }
         }
     }
-    reread(slot);
     textChanged(slot, oldLength, from);
     const qint64 removed = oldLength - paragraph.text.size();
     moveRanges(start + from, start + from + removed);
+}
+
+void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to)
+{
+    pugi::xml_text content = textElement.text();
+    const char* utf8 = content.get();
+    const std::size_t bytes = std::strlen(utf8);
+    const bool ascii = std::all_of(utf8, utf8 + bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    bool spaceAtEdge = false;
+    if (ascii) {
+        // One byte per character: the offsets are byte offsets.
+        std::string value(utf8, bytes);
+        value.erase(std::size_t(from), std::size_t(to - from));
+        spaceAtEdge = value.front() == ' ' || value.back() == ' ';
+        content.set(value.c_str());
+    } else {
+        QString value = QString::fromUtf8(utf8, qsizetype(bytes));
+        value.remove(from, to - from);
+        spaceAtEdge = value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '));
+        content.set(value.toUtf8().constData());
+    }
+    // Without this Word drops the spaces that now open or close the text.
+    if (spaceAtEdge && !textElement.attribute("xml:space")) {
+        textElement.append_attribute("xml:space") = "preserve";
+    }
 }
 
 void DocxStory::removeFromRun(pugi::xml_node node)

@@ -220,6 +220,34 @@ TEST_F(DocxEdit, DeletesAcrossRunsRemovingEmptiedRuns)
     EXPECT_FALSE(xml.contains("<w:tab/>"));
 }
 
+TEST_F(DocxEdit, RepeatedDeletionsInsideRunsKeepTextAndFileInStep)
+{
+    // Non-ASCII text, a run split mid-word and a deletion at a run's edge: after each deletion the
+    // host's text, its word units and the saved XML must agree.
+    auto document = open(u("<w:p><w:r><w:t>Größe über Maß </w:t></w:r><w:r><w:t>Straß</w:t></w:r>"
+                           "<w:r><w:t xml:space=\"preserve\">e und Größe</w:t></w:r></w:p>"));
+    auto whole = document->range();
+    EXPECT_EQ(whole->text(), u("Größe über Maß Straße und Größe\r"));
+    EXPECT_TRUE(removeAll(*whole->word(6), u("Größe")));
+    EXPECT_EQ(document->range()->text(), u("Größe über Maß Straße und \r"));
+    EXPECT_TRUE(removeAll(*document->range()->word(2), u("ÜBER")));
+    EXPECT_EQ(document->range()->text(), u("Größe  Maß Straße und \r"));
+    auto split = document->range()->word(3);
+    ASSERT_EQ(split->text(), u("Straße "));
+    EXPECT_TRUE(removeAll(*split, u("Str"), false)); // inside the word, in the first of its two runs
+    EXPECT_EQ(document->range()->text(), u("Größe  Maß aße und \r"));
+    EXPECT_EQ(document->range()->word(3)->text(), u("aße "));
+    auto und = document->range()->word(4);
+    ASSERT_EQ(und->text(), u("und "));
+    und->deleteContent();
+    EXPECT_EQ(document->range()->text(), u("Größe  Maß aße \r"));
+    EXPECT_EQ(document->range()->wordsCount(), 4);
+    const QByteArray xml = savedXml(*document);
+    EXPECT_TRUE(xml.contains(u("<w:t xml:space=\"preserve\">Größe  Maß </w:t>").toUtf8())) << xml.constData();
+    EXPECT_TRUE(xml.contains(u("<w:t>aß</w:t>").toUtf8())) << xml.constData();
+    EXPECT_TRUE(xml.contains(u("<w:t xml:space=\"preserve\">e </w:t>").toUtf8())) << xml.constData();
+}
+
 struct FindCase {
     const char* name;
     const char* body;
