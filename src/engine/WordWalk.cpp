@@ -51,22 +51,26 @@ qint64 WordWalk::run()
         next = whole->word(1);
     }
     while (next) {
-        auto pieces = readStretch(std::move(next), noLimit);
+        auto pieces = readStretch(std::move(next), noLimit, true);
         settle(pieces, 0);
         for (size_t i = 0; i < pieces.size(); ++i) {
-            const QString key = pieces[i].key;
-            const bool searches = passesThreshold(pieces[i].text);
-            m_lastWalked = std::move(pieces[i].range);
-            if (searches) {
+            Piece& piece = pieces[i];
+            m_lastWalked = std::move(piece.range);
+            if (passesThreshold(piece.text)) {
                 const qint64 time = m_clock++;
-                const auto known = m_searches.find(key);
-                if (known == m_searches.end()) {
-                    m_searches.insert(key, Searches{time, {}});
+                if (piece.searches) {
+                    piece.searches->later.push_back(time);
                 } else {
-                    known->later.push_back(time);
+                    piece.searches = &m_searches.try_emplace(piece.key, Searches{time, {}}).first->second;
                 }
-                const auto rest = pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1;
-                if (std::any_of(rest, pieces.end(), [&](const Piece& later) { return later.key == key; })) {
+                bool repeated = false;
+                for (size_t k = i + 1; k < pieces.size(); ++k) {
+                    if (pieces[k].key == piece.key) {
+                        pieces[k].searches = piece.searches;
+                        repeated = true;
+                    }
+                }
+                if (repeated) {
                     settle(pieces, i + 1);
                 }
             }
@@ -77,7 +81,7 @@ qint64 WordWalk::run()
     return m_removed;
 }
 
-WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range) const
+WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
 {
     Piece piece{std::move(range), {}, {}, {}, fromTheStart};
     piece.text = piece.range->text();
@@ -86,9 +90,17 @@ WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range) const
     return piece;
 }
 
+void WordWalk::lookUp(Piece& piece)
+{
+    if (!piece.wanted.isEmpty()) {
+        const auto found = m_searches.find(piece.key);
+        piece.searches = found == m_searches.end() ? nullptr : &found->second;
+    }
+}
+
 // The words from first up to the end of its stretch, or up to the word that starts at or after
 // limit. A word read that opens the next stretch is kept for it in m_lookahead.
-std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first, qint64 limit)
+std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first, qint64 limit, bool lookUpSearches)
 {
     m_lookahead.reset();
     std::vector<Piece> pieces;
@@ -104,6 +116,9 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first,
             m_lookahead = std::move(piece.range);
             break;
         }
+        if (lookUpSearches) {
+            lookUp(piece);
+        }
         pieces.push_back(std::move(piece));
         const Piece& last = pieces.back();
         if (apart || last.text.endsWith(QChar(chars::Space)) || pieces.size() >= longestStretch) {
@@ -117,11 +132,8 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first,
 // The search that removes the piece, or never.
 qint64 WordWalk::removalTime(const Piece& piece) const
 {
-    if (piece.wanted.isEmpty()) {
-        return never;
-    }
-    const auto found = m_searches.constFind(piece.key);
-    if (found == m_searches.constEnd()) {
+    const Searches* found = piece.searches;
+    if (piece.wanted.isEmpty() || !found) {
         return never;
     }
     if (found->first > piece.formedAt) {
@@ -176,7 +188,7 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
     // Removals never reach beyond the stretch: it ends where its last word now ends.
     const qint64 limit = pieces.back().range->end();
     auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
-    std::vector<Piece> fresh = restart ? readStretch(std::move(restart), limit) : std::vector<Piece>();
+    std::vector<Piece> fresh = restart ? readStretch(std::move(restart), limit, false) : std::vector<Piece>();
     // Stretches are short: looking the old words up one by one costs less than an index.
     for (Piece& piece : fresh) {
         const qint64 start = piece.range->start();
@@ -184,6 +196,11 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
                                       [&](const Piece& p) { return p.range->start() == start; });
         const bool same = old != pieces.end() && old->text == piece.text;
         piece.formedAt = same ? old->formedAt : time;
+        if (same) {
+            piece.searches = old->searches;
+        } else {
+            lookUp(piece);
+        }
     }
     pieces.resize(from);
     std::move(fresh.begin(), fresh.end(), std::back_inserter(pieces));

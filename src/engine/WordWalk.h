@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace quillsift::engine {
@@ -34,6 +35,12 @@ class WordWalk
     qint64 run();
 
   private:
+    /// The times of the searches for one text: nearly always one.
+    struct Searches {
+        qint64 first;
+        std::vector<qint64> later;
+    };
+
     /// One word of the stretch being walked, with what the walk needs of it read once.
     struct Piece {
         std::unique_ptr<Range> range;
@@ -41,23 +48,29 @@ class WordWalk
         QString wanted;
         QString key;
         qint64 formedAt;
+        /// The searches for key, looked up once: null while there are none.
+        Searches* searches = nullptr;
     };
 
-    /// The times of the searches for one text: nearly always one.
-    struct Searches {
-        qint64 first;
-        std::vector<qint64> later;
+    struct KeyHash {
+        std::size_t operator()(const QString& key) const
+        {
+            return qHash(key);
+        }
     };
 
-    Piece readPiece(std::unique_ptr<Range> range) const;
-    std::vector<Piece> readStretch(std::unique_ptr<Range> first, qint64 limit);
+    Piece readPiece(std::unique_ptr<Range> range);
+    /// Points the piece at the searches for its text, if there are any.
+    void lookUp(Piece& piece);
+    std::vector<Piece> readStretch(std::unique_ptr<Range> first, qint64 limit, bool lookUpSearches);
     qint64 removalTime(const Piece& piece) const;
     void settle(std::vector<Piece>& pieces, size_t from);
     void reread(std::vector<Piece>& pieces, size_t from, qint64 time);
 
     Document& m_document;
     YieldThrottle m_throttle;
-    QHash<QString, Searches> m_searches;
+    /// Node-based, so that a piece can keep a pointer to its searches while more are added.
+    std::unordered_map<QString, Searches, KeyHash> m_searches;
     qint64 m_clock = 0;
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;
