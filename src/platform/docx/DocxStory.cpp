@@ -492,6 +492,9 @@ void DocxStory::deleteText(qint64 start, qint64 end)
             if (from < std::min(to, markStart)) {
                 deleteCharacters(slot, from - paragraphBegin, std::min(to, markStart) - paragraphBegin);
             }
+            if (to == paragraphEnd && canJoinNext(slot)) {
+                joinNext(slot);
+            }
         }
         if (slot == first || !previous) {
             break;
@@ -612,6 +615,76 @@ void DocxStory::removeParagraph(std::size_t slot)
     m_characters.add(slot, -length);
     m_live.add(slot, -1);
     moveRanges(start, start + length);
+}
+
+bool DocxStory::canJoinNext(std::size_t slot) const
+{
+    if (isPinned(slot)) {
+        return false;
+    }
+    const auto next = nextParagraph(slot);
+    if (!next) {
+        return false;
+    }
+    // Only a paragraph that directly follows in the same container, and whose own properties
+    // carry nothing that would be lost with its mark (a section break), joins this one.
+    const WordNames& n = *m_names;
+    const pugi::xml_node following = m_paragraphs[*next].node;
+    pugi::xml_node between = m_paragraphs[slot].node.next_sibling();
+    while (between && between != following && (between.type() != pugi::node_element || n.isMarker(between.name()))) {
+        between = between.next_sibling();
+    }
+    return between == following && !following.child(n.pPr.c_str()).child(n.sectPr.c_str());
+}
+
+void DocxStory::joinNext(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    const std::size_t nextSlot = *nextParagraph(slot);
+    Paragraph& following = m_paragraphs[nextSlot];
+    const qint64 start = paragraphStart(slot);
+    const qint64 oldLength = paragraph.text.size();
+    const qint64 oldUnits = m_wordIndex ? qint64(unitEnds(slot).size()) : 0;
+    const qint64 followingUnits = m_wordIndex ? qint64(unitEnds(nextSlot).size()) : 0;
+    m_deletions.push_back({qint64(slot), oldLength - 1, paragraph.text.right(1)});
+
+    // The joined paragraph keeps this one's properties, and takes the other's content, with
+    // whatever markers lay between the two.
+    const WordNames& n = *m_names;
+    for (pugi::xml_node node = paragraph.node.next_sibling(); node && node != following.node;) {
+        const pugi::xml_node next = node.next_sibling();
+        paragraph.node.append_move(node);
+        node = next;
+    }
+    for (pugi::xml_node node = following.node.first_child(); node;) {
+        const pugi::xml_node next = node.next_sibling();
+        if (node.type() != pugi::node_element || n.pPr != node.name()) {
+            paragraph.node.append_move(node);
+        }
+        node = next;
+    }
+    following.node.parent().remove_child(following.node);
+    paragraph.cellEnd = following.cellEnd;
+    m_characters.add(nextSlot, -qint64(following.text.size()));
+    m_live.add(nextSlot, -1);
+    following.alive = false;
+    following.node = pugi::xml_node();
+    following.text = QString();
+    following.pieces = {};
+    following.unitEnds = {};
+    following.fieldsAtStart = {};
+
+    reread(slot);
+    paragraph.unitEnds.clear();
+    m_characters.add(slot, paragraph.text.size() - oldLength);
+    if (m_wordIndex) {
+        m_words.add(nextSlot, -followingUnits);
+        m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
+    }
+    if (m_findIndexBuilt) {
+        indexParagraph(slot, 0, paragraph.text.size());
+    }
+    moveRanges(start + oldLength - 1, start + oldLength);
 }
 
 void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)

@@ -178,6 +178,10 @@ class DocxStory
 
     bool isPinned(std::size_t slot) const;
     void removeParagraph(std::size_t slot);
+    /// Whether the paragraph's mark can go, joining it with the paragraph after it.
+    bool canJoinNext(std::size_t slot) const;
+    /// Deletes the paragraph's mark: the next paragraph's content joins it.
+    void joinNext(std::size_t slot);
     void deleteCharacters(std::size_t slot, qint64 from, qint64 to);
     void removeFromRun(pugi::xml_node node);
     /// Removes the characters [from, to) of a w:t element, which keeps at least one.

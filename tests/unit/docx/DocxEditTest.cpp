@@ -144,6 +144,44 @@ TEST_F(DocxEdit, DeletesWholeParagraphsButKeepsTheMarksTheFormatNeeds)
     EXPECT_FALSE(xml.contains("first"));
 }
 
+TEST_F(DocxEdit, DeletingAMarkJoinsTheParagraphsItSeparates)
+{
+    auto document = open(u("<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:t>alpha beta</w:t></w:r></w:p>"
+                           "<w:bookmarkStart w:id=\"1\" w:name=\"b\"/>"
+                           "<w:p><w:pPr><w:jc w:val=\"right\"/></w:pPr><w:r><w:t>gamma delta</w:t></w:r></w:p>"
+                           "<w:bookmarkEnd w:id=\"1\"/>"
+                           "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>one</w:t></w:r></w:p>"
+                           "<w:p><w:r><w:t>two</w:t></w:r></w:p>"
+                           "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+                           "<w:p><w:r><w:t>last</w:t></w:r></w:p><w:sectPr/>"));
+    auto span = document->range()->paragraph(1);
+    span->setStart(6); // "beta\r"
+    auto after = document->range()->paragraph(3);
+    span->deleteContent();
+    EXPECT_EQ(qt::paragraphTexts(*document),
+              (QStringList{u("alpha gamma delta\r"), u("one\r"), u("two\r"), u("cell\r\a"), u("last\r")}));
+    EXPECT_EQ(after->text(), u("one\r"));
+    EXPECT_EQ(document->range()->paragraph(1)->wordsCount(), 4);
+
+    // The mark of a paragraph with section properties, of a cell's last paragraph and of one
+    // followed by a table stay; their text goes.
+    for (const qint64 index : {4, 3, 2}) {
+        auto paragraph = document->range()->paragraph(index);
+        paragraph->setStart(paragraph->end() - 3);
+        paragraph->deleteContent();
+    }
+    EXPECT_EQ(qt::paragraphTexts(*document),
+              (QStringList{u("alpha gamma delta\r"), u("o\r"), u("t\r"), u("cel\r\a"), u("last\r")}));
+
+    const QByteArray xml = savedXml(*document);
+    EXPECT_TRUE(xml.contains("<w:jc w:val=\"center\"/>")) << "the joined paragraph keeps the first's properties";
+    EXPECT_FALSE(xml.contains("<w:jc w:val=\"right\"/>"));
+    EXPECT_TRUE(xml.contains("<w:bookmarkStart w:id=\"1\" w:name=\"b\"/>"));
+    EXPECT_TRUE(xml.contains("<w:bookmarkEnd w:id=\"1\"/>"));
+    EXPECT_TRUE(xml.contains("<w:sectPr/></w:pPr>"));
+    EXPECT_EQ(xml.count("<w:p>") + xml.count("<w:p "), 5);
+}
+
 TEST_F(DocxEdit, ParagraphThatEndsAContainerAfterATableStays)
 {
     auto document = open(u("<w:p><w:r><w:t>a</w:t></w:r></w:p>"
