@@ -249,11 +249,11 @@ std::optional<std::size_t> DocxStory::previousParagraph(std::size_t slot) const
     return m_live.slotAfter(ordinal - 1);
 }
 
-const std::vector<quint32>& DocxStory::unitEnds(std::size_t slot)
+const UnitEnds& DocxStory::unitEnds(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     if (paragraph.unitEnds.empty() && paragraph.alive) {
-        paragraph.unitEnds = m_segmenter.unitEnds(paragraph.text);
+        paragraph.unitEnds = UnitEnds(m_segmenter.unitEnds(paragraph.text.toString()), paragraph.text.size());
     }
     return paragraph.unitEnds;
 }
@@ -429,10 +429,10 @@ QString DocxStory::text(qint64 start, qint64 end) const
     std::size_t slot = paragraphAt(start);
     qint64 position = paragraphStart(slot);
     while (position < end) {
-        const QString& text = m_paragraphs[slot].text;
+        const GapText& text = m_paragraphs[slot].text;
         const qint64 from = std::max(start, position) - position;
         const qint64 to = std::min<qint64>(end - position, text.size());
-        result.append(QStringView(text).mid(from, to - from));
+        text.appendTo(result, from, to - from);
         position += text.size();
         const auto next = nextParagraph(slot);
         if (!next) {
@@ -570,7 +570,7 @@ void DocxStory::removeParagraph(std::size_t slot)
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = paragraphStart(slot);
     const qint64 length = paragraph.text.size();
-    m_deletions.push_back({qint64(slot), 0, paragraph.text});
+    m_deletions.push_back({qint64(slot), 0, paragraph.text.toString()});
 
     // Bookmarks, comment ranges and permissions move to where the paragraph stood: the start of
     // the paragraph that follows, so that none loses its partner.
@@ -608,7 +608,7 @@ void DocxStory::removeParagraph(std::size_t slot)
     }
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
-    paragraph.text = QString();
+    paragraph.text = GapText();
     paragraph.pieces = {};
     paragraph.unitEnds = {};
     paragraph.fieldsAtStart = {};
@@ -646,7 +646,7 @@ void DocxStory::joinNext(std::size_t slot)
     const qint64 oldLength = paragraph.text.size();
     const qint64 oldUnits = m_wordIndex ? qint64(unitEnds(slot).size()) : 0;
     const qint64 followingUnits = m_wordIndex ? qint64(unitEnds(nextSlot).size()) : 0;
-    m_deletions.push_back({qint64(slot), oldLength - 1, paragraph.text.right(1)});
+    m_deletions.push_back({qint64(slot), oldLength - 1, paragraph.text.mid(oldLength - 1, 1)});
 
     // The joined paragraph keeps this one's properties, and takes the other's content, with
     // whatever markers lay between the two.
@@ -669,13 +669,13 @@ void DocxStory::joinNext(std::size_t slot)
     m_live.add(nextSlot, -1);
     following.alive = false;
     following.node = pugi::xml_node();
-    following.text = QString();
+    following.text = GapText();
     following.pieces = {};
     following.unitEnds = {};
     following.fieldsAtStart = {};
 
     reread(slot);
-    paragraph.unitEnds.clear();
+    paragraph.unitEnds = UnitEnds();
     m_characters.add(slot, paragraph.text.size() - oldLength);
     if (m_wordIndex) {
         m_words.add(nextSlot, -followingUnits);
@@ -694,44 +694,36 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     const qint64 oldLength = paragraph.text.size();
     m_deletions.push_back({qint64(slot), from, paragraph.text.mid(from, to - from)});
 
-    // Elements that go with the deleted text change the paragraph's make-up: then it is read
-    // again. Text shortened in place only shortens its pieces.
-    bool elementsRemoved = false;
-    for (std::size_t i = paragraph.pieces.size(); i-- > 0;) {
-        const Piece& piece = paragraph.pieces[i];
-        const qint64 pieceEnd = piece.offset + piece.length;
-        if (pieceEnd <= from || piece.offset >= to) {
-            continue;
-        }
-        const qint64 low = std::max<qint64>(from, piece.offset) - piece.offset;
-        const qint64 high = std::min<qint64>(to, pieceEnd) - piece.offset;
-        if (!piece.isText || (low == 0 && high == piece.length)) {
-            removeFromRun(piece.node);
-            elementsRemoved = true;
-            continue;
-        }
-        removeCharacters(piece.node, low, high);
+    // The pieces are in text order; only those overlapping [from, to) change in the XML. An
+    // element whose every character goes is removed, and its run with it when that is left empty;
+    // the other pieces, and the field structure, which no piece holds, stay as they were.
+    std::vector<Piece>& pieces = paragraph.pieces;
+    const auto overlapping = std::partition_point(
+        pieces.begin(), pieces.end(), [&](const Piece& piece) { return piece.offset + piece.length <= from; });
+    auto past = overlapping;
+    while (past != pieces.end() && past->offset < to) {
+        ++past;
     }
-    if (elementsRemoved) {
-        reread(slot);
-    } else {
-        const qint64 removed = to - from;
-        paragraph.text.remove(from, removed);
-        for (Piece& piece : paragraph.pieces) {
-            const qint64 pieceEnd = piece.offset + piece.length;
-            const qint64 overlap =
-                std::max<qint64>(0, std::min<qint64>(to, pieceEnd) - std::max<qint64>(from, piece.offset));
-            piece.length = quint32(piece.length - overlap);
-            if (piece.offset >= to) {
-                piece.offset = quint32(piece.offset - removed);
-            } else if (piece.offset > from) {
-                piece.offset = quint32(from);
-            }
+    for (auto it = overlapping; it != past; ++it) {
+        const qint64 low = std::max<qint64>(from, it->offset) - it->offset;
+        const qint64 high = std::min<qint64>(to, it->offset + it->length) - it->offset;
+        if (!it->isText || (low == 0 && high == it->length)) {
+            removeFromRun(it->node);
+            it->length = 0;
+        } else {
+            removeCharacters(it->node, low, high);
+            it->length = quint32(it->length - (high - low));
+            it->offset = quint32(std::min<qint64>(it->offset, from));
         }
     }
+    const qint64 removed = to - from;
+    for (auto it = past; it != pieces.end(); ++it) {
+        it->offset = quint32(it->offset - removed);
+    }
+    pieces.erase(std::remove_if(overlapping, past, [](const Piece& piece) { return piece.length == 0; }), past);
+    paragraph.text.remove(from, removed);
     textChanged(slot, oldLength, from);
-    const qint64 removed = oldLength - paragraph.text.size();
-    moveRanges(start + from, start + from + removed);
+    moveRanges(start + from, start + to);
 }
 
 void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to)
@@ -783,17 +775,18 @@ void DocxStory::reread(std::size_t slot)
 void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    const qint64 delta = paragraph.text.size() - oldLength;
+    const qint64 newLength = paragraph.text.size();
+    const qint64 delta = newLength - oldLength;
     m_characters.add(slot, delta);
-    std::vector<quint32> old = std::move(paragraph.unitEnds);
-    paragraph.unitEnds.clear();
+    const auto oldUnits = qint64(paragraph.unitEnds.size());
     // Index the units around the change only: everywhere else the text, and so its words, is as
     // it was, and the index already lists this paragraph for them.
     qint64 indexFrom = 0;
-    qint64 indexTo = paragraph.text.size();
-    if (!old.empty() && oldLength > longParagraph) {
+    qint64 indexTo = newLength;
+    if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
         // Word boundaries depend on a few characters around them, so in a long paragraph only a
         // window of units around the change is segmented again and spliced into the rest.
+        const UnitEnds& old = paragraph.unitEnds;
         const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
         const auto first = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeAt)) - old.begin());
         const auto last = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeEnd)) - old.begin());
@@ -801,21 +794,18 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
         const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
         const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
         const qint64 right = qint64(old[keepFrom - 1]) + delta;
-        const std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text.mid(left, right - left));
-        std::vector<quint32> ends(old.begin(), old.begin() + qsizetype(keepBefore));
-        ends.reserve(old.size() + window.size());
-        for (const quint32 end : window) {
-            ends.push_back(quint32(left + end));
+        std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text.mid(left, right - left));
+        for (quint32& end : window) {
+            end = quint32(left + end);
         }
-        for (std::size_t i = keepFrom; i < old.size(); ++i) {
-            ends.push_back(quint32(qint64(old[i]) + delta));
-        }
-        paragraph.unitEnds = std::move(ends);
+        paragraph.unitEnds.splice(keepBefore, keepFrom, window, newLength);
         indexFrom = left;
         indexTo = right;
+    } else {
+        paragraph.unitEnds = UnitEnds();
     }
     if (m_wordIndex) {
-        m_words.add(slot, qint64(unitEnds(slot).size()) - qint64(old.size()));
+        m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
     }
     if (m_findIndexBuilt) {
         indexParagraph(slot, indexFrom, indexTo);
@@ -854,7 +844,7 @@ void DocxStory::ensureFindIndex()
 
 void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 {
-    const QString& text = m_paragraphs[slot].text;
+    const GapText& text = m_paragraphs[slot].text;
     const auto& ends = unitEnds(slot);
     auto it = std::upper_bound(ends.begin(), ends.end(), quint32(std::max<qint64>(from, 0)));
     quint32 begin = it == ends.begin() ? 0 : *(it - 1);
@@ -865,7 +855,7 @@ void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
             --coreEnd;
         }
         if (coreEnd > begin) {
-            std::vector<quint32>& slots = m_findIndex[foldCase(QStringView(text).mid(begin, coreEnd - begin))];
+            std::vector<quint32>& slots = m_findIndex[foldCase(text.mid(begin, coreEnd - begin))];
             if (slots.empty() || slots.back() != slot) {
                 slots.push_back(quint32(slot));
             }
@@ -884,7 +874,7 @@ bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     if (last >= ends.size()) {
         return false;
     }
-    const QString& text = m_paragraphs[slot].text;
+    const GapText& text = m_paragraphs[slot].text;
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
     qint64 coreEnd = ends[last];
     while (coreEnd > unitStart && text[coreEnd - 1] == QLatin1Char(' ')) {
@@ -899,11 +889,11 @@ bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
 void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                                std::vector<Span>& matches)
 {
-    const QString& text = m_paragraphs[slot].text;
+    const QString text = m_paragraphs[slot].text.mid(from, to - from);
     const qint64 start = paragraphStart(slot);
     QString folded;
     std::vector<qint32> origins;
-    foldWithOrigins(QStringView(text).mid(from, to - from), folded, origins);
+    foldWithOrigins(text, folded, origins);
     qsizetype position = 0;
     while (true) {
         const qsizetype found = folded.indexOf(foldedNeedle, position);

@@ -170,7 +170,7 @@ class DocxStory
     qint64 paragraphStart(std::size_t slot) const;
     std::optional<std::size_t> nextParagraph(std::size_t slot) const;
     std::optional<std::size_t> previousParagraph(std::size_t slot) const;
-    const std::vector<quint32>& unitEnds(std::size_t slot);
+    const UnitEnds& unitEnds(std::size_t slot);
     void ensureWordIndex();
     Span spanOf(engine::Unit unit, const Location& location);
     std::optional<Location> locate(engine::Unit unit, qint64 position);

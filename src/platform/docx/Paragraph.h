@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "GapText.h"
+
 #include <QString>
 
 #include <pugixml.hpp>
@@ -22,12 +24,12 @@ struct Piece {
 struct Paragraph {
     pugi::xml_node node;
     /// The text including the paragraph mark, and the end-of-cell mark when it ends a cell.
-    QString text;
+    GapText text;
     std::vector<Piece> pieces;
     /// The complex-field nesting at the paragraph's start (true: in a field's result).
     std::vector<bool> fieldsAtStart;
     /// The word units' end offsets; empty until first needed.
-    std::vector<quint32> unitEnds;
+    UnitEnds unitEnds;
     bool cellEnd = false;
     bool alive = true;
     /// Whether a field begins here and ends in another paragraph (or the other way round).

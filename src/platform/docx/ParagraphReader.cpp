@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace quillsift::docx {
 
@@ -24,14 +25,15 @@ ParagraphReader::ParagraphReader(const WordNames& names)
 
 void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) const
 {
-    paragraph.text.clear();
+    m_text.clear();
     paragraph.pieces.clear();
     fields = paragraph.fieldsAtStart;
     readChildren(paragraph.node, paragraph, fields);
-    paragraph.text.append(QChar(chars::ParagraphMark));
+    m_text.append(QChar(chars::ParagraphMark));
     if (paragraph.cellEnd) {
-        paragraph.text.append(QChar(chars::EndOfCell));
+        m_text.append(QChar(chars::EndOfCell));
     }
+    paragraph.text = GapText(QString(m_text.constData(), m_text.size()));
     paragraph.splitsField = fields != paragraph.fieldsAtStart;
 }
 
@@ -84,24 +86,35 @@ void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vec
             continue;
         }
         if (n.t == name) {
-            QString value = QString::fromUtf8(child.text().get());
-            if (value.isEmpty()) {
+            const char* value = child.text().get();
+            const std::size_t bytes = std::strlen(value);
+            if (bytes == 0) {
                 continue;
+            }
+            if (bytes > maxTextBytes) {
+                split(child, value, bytes);
+                value = child.text().get();
+            }
+            const qsizetype from = m_text.size();
+            const QByteArrayView utf8(value, qsizetype(std::strlen(value)));
+            if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+                m_text.append(QLatin1StringView(utf8.data(), utf8.size()));
+            } else {
+                m_text.append(QString::fromUtf8(utf8));
             }
             // Line feeds inside w:t are not breaks; Word shows them as spaces. Keeping one character
             // for one keeps the piece aligned with the element's text for later edits.
-            for (QChar& c : value) {
-                if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-                    c = QLatin1Char(' ');
+            for (qsizetype i = from; i < m_text.size(); ++i) {
+                if (m_text.at(i) == QLatin1Char('\n') || m_text.at(i) == QLatin1Char('\r')) {
+                    m_text[i] = QLatin1Char(' ');
                 }
             }
             Piece piece;
-            piece.offset = quint32(paragraph.text.size());
-            piece.length = quint32(value.size());
+            piece.offset = quint32(from);
+            piece.length = quint32(m_text.size() - from);
             piece.node = child;
             piece.isText = true;
             paragraph.pieces.push_back(piece);
-            paragraph.text.append(value);
         } else if (n.tab == name || n.ptab == name) {
             addCharacter(paragraph, child, chars::Tab);
         } else if (n.br == name) {
@@ -134,11 +147,41 @@ void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vec
 void ParagraphReader::addCharacter(Paragraph& paragraph, pugi::xml_node node, char16_t character) const
 {
     Piece piece;
-    piece.offset = quint32(paragraph.text.size());
+    piece.offset = quint32(m_text.size());
     piece.length = 1;
     piece.node = node;
     paragraph.pieces.push_back(piece);
-    paragraph.text.append(QChar(character));
+    m_text.append(QChar(character));
+}
+
+void ParagraphReader::split(pugi::xml_node text, const char* value, std::size_t bytes) const
+{
+    const std::string whole(value, bytes);
+    // Cut only between characters: never before a UTF-8 continuation byte.
+    auto cutAfter = [&](std::size_t from) {
+        std::size_t cut = std::min(from + maxTextBytes, bytes);
+        while (cut < bytes && cut > from + 1 && (static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        return cut;
+    };
+    auto preserve = [](pugi::xml_node element) {
+        if (!element.attribute("xml:space")) {
+            element.append_attribute("xml:space") = "preserve";
+        }
+    };
+    std::size_t cut = cutAfter(0);
+    text.text().set(whole.substr(0, cut).c_str());
+    preserve(text);
+    pugi::xml_node previous = text;
+    while (cut < bytes) {
+        const std::size_t next = cutAfter(cut);
+        pugi::xml_node chunk = text.parent().insert_child_after(text.name(), previous);
+        chunk.text().set(whole.substr(cut, next - cut).c_str());
+        preserve(chunk);
+        previous = chunk;
+        cut = next;
+    }
 }
 
 } // namespace quillsift::docx

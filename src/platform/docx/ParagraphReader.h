@@ -16,14 +16,21 @@ class ParagraphReader
 
     /// Fills paragraph.text and paragraph.pieces from paragraph.node, starting from the field
     /// nesting in paragraph.fieldsAtStart. fields receives the nesting at the paragraph's end.
+    /// A w:t longer than maxTextBytes is first split into several in the same run, so that an
+    /// edit inside it rewrites a bounded amount of XML.
     void read(Paragraph& paragraph, std::vector<bool>& fields) const;
+
+    static constexpr std::size_t maxTextBytes = 2048;
 
   private:
     void readChildren(pugi::xml_node node, Paragraph& paragraph, std::vector<bool>& fields) const;
     void readRun(pugi::xml_node run, Paragraph& paragraph, std::vector<bool>& fields) const;
     void addCharacter(Paragraph& paragraph, pugi::xml_node node, char16_t character) const;
+    void split(pugi::xml_node text, const char* value, std::size_t bytes) const;
 
     const WordNames& m_names;
+    /// The text being read, reused from paragraph to paragraph.
+    mutable QString m_text;
 };
 
 } // namespace quillsift::docx

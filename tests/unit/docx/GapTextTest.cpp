@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The gap buffers behind a paragraph's text and word units, against plain containers.
+#include "DocxFixture.h"
+
+#include "docx/DocxHostProvider.h"
+#include "docx/GapText.h"
+#include "docx/Package.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace quillsift;
+namespace qt = quillsift::testing;
+using qt::u;
+
+namespace {
+
+TEST(GapText, EditsAnywhereReadLikeAPlainString)
+{
+    std::mt19937 random(7);
+    QString model = u("The quick brown fox jumps over the lazy dog; ") + QString(200, QChar(u'x'));
+    docx::GapText text(model);
+    for (int step = 0; step < 2000; ++step) {
+        const auto position = qsizetype(random() % quint32(model.size() + 1));
+        if (random() % 3 == 0 || model.size() < 10) {
+            const QString inserted = QString(int(random() % 40), QChar(char16_t(u'a' + step % 26)));
+            model.insert(position, inserted);
+            text.insert(position, inserted);
+        } else {
+            const auto length = qsizetype(random() % 12);
+            model.remove(position, length);
+            text.remove(position, length);
+        }
+        ASSERT_EQ(text.size(), model.size()) << "step " << step;
+        const auto from = qsizetype(random() % quint32(model.size() + 1));
+        const auto length = qsizetype(random() % 30);
+        ASSERT_EQ(text.mid(from, length), model.mid(from, length)) << "step " << step;
+        if (!model.isEmpty()) {
+            const auto at = qsizetype(random() % quint32(model.size()));
+            ASSERT_EQ(text.at(at), model.at(at));
+        }
+    }
+    EXPECT_EQ(text.toString(), model);
+    EXPECT_EQ(text.mid(text.size(), 5), QString());
+    EXPECT_EQ(text.mid(text.size() - 2, 100), model.right(2));
+}
+
+TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
+{
+    std::mt19937 random(11);
+    std::vector<quint32> model;
+    qint64 length = 0;
+    for (int i = 0; i < 300; ++i) {
+        length += 1 + random() % 9;
+        model.push_back(quint32(length));
+    }
+    docx::UnitEnds ends(model, length);
+    for (int step = 0; step < 3000; ++step) {
+        // Replace the units [first, last) by new ones, as re-segmenting a window after an edit does.
+        const std::size_t first = random() % (model.size() + 1);
+        const std::size_t last = std::min(model.size(), first + random() % 5);
+        const qint64 left = first > 0 ? model[first - 1] : 0;
+        const qint64 oldRight = last > 0 && last > first ? model[last - 1] : left;
+        const qint64 newRight = left + qint64(random() % 20);
+        const qint64 delta = newRight - oldRight;
+        if (length + delta < 1) {
+            continue;
+        }
+        std::vector<quint32> window;
+        for (qint64 end = left + 1 + qint64(random() % 4); end <= newRight; end += 1 + qint64(random() % 4)) {
+            window.push_back(quint32(end));
+        }
+        if (window.empty() || window.back() != quint32(newRight)) {
+            if (newRight > left) {
+                window.push_back(quint32(newRight));
+            }
+        }
+        std::vector<quint32> next(model.begin(), model.begin() + std::ptrdiff_t(first));
+        next.insert(next.end(), window.begin(), window.end());
+        for (std::size_t i = last; i < model.size(); ++i) {
+            next.push_back(quint32(qint64(model[i]) + delta));
+        }
+        model = std::move(next);
+        length += delta;
+        ends.splice(first, last, window, length);
+        ASSERT_EQ(ends.size(), model.size()) << "step " << step;
+        const std::vector<quint32> read(ends.begin(), ends.end());
+        ASSERT_EQ(read, model) << "step " << step;
+    }
+    if (!model.empty()) {
+        const quint32 probe = model[model.size() / 2];
+        EXPECT_EQ(std::upper_bound(ends.begin(), ends.end(), probe) - ends.begin(),
+                  std::upper_bound(model.begin(), model.end(), probe) - model.begin());
+        EXPECT_TRUE(std::binary_search(ends.begin(), ends.end(), probe));
+    }
+}
+
+TEST(GapText, LongTextElementsAreSplitAndStayTheSameText)
+{
+    // A w:t far longer than one chunk, with characters of two, three and four UTF-8 bytes so that
+    // a cut could fall inside one.
+    QString text;
+    for (int i = 0; text.size() < 9000; ++i) {
+        text += u("Straße ") + u("€uro ") + QString::fromUcs4(U"\U0001F600 ") + u("word%1 ").arg(i);
+    }
+    QTemporaryDir folder;
+    const QString source =
+        qt::writeFile(folder.path(), u("long.docx"),
+                      qt::docxBytes(u("<w:p><w:r><w:rPr><w:b/></w:rPr><w:t>") + text + u("</w:t></w:r></w:p>")));
+    docx::DocxHostProvider provider;
+    auto application = provider.newApplication();
+    auto document = application->documents().open(source);
+    EXPECT_EQ(document->range()->text(), text + u("\r"));
+    // Words deleted one after another through the whole paragraph, as the word walk does.
+    qint64 deleted = 0;
+    for (auto word = document->range()->word(2); word; word = word->next(engine::Unit::Word)) {
+        if (word->text().startsWith(u("word"))) {
+            word->deleteContent();
+            ++deleted;
+        }
+    }
+    EXPECT_GT(deleted, 100);
+    const QString edited = document->range()->text();
+    EXPECT_FALSE(edited.contains(u("word1 ")));
+    const QString saved = QDir(folder.path()).filePath(u("saved.docx"));
+    document->saveAs(saved);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = docx::Package::fromZip(saved, file.readAll()).find(u("word/document.xml"))->data;
+    EXPECT_GT(xml.count("<w:t xml:space=\"preserve\">"), 2) << "the text was cut into chunks";
+    EXPECT_EQ(xml.count("<w:r>"), 1) << "all in the one run, with its formatting";
+    auto reopened = application->documents().open(saved);
+    EXPECT_EQ(reopened->range()->text(), edited);
+}
+
+} // namespace
