@@ -41,13 +41,14 @@ QString uniqueWord(qint64 number)
     return word;
 }
 
-QString bodyOf(qint64 words)
+// The paragraphs' texts: half of them repeat an earlier paragraph, and half the words of the
+// others repeat an earlier word.
+std::vector<QString> textsOf(qint64 words)
 {
     std::mt19937_64 random(20261207);
     std::vector<QString> paragraphs;
+    std::vector<QString> texts;
     std::vector<QString> vocabulary;
-    QString body;
-    body.reserve(words * 13);
     for (qint64 done = 0; done < words; done += wordsPerParagraph) {
         QString text;
         if (!paragraphs.empty() && random() % 2 == 0) {
@@ -64,7 +65,32 @@ QString bodyOf(qint64 words)
             }
             paragraphs.push_back(text);
         }
-        body += QStringLiteral("<w:p><w:r><w:t xml:space=\"preserve\">") + text + QStringLiteral("</w:t></w:r></w:p>");
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+enum class Shape {
+    Paragraphs,   // ten words a paragraph
+    OneParagraph, // the same text as one paragraph of one run
+};
+
+QString bodyOf(qint64 words, Shape shape = Shape::Paragraphs)
+{
+    const std::vector<QString> texts = textsOf(words);
+    QString body;
+    body.reserve(words * 13);
+    if (shape == Shape::OneParagraph) {
+        body += QStringLiteral("<w:p><w:r><w:t xml:space=\"preserve\">");
+        for (const QString& text : texts) {
+            body += text + QLatin1Char(' ');
+        }
+        body += QStringLiteral("</w:t></w:r></w:p>");
+    } else {
+        for (const QString& text : texts) {
+            body +=
+                QStringLiteral("<w:p><w:r><w:t xml:space=\"preserve\">") + text + QStringLiteral("</w:t></w:r></w:p>");
+        }
     }
     return body + QStringLiteral("<w:sectPr/>");
 }
@@ -75,15 +101,16 @@ QTemporaryDir& folder()
     return dir;
 }
 
-QString packageOf(qint64 words)
+QString packageOf(qint64 words, Shape shape = Shape::Paragraphs)
 {
-    static std::map<qint64, QString> made;
-    if (const auto it = made.find(words); it != made.end()) {
+    static std::map<std::pair<qint64, Shape>, QString> made;
+    if (const auto it = made.find({words, shape}); it != made.end()) {
         return it->second;
     }
-    const QString path = QDir(folder().path()).filePath(QStringLiteral("removal-%1.docx").arg(words));
-    testing::writeDocxBody(path, bodyOf(words));
-    made[words] = path;
+    const QString path =
+        QDir(folder().path()).filePath(QStringLiteral("removal-%1-%2.docx").arg(words).arg(static_cast<int>(shape)));
+    testing::writeDocxBody(path, bodyOf(words, shape));
+    made[{words, shape}] = path;
     return path;
 }
 
@@ -135,9 +162,9 @@ void openRemoveSave(benchmark::State& state, Work work)
 }
 
 // The removal alone, on a freshly opened document each time.
-void removeOnly(benchmark::State& state, Work work)
+void removeOnly(benchmark::State& state, Work work, Shape shape = Shape::Paragraphs)
 {
-    const QString path = packageOf(state.range(0));
+    const QString path = packageOf(state.range(0), shape);
     for (auto _ : state) {
         state.PauseTiming();
         docx::DocxApplication host;
@@ -166,6 +193,8 @@ BENCHMARK_CAPTURE(openRemoveSave, lines, Work::Lines)->Apply(sizes);
 BENCHMARK_CAPTURE(openRemoveSave, words, Work::Words)->Apply(sizes);
 BENCHMARK_CAPTURE(removeOnly, lines, Work::Lines)->Apply(sizes);
 BENCHMARK_CAPTURE(removeOnly, words, Work::Words)->Apply(sizes);
+// A whole document in one paragraph: every deletion lands in the same paragraph and run.
+BENCHMARK_CAPTURE(removeOnly, wordsInOneParagraph, Work::Words, Shape::OneParagraph)->Apply(sizes);
 // Line by line the step-by-step algorithm takes minutes from 100,000 words on; the word search
 // on this host looks words up in an index, so it still finishes at 100,000.
 BENCHMARK_CAPTURE(removeOnly, literalLines, Work::LiteralLines)->Apply(small);
