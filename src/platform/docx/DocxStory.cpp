@@ -531,9 +531,10 @@ void DocxStory::insertText(qint64 position, const QString& text)
     };
     // The text goes into the w:t that holds or ends at the position, else into a new w:t beside
     // the character element there, else into a new run at the paragraph's end.
+    const std::vector<Piece> pieces = paragraph.pieces.toVector();
     const Piece* target = nullptr;
     const Piece* neighbour = nullptr;
-    for (const Piece& piece : paragraph.pieces) {
+    for (const Piece& piece : pieces) {
         if (piece.isText && piece.offset <= offset && offset <= piece.offset + piece.length) {
             target = &piece;
             break;
@@ -609,7 +610,7 @@ void DocxStory::removeParagraph(std::size_t slot)
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
     paragraph.text = GapText();
-    paragraph.pieces = {};
+    paragraph.pieces = PieceList();
     paragraph.unitEnds = {};
     paragraph.fieldsAtStart = {};
     m_characters.add(slot, -length);
@@ -670,7 +671,7 @@ void DocxStory::joinNext(std::size_t slot)
     following.alive = false;
     following.node = pugi::xml_node();
     following.text = GapText();
-    following.pieces = {};
+    following.pieces = PieceList();
     following.unitEnds = {};
     following.fieldsAtStart = {};
 
@@ -697,30 +698,15 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     // The pieces are in text order; only those overlapping [from, to) change in the XML. An
     // element whose every character goes is removed, and its run with it when that is left empty;
     // the other pieces, and the field structure, which no piece holds, stay as they were.
-    std::vector<Piece>& pieces = paragraph.pieces;
-    const auto overlapping = std::partition_point(
-        pieces.begin(), pieces.end(), [&](const Piece& piece) { return piece.offset + piece.length <= from; });
-    auto past = overlapping;
-    while (past != pieces.end() && past->offset < to) {
-        ++past;
-    }
-    for (auto it = overlapping; it != past; ++it) {
-        const qint64 low = std::max<qint64>(from, it->offset) - it->offset;
-        const qint64 high = std::min<qint64>(to, it->offset + it->length) - it->offset;
-        if (!it->isText || (low == 0 && high == it->length)) {
-            removeFromRun(it->node);
-            it->length = 0;
-        } else {
-            removeCharacters(it->node, low, high);
-            it->length = quint32(it->length - (high - low));
-            it->offset = quint32(std::min<qint64>(it->offset, from));
+    paragraph.pieces.removeText(from, to, [this](const Piece& piece, qint64 low, qint64 high) {
+        if (!piece.isText || (low == 0 && high == piece.length)) {
+            removeFromRun(piece.node);
+            return false;
         }
-    }
+        removeCharacters(piece.node, low, high);
+        return true;
+    });
     const qint64 removed = to - from;
-    for (auto it = past; it != pieces.end(); ++it) {
-        it->offset = quint32(it->offset - removed);
-    }
-    pieces.erase(std::remove_if(overlapping, past, [](const Piece& piece) { return piece.length == 0; }), past);
     paragraph.text.remove(from, removed);
     textChanged(slot, oldLength, from);
     moveRanges(start + from, start + to);
@@ -996,7 +982,7 @@ std::vector<DocxStory::FormattedParagraph> DocxStory::formattedParagraphs() cons
             continue;
         }
         std::vector<FormattedRun> runs;
-        for (const Piece& piece : paragraph.pieces) {
+        for (const Piece& piece : paragraph.pieces.toVector()) {
             const pugi::xml_node properties = piece.node.parent().child(n.rPr.c_str());
             FormattedRun run;
             run.text = paragraph.text.mid(piece.offset, piece.length);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "GapText.h"
+#include "PieceList.h"
 
 #include <QString>
 
@@ -11,21 +12,12 @@
 
 namespace quillsift::docx {
 
-/// Where a stretch of a paragraph's text lives in the XML: a w:t element (its characters one for
-/// one) or an element that stands for a single character (a tab, a break, a picture...).
-struct Piece {
-    quint32 offset = 0;
-    quint32 length = 0;
-    pugi::xml_node node;
-    bool isText = false;
-};
-
 /// One paragraph of the main story with its text and the way back into the XML.
 struct Paragraph {
     pugi::xml_node node;
     /// The text including the paragraph mark, and the end-of-cell mark when it ends a cell.
     GapText text;
-    std::vector<Piece> pieces;
+    PieceList pieces;
     /// The complex-field nesting at the paragraph's start (true: in a field's result).
     std::vector<bool> fieldsAtStart;
     /// The word units' end offsets; empty until first needed.

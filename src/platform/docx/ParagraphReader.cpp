@@ -34,6 +34,7 @@ void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) cons
         m_text.append(QChar(chars::EndOfCell));
     }
     paragraph.text = GapText(QString(m_text.constData(), m_text.size()));
+    paragraph.pieces.setTextLength(m_text.size());
     paragraph.splitsField = fields != paragraph.fieldsAtStart;
 }
 
@@ -114,7 +115,7 @@ void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vec
             piece.length = quint32(m_text.size() - from);
             piece.node = child;
             piece.isText = true;
-            paragraph.pieces.push_back(piece);
+            paragraph.pieces.append(piece);
         } else if (n.tab == name || n.ptab == name) {
             addCharacter(paragraph, child, chars::Tab);
         } else if (n.br == name) {
@@ -150,7 +151,7 @@ void ParagraphReader::addCharacter(Paragraph& paragraph, pugi::xml_node node, ch
     piece.offset = quint32(m_text.size());
     piece.length = 1;
     piece.node = node;
-    paragraph.pieces.push_back(piece);
+    paragraph.pieces.append(piece);
     m_text.append(QChar(character));
 }
 
