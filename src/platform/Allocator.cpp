@@ -18,6 +18,9 @@ void tuneAllocator()
     // turns them off, to compare or to rule them out.
     const char* setting = std::getenv("QUILLSIFT_LARGE_PAGES");
     mi_option_set_enabled(mi_option_large_os_pages, !(setting && std::strcmp(setting, "0") == 0));
+    // Memory freed after one document is kept for a second before it goes back to the system, so
+    // that the next document of a run reuses it instead of having the system clear it again.
+    mi_option_set(mi_option_decommit_delay, 1000);
 #endif
 }
 
