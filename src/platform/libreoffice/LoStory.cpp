@@ -12,6 +12,7 @@
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
+#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/text/TextContentAnchorType.hpp>
@@ -176,6 +177,12 @@ void LoStory::load()
 {
     m_paragraphs.clear();
     try {
+        // No view of this document needs to follow its edits: the copies reach the user's
+        // LibreOffice as files.
+        if (const Reference<css::frame::XModel> model{m_document, UNO_QUERY};
+            model.is() && !model->hasControllersLocked()) {
+            model->lockControllers();
+        }
         collect(m_document->getText(), false);
         for (Paragraph& paragraph : m_paragraphs) {
             if (!readParagraph(paragraph)) {
