@@ -9,6 +9,7 @@
 #include "docx/DocxHostProvider.h"
 #include "engine/CleanCopy.h"
 #include "engine/HostError.h"
+#include "libreoffice/LoApplication.h"
 #include "libreoffice/LoHostProvider.h"
 
 #include <QDir>
@@ -25,6 +26,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <sys/time.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -285,6 +287,55 @@ TEST_F(LoHostTest, AStartThatFailsSaysSoAndLeavesNothingRunning)
     }
     EXPECT_FALSE(processRuns(hangs));
     EXPECT_EQ(libreoffice::LoHostProvider::startedProcessGroups(), before);
+}
+
+TEST_F(LoHostTest, VisibleHandsTheCopiesToWriterAndRemovesOldHandOffs)
+{
+    const QString source = makeDocument(QStringLiteral("shown.docx"), sample);
+    engine::CleanResult result = engine::makeCleanCopy(office(), source, engine::RemovalMode::Lines, [] {});
+    // The desktop's Writer stands in as a script that notes its arguments and keeps the files.
+    QTemporaryDir writer;
+    const QString seen = writer.filePath(QStringLiteral("seen"));
+    const QString script =
+        fakeSoffice(writer, QStringLiteral("mkdir -p '%1'; echo \"$@\" > '%1/arguments'; for f in \"$@\"; do "
+                                           "[ -f \"$f\" ] && cp \"$f\" '%1/'; done; exit 0")
+                                .arg(seen));
+    QTemporaryDir temp;
+    const QString old =
+        QDir(temp.path()).filePath(libreoffice::LoApplication::copiesFolderPrefix + QStringLiteral("old123"));
+    const QString recent =
+        QDir(temp.path()).filePath(libreoffice::LoApplication::copiesFolderPrefix + QStringLiteral("new123"));
+    ASSERT_TRUE(QDir().mkpath(old + QStringLiteral("/inside")));
+    ASSERT_TRUE(QDir().mkpath(recent));
+    const time_t twoDaysAgo = ::time(nullptr) - 2 * 24 * 3600;
+    const struct timeval times[2] = {{twoDaysAgo, 0}, {twoDaysAgo, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(old).constData(), times), 0);
+    const QByteArray savedSoffice = qgetenv("QUILLSIFT_SOFFICE");
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("QUILLSIFT_SOFFICE", script.toUtf8());
+    qputenv("TMPDIR", temp.path().toUtf8());
+    const auto restore = qScopeGuard([&] {
+        qputenv("QUILLSIFT_SOFFICE", savedSoffice);
+        savedTemp.isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", savedTemp);
+        office().setVisible(false);
+        result.copy->close();
+    });
+    office().setVisible(true);
+    for (int wait = 0; wait < 100 && !QFile::exists(seen + QStringLiteral("/arguments")); ++wait) {
+        QThread::msleep(50);
+    }
+    QFile arguments(seen + QStringLiteral("/arguments"));
+    ASSERT_TRUE(arguments.open(QIODevice::ReadOnly)) << "Writer was not started";
+    const QString line = QString::fromUtf8(arguments.readAll());
+    EXPECT_TRUE(line.contains(QStringLiteral(" -n "))) << line.toStdString();
+    const QStringList shown = QDir(seen).entryList({QStringLiteral("*.odt")});
+    ASSERT_EQ(shown.size(), 1) << line.toStdString();
+    // What Writer is given is the cleaned copy, whole.
+    auto reread = office().documents().open(QDir(seen).filePath(shown.first()));
+    EXPECT_EQ(paragraphTexts(*reread), clean(office(), source, engine::RemovalMode::Lines));
+    reread->close();
+    EXPECT_FALSE(QFileInfo::exists(old)) << "a hand-off of two days ago is removed";
+    EXPECT_TRUE(QFileInfo::exists(recent)) << "a recent one stays: Writer may not have read it yet";
 }
 
 TEST_F(LoHostTest, RunsBesideALibreOfficeAlreadyRunning)

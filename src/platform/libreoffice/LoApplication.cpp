@@ -7,10 +7,13 @@
 
 #include "engine/HostError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 namespace quillsift::libreoffice {
 
@@ -44,8 +47,9 @@ void LoApplication::setVisible(bool visible)
         return;
     }
     m_visible = true;
+    removeOldCopies();
     QStringList copies;
-    QTemporaryDir folder(QDir::temp().filePath(QStringLiteral("quillsift-copies-XXXXXX")));
+    QTemporaryDir folder(QDir::temp().filePath(copiesFolderPrefix + QStringLiteral("XXXXXX")));
     // The desktop's LibreOffice reads the files after this returns, so they must stay.
     folder.setAutoRemove(false);
     for (const auto& document : m_documents->openDocuments()) {
@@ -72,6 +76,20 @@ void LoApplication::setVisible(bool visible)
     if (program.isEmpty() || !QProcess::startDetached(program, arguments)) {
         throw engine::HostError(QString(),
                                 QStringLiteral("LibreOffice Writer could not be opened to show the cleaned copies"));
+    }
+}
+
+void LoApplication::removeOldCopies()
+{
+    // The copies handed to the desktop's LibreOffice must outlast this call, for it reads them
+    // later; a day on, the folders of earlier hand-offs (this user's only) are removed.
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    const QFileInfoList folders =
+        QDir::temp().entryInfoList({copiesFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& folder : folders) {
+        if (!folder.isSymLink() && folder.ownerId() == ::getuid() && folder.lastModified() < dayAgo) {
+            QDir(folder.filePath()).removeRecursively();
+        }
     }
 }
 

@@ -27,11 +27,15 @@ class LoApplication : public engine::Application
     engine::Documents& documents() override;
     /// Shows the new documents still open in LibreOffice Writer windows, untitled and unsaved.
     /// A headless soffice has no windows: the copies are handed to the desktop's LibreOffice,
-    /// each as a new document made from a private copy of it.
+    /// each as a new document made from a private copy of it, in a folder of the temporary
+    /// folder named copiesFolderPrefix and six more characters.
     void setVisible(bool visible) override;
     bool visible() const override;
 
+    static inline const QString copiesFolderPrefix = QStringLiteral("quillsift-copies-");
+
   private:
+    static void removeOldCopies();
     std::shared_ptr<LoOffice> m_office;
     std::unique_ptr<LoDocuments> m_documents;
     bool m_visible = false;
