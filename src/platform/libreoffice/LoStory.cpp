@@ -641,6 +641,20 @@ bool LoStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     return to == coreEnd;
 }
 
+bool LoStory::isDeletable(const Paragraph& paragraph, qint64 from, qint64 to) const
+{
+    if (paragraph.cursorSteps.empty()) {
+        return true;
+    }
+    // Each end must fall between two of Writer's cursor steps: the characters of a field's
+    // result all lie on one step, and Writer deletes the field whole or not at all.
+    const qint64 content = paragraph.text.size() - markLength(paragraph);
+    const auto betweenSteps = [&](qint64 offset) {
+        return offset <= 0 || offset >= content || cursorStep(paragraph, offset) != cursorStep(paragraph, offset - 1);
+    };
+    return betweenSteps(from) && betweenSteps(to);
+}
+
 std::vector<LoStory::Span> LoStory::findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord)
 {
     ensureOpen();
@@ -674,7 +688,8 @@ std::vector<LoStory::Span> LoStory::findMatches(qint64 start, qint64 end, const 
             const qint32 matchStart = origins[std::size_t(found)];
             const qint32 matchEnd = origins[std::size_t(foundEnd)];
             if (matchStart < 0 || matchEnd < 0 ||
-                (wholeWord && !isWholeWord(slot, from + matchStart, from + matchEnd))) {
+                (wholeWord && !isWholeWord(slot, from + matchStart, from + matchEnd)) ||
+                !isDeletable(m_paragraphs[slot], from + matchStart, from + matchEnd)) {
                 position = found + 1;
                 continue;
             }

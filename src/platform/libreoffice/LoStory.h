@@ -113,6 +113,9 @@ class LoStory
     std::optional<std::size_t> nextAliveSlot(std::size_t slot) const;
     void moveRanges(qint64 from, qint64 to);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
+    /// Whether Writer can delete [from, to) of a paragraph as asked: neither end falls inside
+    /// something it keeps whole, such as a field's result.
+    bool isDeletable(const Paragraph& paragraph, qint64 from, qint64 to) const;
     [[noreturn]] void fail(const QString& what) const;
 
     QString m_fileName;
