@@ -83,42 +83,20 @@ void GapText::insert(qsizetype position, QStringView text)
 }
 
 UnitEnds::UnitEnds(const std::vector<quint32>& ends, qint64 textLength)
-    : m_data(ends)
-    , m_gapStart(ends.size())
-    , m_gapEnd(ends.size())
-    , m_length(textLength)
+    : m_ends(ends, textLength)
 {
-}
-
-void UnitEnds::moveGap(std::size_t index)
-{
-    // Crossing the gap converts an end between its two forms: offset and distance from the end.
-    while (m_gapStart > index) {
-        --m_gapStart;
-        --m_gapEnd;
-        m_data[m_gapEnd] = quint32(m_length - m_data[m_gapStart]);
-    }
-    while (m_gapStart < index) {
-        m_data[m_gapStart] = quint32(m_length - m_data[m_gapEnd]);
-        ++m_gapStart;
-        ++m_gapEnd;
-    }
 }
 
 void UnitEnds::splice(std::size_t first, std::size_t last, const std::vector<quint32>& ends, qint64 newLength)
 {
     last = std::min(last, size());
     first = std::min(first, last);
-    moveGap(first);
-    m_gapEnd += last - first;
-    m_length = newLength;
-    if (m_gapEnd - m_gapStart < ends.size()) {
-        const std::size_t grow = ends.size() + size() / 8 + 8;
-        m_data.insert(m_data.begin() + std::ptrdiff_t(m_gapEnd), grow, 0);
-        m_gapEnd += grow;
+    m_ends.moveGap(first);
+    m_ends.dropAfterGap(last - first);
+    m_ends.setTextLength(newLength);
+    for (const quint32 end : ends) {
+        m_ends.insertBeforeGap(end);
     }
-    std::copy(ends.begin(), ends.end(), m_data.begin() + std::ptrdiff_t(m_gapStart));
-    m_gapStart += ends.size();
 }
 
 } // namespace quillsift::docx

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OffsetGapBuffer.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -53,9 +55,8 @@ class GapText
     qsizetype m_gapEnd = 0;
 };
 
-/// The end offsets of a paragraph's word units, kept as a gap buffer like the text. The ends
-/// before the gap are stored as they are; those after it are stored as their distance from the
-/// end of the text, so that an edit at the gap moves all of them without touching any.
+/// The end offsets of a paragraph's word units, kept as a gap buffer like the text, so that an
+/// edit moves the ends after it without touching them.
 class UnitEnds
 {
   public:
@@ -67,7 +68,7 @@ class UnitEnds
 
     std::size_t size() const
     {
-        return m_data.size() - (m_gapEnd - m_gapStart);
+        return m_ends.size();
     }
     bool empty() const
     {
@@ -75,7 +76,7 @@ class UnitEnds
     }
     quint32 operator[](std::size_t index) const
     {
-        return index < m_gapStart ? m_data[index] : quint32(m_length - m_data[index + (m_gapEnd - m_gapStart)]);
+        return m_ends[index];
     }
     const_iterator begin() const;
     const_iterator end() const;
@@ -85,12 +86,12 @@ class UnitEnds
     void splice(std::size_t first, std::size_t last, const std::vector<quint32>& ends, qint64 newLength);
 
   private:
-    void moveGap(std::size_t index);
+    static quint32& offsetOf(quint32& end)
+    {
+        return end;
+    }
 
-    std::vector<quint32> m_data;
-    std::size_t m_gapStart = 0;
-    std::size_t m_gapEnd = 0;
-    qint64 m_length = 0;
+    OffsetGapBuffer<quint32, &UnitEnds::offsetOf> m_ends;
 };
 
 class UnitEnds::const_iterator

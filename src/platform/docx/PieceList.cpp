@@ -5,16 +5,6 @@
 
 namespace quillsift::docx {
 
-Piece PieceList::operator[](std::size_t index) const
-{
-    if (index < m_gapStart) {
-        return m_data[index];
-    }
-    Piece piece = m_data[index + (m_gapEnd - m_gapStart)];
-    piece.offset = quint32(m_length - piece.offset);
-    return piece;
-}
-
 std::vector<Piece> PieceList::toVector() const
 {
     std::vector<Piece> pieces;
@@ -27,41 +17,19 @@ std::vector<Piece> PieceList::toVector() const
 
 void PieceList::clear()
 {
-    m_data.clear();
-    m_gapStart = 0;
-    m_gapEnd = 0;
-    m_length = 0;
+    m_pieces = {};
 }
 
 void PieceList::append(const Piece& piece)
 {
-    moveGap(size());
-    m_data.insert(m_data.begin() + std::ptrdiff_t(m_gapStart), piece);
-    ++m_gapStart;
-    ++m_gapEnd;
+    m_pieces.moveGap(size());
+    m_pieces.insertBeforeGap(piece);
 }
 
 void PieceList::setTextLength(qint64 length)
 {
-    moveGap(size());
-    m_length = length;
-}
-
-void PieceList::moveGap(std::size_t index)
-{
-    // Crossing the gap converts an offset between its two forms: from the start and from the end.
-    while (m_gapStart > index) {
-        --m_gapStart;
-        --m_gapEnd;
-        m_data[m_gapEnd] = m_data[m_gapStart];
-        m_data[m_gapEnd].offset = quint32(m_length - m_data[m_gapStart].offset);
-    }
-    while (m_gapStart < index) {
-        m_data[m_gapStart] = m_data[m_gapEnd];
-        m_data[m_gapStart].offset = quint32(m_length - m_data[m_gapEnd].offset);
-        ++m_gapStart;
-        ++m_gapEnd;
-    }
+    m_pieces.moveGap(size());
+    m_pieces.setTextLength(length);
 }
 
 void PieceList::removeText(qint64 from, qint64 to, const std::function<bool(const Piece&, qint64, qint64)>& change)
@@ -78,25 +46,24 @@ void PieceList::removeText(qint64 from, qint64 to, const std::function<bool(cons
             high = middle;
         }
     }
-    moveGap(low);
-    // The pieces the deletion touches cross the gap one by one; those that stay are written
-    // before it with their new offsets, which the deletion, lying after them, does not change.
-    while (m_gapEnd < m_data.size()) {
-        Piece piece = m_data[m_gapEnd];
-        piece.offset = quint32(m_length - piece.offset);
+    m_pieces.moveGap(low);
+    // The pieces the deletion touches cross the gap one by one; those that stay are put before
+    // it with their new offsets, which the deletion, lying after them, does not change.
+    while (m_pieces.gap() < size()) {
+        Piece piece = m_pieces[m_pieces.gap()];
         if (piece.offset >= to) {
             break;
         }
-        ++m_gapEnd;
+        m_pieces.dropAfterGap(1);
         const qint64 first = std::max<qint64>(from, piece.offset) - piece.offset;
         const qint64 last = std::min<qint64>(to, piece.offset + piece.length) - piece.offset;
         if (change(piece, first, last)) {
             piece.length = quint32(piece.length - (last - first));
             piece.offset = quint32(std::min<qint64>(piece.offset, from));
-            m_data[m_gapStart++] = piece;
+            m_pieces.insertBeforeGap(piece);
         }
     }
-    m_length -= to - from;
+    m_pieces.setTextLength(m_pieces.textLength() - (to - from));
 }
 
 } // namespace quillsift::docx

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "OffsetGapBuffer.h"
+
 #include <QtGlobal>
 
 #include <pugixml.hpp>
@@ -19,23 +21,25 @@ struct Piece {
     bool isText = false;
 };
 
-/// A paragraph's pieces in text order, as a gap buffer: the pieces before the gap keep their
-/// offsets, those after it their distance from the end of the text, so that deleting text moves
-/// every later piece without touching it. Deletions walking forward through a paragraph of many
-/// runs thus cost the pieces they touch, not all that follow.
+/// A paragraph's pieces in text order, as a gap buffer, so that deleting text moves every later
+/// piece without touching it. Deletions walking forward through a paragraph of many runs thus
+/// cost the pieces they touch, not all that follow.
 class PieceList
 {
   public:
     std::size_t size() const
     {
-        return m_data.size() - (m_gapEnd - m_gapStart);
+        return m_pieces.size();
     }
     bool empty() const
     {
         return size() == 0;
     }
     /// The index-th piece, with its offset in the text.
-    Piece operator[](std::size_t index) const;
+    Piece operator[](std::size_t index) const
+    {
+        return m_pieces[index];
+    }
     std::vector<Piece> toVector() const;
 
     /// Building, in text order: appends a piece, then sets the text's length once all are in.
@@ -49,12 +53,12 @@ class PieceList
     void removeText(qint64 from, qint64 to, const std::function<bool(const Piece&, qint64, qint64)>& change);
 
   private:
-    void moveGap(std::size_t index);
+    static quint32& offsetOf(Piece& piece)
+    {
+        return piece.offset;
+    }
 
-    std::vector<Piece> m_data;
-    std::size_t m_gapStart = 0;
-    std::size_t m_gapEnd = 0;
-    qint64 m_length = 0;
+    OffsetGapBuffer<Piece, &PieceList::offsetOf> m_pieces;
 };
 
 } // namespace quillsift::docx
