@@ -603,19 +603,24 @@ void DocxStory::removeParagraph(std::size_t slot)
         }
     }
     paragraph.node.parent().remove_child(paragraph.node);
+    retire(slot);
+    moveRanges(start, start + length);
+}
 
+void DocxStory::retire(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
     if (m_wordIndex) {
         m_words.add(slot, -qint64(unitEnds(slot).size()));
     }
+    m_characters.add(slot, -qint64(paragraph.text.size()));
+    m_live.add(slot, -1);
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
     paragraph.text = GapText();
     paragraph.pieces = PieceList();
     paragraph.unitEnds = {};
     paragraph.fieldsAtStart = {};
-    m_characters.add(slot, -length);
-    m_live.add(slot, -1);
-    moveRanges(start, start + length);
 }
 
 bool DocxStory::canJoinNext(std::size_t slot) const
@@ -646,7 +651,6 @@ void DocxStory::joinNext(std::size_t slot)
     const qint64 start = paragraphStart(slot);
     const qint64 oldLength = paragraph.text.size();
     const qint64 oldUnits = m_wordIndex ? qint64(unitEnds(slot).size()) : 0;
-    const qint64 followingUnits = m_wordIndex ? qint64(unitEnds(nextSlot).size()) : 0;
     m_deletions.push_back({qint64(slot), oldLength - 1, paragraph.text.mid(oldLength - 1, 1)});
 
     // The joined paragraph keeps this one's properties, and takes the other's content, with
@@ -666,20 +670,12 @@ void DocxStory::joinNext(std::size_t slot)
     }
     following.node.parent().remove_child(following.node);
     paragraph.cellEnd = following.cellEnd;
-    m_characters.add(nextSlot, -qint64(following.text.size()));
-    m_live.add(nextSlot, -1);
-    following.alive = false;
-    following.node = pugi::xml_node();
-    following.text = GapText();
-    following.pieces = PieceList();
-    following.unitEnds = {};
-    following.fieldsAtStart = {};
+    retire(nextSlot);
 
     reread(slot);
     paragraph.unitEnds = UnitEnds();
     m_characters.add(slot, paragraph.text.size() - oldLength);
     if (m_wordIndex) {
-        m_words.add(nextSlot, -followingUnits);
         m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
     }
     if (m_findIndexBuilt) {

@@ -178,6 +178,8 @@ class DocxStory
 
     bool isPinned(std::size_t slot) const;
     void removeParagraph(std::size_t slot);
+    /// Takes a paragraph whose element is gone out of the indexes; its slot counts for nothing.
+    void retire(std::size_t slot);
     /// Whether the paragraph's mark can go, joining it with the paragraph after it.
     bool canJoinNext(std::size_t slot) const;
     /// Deletes the paragraph's mark: the next paragraph's content joins it.
