@@ -88,16 +88,17 @@ void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vec
         }
         if (n.t == name) {
             const char* value = child.text().get();
-            const std::size_t bytes = std::strlen(value);
+            std::size_t bytes = std::strlen(value);
             if (bytes == 0) {
                 continue;
             }
             if (bytes > maxTextBytes) {
                 split(child, value, bytes);
                 value = child.text().get();
+                bytes = std::strlen(value);
             }
             const qsizetype from = m_text.size();
-            const QByteArrayView utf8(value, qsizetype(std::strlen(value)));
+            const QByteArrayView utf8(value, qsizetype(bytes));
             if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
                 m_text.append(QLatin1StringView(utf8.data(), utf8.size()));
             } else {
