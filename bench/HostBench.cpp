@@ -2,6 +2,8 @@
 // The in-process document host on generated documents of 10,000 to 1,000,000 words: open, walk
 // the paragraphs, walk the words, delete every second paragraph, save, and the whole-word search
 // that the word removal runs once per word. Each should grow linearly with the document.
+#include "RunBenchmarks.h"
+
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
 #include "platform/Allocator.h"
@@ -238,11 +240,5 @@ BENCHMARK(BM_FindEveryWordInOneParagraph)
 int main(int argc, char** argv)
 {
     quillsift::platform::tuneAllocator();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillsift::bench::runBenchmarks(argc, argv);
 }

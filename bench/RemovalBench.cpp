@@ -9,6 +9,7 @@
 //   removal_bench --clean none|lines|words <in> <out>     opens, cleans and saves one file and exits
 #include "DocxWriter.h"
 #include "LiteralRemoval.h"
+#include "RunBenchmarks.h"
 
 #include <docx/DocxApplication.h>
 #include <engine/DuplicateLines.h>
@@ -217,11 +218,5 @@ int main(int argc, char** argv)
         document->saveAs(QString::fromLocal8Bit(argv[4]));
         return 0;
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillsift::bench::runBenchmarks(argc, argv);
 }

@@ -24,13 +24,4 @@ void tuneAllocator()
 #endif
 }
 
-bool hasTunedAllocator()
-{
-#ifdef QUILLSIFT_HAVE_MIMALLOC
-    return true;
-#else
-    return false;
-#endif
-}
-
 } // namespace quillsift::platform

@@ -10,7 +10,4 @@ namespace quillsift::platform {
 /// main(); without mimalloc it does nothing.
 void tuneAllocator();
 
-/// Whether tuneAllocator has a faster allocator to tune (the build links mimalloc).
-bool hasTunedAllocator();
-
 } // namespace quillsift::platform
