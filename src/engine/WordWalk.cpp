@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace quillsift::engine {
 
@@ -33,6 +34,54 @@ bool standsApart(const QString& text)
 }
 
 } // namespace
+
+WordWalk::Searches* WordWalk::SearchTable::find(const QString& key, std::size_t hash) const
+{
+    if (m_slots.empty()) {
+        return nullptr;
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (!slot.entry) {
+            return nullptr;
+        }
+        if (slot.hash == hash && slot.entry->key == key) {
+            return &slot.entry->searches;
+        }
+    }
+}
+
+WordWalk::Searches* WordWalk::SearchTable::add(const QString& key, std::size_t hash, Searches searches)
+{
+    // At most half full, so that a probe stays short.
+    if ((m_entries.size() + 1) * 2 > m_slots.size()) {
+        grow();
+    }
+    Entry& entry = m_entries.emplace_back(Entry{key, std::move(searches)});
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].entry) {
+        i = (i + 1) & mask;
+    }
+    m_slots[i] = Slot{hash, &entry};
+    return &entry.searches;
+}
+
+void WordWalk::SearchTable::grow()
+{
+    std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.entry) {
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].entry) {
+                i = (i + 1) & mask;
+            }
+            m_slots[i] = slot;
+        }
+    }
+}
 
 WordWalk::WordWalk(Document& document, const YieldFunction& yield)
     : m_document(document)
@@ -61,11 +110,11 @@ qint64 WordWalk::run()
                 if (piece.searches) {
                     piece.searches->later.push_back(time);
                 } else {
-                    piece.searches = &m_searches.try_emplace(piece.key, Searches{time, {}}).first->second;
+                    piece.searches = m_searches.add(piece.key, piece.hash, Searches{time, {}});
                 }
                 bool repeated = false;
                 for (size_t k = i + 1; k < pieces.size(); ++k) {
-                    if (pieces[k].key == piece.key) {
+                    if (pieces[k].hash == piece.hash && pieces[k].key == piece.key) {
                         pieces[k].searches = piece.searches;
                         repeated = true;
                     }
@@ -83,18 +132,18 @@ qint64 WordWalk::run()
 
 WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
 {
-    Piece piece{std::move(range), {}, {}, {}, fromTheStart};
+    Piece piece{std::move(range), {}, {}, {}, 0, fromTheStart};
     piece.text = piece.range->text();
     piece.wanted = searchText(piece.text);
     piece.key = foldedSearchText(piece.wanted);
+    piece.hash = qHash(piece.key);
     return piece;
 }
 
 void WordWalk::lookUp(Piece& piece)
 {
     if (!piece.wanted.isEmpty()) {
-        const auto found = m_searches.find(piece.key);
-        piece.searches = found == m_searches.end() ? nullptr : &found->second;
+        piece.searches = m_searches.find(piece.key, piece.hash);
     }
 }
 

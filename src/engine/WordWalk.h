@@ -7,8 +7,8 @@
 #include <QHash>
 #include <QString>
 
+#include <deque>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace quillsift::engine {
@@ -47,16 +47,36 @@ class WordWalk
         QString text;
         QString wanted;
         QString key;
+        std::size_t hash = 0;
         qint64 formedAt;
         /// The searches for key, looked up once: null while there are none.
         Searches* searches = nullptr;
     };
 
-    struct KeyHash {
-        std::size_t operator()(const QString& key) const
-        {
-            return qHash(key);
-        }
+    /// The texts searched for so far, with their searches. A document of a million words has
+    /// hundreds of thousands of them, so a lookup is made to touch as little memory as it can:
+    /// an open-addressed table of hashes, where a text never searched for costs one slot and no
+    /// string comparison, over a store that keeps every entry in place as more are added.
+    class SearchTable
+    {
+      public:
+        Searches* find(const QString& key, std::size_t hash) const;
+        /// Adds key, which must not be in the table yet.
+        Searches* add(const QString& key, std::size_t hash, Searches searches);
+
+      private:
+        struct Entry {
+            QString key;
+            Searches searches;
+        };
+        struct Slot {
+            std::size_t hash = 0;
+            Entry* entry = nullptr;
+        };
+        void grow();
+
+        std::vector<Slot> m_slots;
+        std::deque<Entry> m_entries;
     };
 
     Piece readPiece(std::unique_ptr<Range> range);
@@ -69,8 +89,7 @@ class WordWalk
 
     Document& m_document;
     YieldThrottle m_throttle;
-    /// Node-based, so that a piece can keep a pointer to its searches while more are added.
-    std::unordered_map<QString, Searches, KeyHash> m_searches;
+    SearchTable m_searches;
     qint64 m_clock = 0;
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;
