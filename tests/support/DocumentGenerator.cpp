@@ -67,6 +67,16 @@ QString DocumentGenerator::paragraph()
     return text;
 }
 
+QString DocumentGenerator::longParagraph(int minimumLength)
+{
+    QString text;
+    while (text.size() < minimumLength) {
+        text += paragraph();
+        text += chance(80) ? QStringLiteral(" ") : QString();
+    }
+    return text;
+}
+
 int DocumentGenerator::pick(int low, int high)
 {
     return std::uniform_int_distribution<int>(low, high)(m_random);

@@ -20,6 +20,8 @@ class DocumentGenerator
     explicit DocumentGenerator(unsigned seed);
 
     QStringList document();
+    /// One paragraph of at least minimumLength characters, made of many generated ones.
+    QString longParagraph(int minimumLength);
 
   private:
     QString paragraph();

@@ -88,6 +88,29 @@ TEST_F(DocxRemoval, wordsAgreeWithReference)
         [this](const QStringList& p) { return open(p); });
 }
 
+// A search over a long stretch of one paragraph looks its word up where the host keeps the
+// paragraph's words, rather than reading the stretch; the reference's searches over the rest of
+// the text take that way, the one walk's single-word searches the other, and both must agree
+// while removals join words and leave stale places behind.
+TEST_F(DocxRemoval, wordsInLongParagraphsAgreeWithReference)
+{
+    quillsift::testing::DocumentGenerator generator(99);
+    for (int i = 0; i < 24; ++i) {
+        QStringList paragraphs{generator.longParagraph(6000)};
+        if (i % 2 == 1) {
+            paragraphs << generator.document() << generator.longParagraph(5000);
+        }
+        auto fast = open(paragraphs);
+        auto reference = open(paragraphs);
+        const qint64 removed = quillsift::engine::removeDuplicateWords(*fast);
+        quillsift::testing::literalRemoveDuplicateWords(*reference);
+        ASSERT_GT(removed, 100);
+        ASSERT_EQ(paragraphTexts(*fast), paragraphTexts(*reference)) << "document " << i;
+        fast->close();
+        reference->close();
+    }
+}
+
 TEST_F(DocxRemoval, formattingDoesNotCount)
 {
     const QString bold = QStringLiteral("<w:r><w:rPr><w:b/></w:rPr><w:t>%1</w:t></w:r>");

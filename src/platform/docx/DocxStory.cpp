@@ -111,9 +111,7 @@ void DocxStory::load(Package package)
         pugi::xml_node sectPr = body.child(m_names->sectPr.c_str());
         pugi::xml_node paragraph =
             sectPr ? body.insert_child_before(m_names->p.c_str(), sectPr) : body.append_child(m_names->p.c_str());
-        Paragraph added;
-        added.node = paragraph;
-        m_paragraphs.push_back(added);
+        m_paragraphs.emplace_back().node = paragraph;
     }
 
     const ParagraphReader reader(*m_names);
@@ -620,6 +618,7 @@ void DocxStory::retire(std::size_t slot)
     paragraph.text = GapText();
     paragraph.pieces = PieceList();
     paragraph.unitEnds = {};
+    paragraph.positions.reset();
     paragraph.fieldsAtStart = {};
 }
 
@@ -703,6 +702,9 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
         return true;
     });
     const qint64 removed = to - from;
+    if (paragraph.positions) {
+        paragraph.positions->characters.remove(from, to);
+    }
     paragraph.text.remove(from, removed);
     textChanged(slot, oldLength, from);
     moveRanges(start + from, start + to);
@@ -792,6 +794,7 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
     if (m_findIndexBuilt) {
         indexParagraph(slot, indexFrom, indexTo);
     }
+    positionUnits(slot, indexFrom, indexTo);
 }
 
 void DocxStory::moveRanges(qint64 from, qint64 to)
@@ -824,7 +827,7 @@ void DocxStory::ensureFindIndex()
     m_findIndexBuilt = true;
 }
 
-void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
+template <typename Visit> void DocxStory::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
 {
     const GapText& text = m_paragraphs[slot].text;
     const auto& ends = unitEnds(slot);
@@ -837,13 +840,20 @@ void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
             --coreEnd;
         }
         if (coreEnd > begin) {
-            std::vector<quint32>& slots = m_findIndex[foldCase(text.mid(begin, coreEnd - begin))];
-            if (slots.empty() || slots.back() != slot) {
-                slots.push_back(quint32(slot));
-            }
+            visit(qint64(begin), qint64(coreEnd));
         }
         begin = end;
     }
+}
+
+void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
+{
+    forEachWord(slot, from, to, [&](qint64 begin, qint64 coreEnd) {
+        std::vector<quint32>& slots = m_findIndex[foldCase(m_paragraphs[slot].text.mid(begin, coreEnd - begin))];
+        if (slots.empty() || slots.back() != slot) {
+            slots.push_back(quint32(slot));
+        }
+    });
 }
 
 bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
@@ -907,16 +917,13 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
     // cheaper than any index lookup, whose list of paragraphs may be long for a common word.
     const std::size_t firstSlot = paragraphAt(start);
     if (firstSlot == paragraphAt(end - 1)) {
-        matchParagraph(firstSlot, start - paragraphStart(firstSlot), end - paragraphStart(firstSlot), foldedNeedle,
-                       wholeWord, matches);
+        const qint64 begin = paragraphStart(firstSlot);
+        matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, needle, matches);
         return matches;
     }
     // A whole word that is one unit by itself is looked up in the index of words, so a search costs
     // the paragraphs that hold the word, not the whole range.
-    const bool plainWord = wholeWord && !needle.contains(QLatin1Char(' ')) &&
-                           std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
-                           m_segmenter.unitEnds(needle).size() == 1;
-    if (plainWord) {
+    if (wholeWord && isPlainWord(needle)) {
         ensureFindIndex();
         const auto it = m_findIndex.find(foldedNeedle);
         if (it == m_findIndex.end()) {
@@ -935,8 +942,8 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
             if (paragraphEnd <= start || paragraphBegin >= end) {
                 continue;
             }
-            matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
-                           std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, matches);
+            matchStretch(slot, std::max(start, paragraphBegin) - paragraphBegin,
+                         std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, needle, matches);
         }
         return matches;
     }
@@ -956,6 +963,92 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
         slot = *next;
     }
     return matches;
+}
+
+bool DocxStory::isPlainWord(const QString& needle)
+{
+    return !needle.contains(QLatin1Char(' ')) &&
+           std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
+           m_segmenter.unitEnds(needle).size() == 1;
+}
+
+void DocxStory::matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
+                             const QString& needle, std::vector<Span>& matches)
+{
+    if (wholeWord && to - from > longSearch && isPlainWord(needle)) {
+        matchPositions(slot, from, to, foldedNeedle, matches);
+    } else {
+        matchParagraph(slot, from, to, foldedNeedle, wholeWord, matches);
+    }
+}
+
+WordPositions& DocxStory::wordPositions(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    if (!paragraph.positions) {
+        paragraph.positions = std::make_unique<WordPositions>(paragraph.text.size());
+        positionUnits(slot, 0, paragraph.text.size());
+    }
+    return *paragraph.positions;
+}
+
+void DocxStory::positionUnits(std::size_t slot, qint64 from, qint64 to)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    if (!paragraph.positions) {
+        return;
+    }
+    forEachWord(slot, from, to, [&](qint64 begin, qint64 coreEnd) {
+        paragraph.positions->add(foldCase(paragraph.text.mid(begin, coreEnd - begin)), begin);
+    });
+}
+
+void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
+                               std::vector<Span>& matches)
+{
+    WordPositions& positions = wordPositions(slot);
+    const auto found = positions.words.find(foldedNeedle);
+    if (found == positions.words.end()) {
+        return;
+    }
+    std::vector<qint64>& starts = found->starts;
+    if (!found->sorted) {
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+        found->sorted = true;
+    }
+    const SurvivingCharacters& characters = positions.characters;
+    const auto low = std::lower_bound(starts.begin(), starts.end(), characters.original(from));
+    const auto high = std::lower_bound(low, starts.end(), characters.original(to));
+    const GapText& text = m_paragraphs[slot].text;
+    const auto& ends = unitEnds(slot);
+    const qint64 paragraphBegin = paragraphStart(slot);
+    // Each place is checked against the text as it is now; those that no longer start a unit
+    // holding the word are dropped on the way.
+    auto kept = low;
+    for (auto it = low; it != high; ++it) {
+        if (!characters.survives(*it)) {
+            continue;
+        }
+        const qint64 start = characters.current(*it);
+        const auto unit = std::upper_bound(ends.begin(), ends.end(), quint32(start));
+        if (unit == ends.end() || (unit != ends.begin() && *(unit - 1) != start) ||
+            (unit == ends.begin() && start != 0)) {
+            continue;
+        }
+        qint64 coreEnd = *unit;
+        while (coreEnd > start && text[coreEnd - 1] == QLatin1Char(' ')) {
+            --coreEnd;
+        }
+        if (coreEnd == start || foldCase(text.mid(start, coreEnd - start)) != foldedNeedle) {
+            continue;
+        }
+        *kept++ = *it;
+        if (coreEnd <= to) {
+            matches.push_back({paragraphBegin + start, paragraphBegin + coreEnd});
+        }
+    }
+    starts.erase(kept, high);
 }
 
 Package DocxStory::package() const

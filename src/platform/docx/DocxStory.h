@@ -152,6 +152,9 @@ class DocxStory
     /// windowUnits units on either side.
     static constexpr qint64 longParagraph = 512;
     static constexpr std::size_t windowUnits = 4;
+    /// A whole-word search over a longer stretch of one paragraph than this looks the word up in
+    /// the paragraph's word positions instead of reading the stretch.
+    static constexpr qint64 longSearch = 4096;
 
     struct Location {
         std::size_t paragraph = 0;
@@ -196,7 +199,21 @@ class DocxStory
     void ensureFindIndex();
     /// Lists slot in the find index under every unit overlapping [from, to).
     void indexParagraph(std::size_t slot, qint64 from, qint64 to);
+    /// Calls visit(start, coreEnd) for every unit overlapping [from, to) that holds more than spaces,
+    /// coreEnd being where its characters end before its trailing spaces.
+    template <typename Visit> void forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
+    /// Whether needle is one word unit by itself, which the indexes of words can look up.
+    bool isPlainWord(const QString& needle);
+    WordPositions& wordPositions(std::size_t slot);
+    /// Adds the units overlapping [from, to) to the paragraph's word positions, if it has them.
+    void positionUnits(std::size_t slot, qint64 from, qint64 to);
+    /// Matches of a plain word in [from, to) of a paragraph, looked up in its word positions.
+    void matchPositions(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
+                        std::vector<Span>& matches);
+    /// matchParagraph, or matchPositions where the stretch is long and the needle a plain word.
+    void matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
+                      const QString& needle, std::vector<Span>& matches);
     void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                         std::vector<Span>& matches);
 

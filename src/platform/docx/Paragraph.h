@@ -3,11 +3,13 @@
 
 #include "GapText.h"
 #include "PieceList.h"
+#include "WordPositions.h"
 
 #include <QString>
 
 #include <pugixml.hpp>
 
+#include <memory>
 #include <vector>
 
 namespace quillsift::docx {
@@ -22,6 +24,8 @@ struct Paragraph {
     std::vector<bool> fieldsAtStart;
     /// The word units' end offsets; empty until first needed.
     UnitEnds unitEnds;
+    /// Where its words stand, built when a search first covers a long stretch of it.
+    std::unique_ptr<WordPositions> positions;
     bool cellEnd = false;
     bool alive = true;
     /// Whether a field begins here and ends in another paragraph (or the other way round).

@@ -34,6 +34,8 @@ void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) cons
         m_text.append(QChar(chars::EndOfCell));
     }
     paragraph.text = GapText(QString(m_text.constData(), m_text.size()));
+    // Text may have come or moved anywhere in it: its word positions are built again when needed.
+    paragraph.positions.reset();
     paragraph.pieces.setTextLength(m_text.size());
     paragraph.splitsField = fields != paragraph.fieldsAtStart;
 }

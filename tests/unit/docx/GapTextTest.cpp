@@ -6,6 +6,7 @@
 #include "docx/GapText.h"
 #include "docx/Package.h"
 #include "docx/PieceList.h"
+#include "docx/WordPositions.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -97,6 +98,34 @@ TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
         EXPECT_EQ(std::upper_bound(ends.begin(), ends.end(), probe) - ends.begin(),
                   std::upper_bound(model.begin(), model.end(), probe) - model.begin());
         EXPECT_TRUE(std::binary_search(ends.begin(), ends.end(), probe));
+    }
+}
+
+TEST(SurvivingCharacters, PositionsThenAndNowConvertAfterRemovals)
+{
+    std::mt19937 random(11);
+    for (const qint64 length : {1, 63, 64, 65, 1000}) {
+        docx::SurvivingCharacters characters(length);
+        std::vector<qint64> model(static_cast<std::size_t>(length)); // the original positions still there
+        for (qint64 i = 0; i < length; ++i) {
+            model[std::size_t(i)] = i;
+        }
+        while (!model.empty()) {
+            const auto from = qint64(random() % model.size());
+            const qint64 to = std::min<qint64>(qint64(model.size()), from + 1 + qint64(random() % 90));
+            characters.remove(from, to);
+            model.erase(model.begin() + from, model.begin() + to);
+            for (std::size_t now = 0; now < model.size(); ++now) {
+                ASSERT_EQ(characters.original(qint64(now)), model[now]) << length;
+                ASSERT_TRUE(characters.survives(model[now]));
+                ASSERT_EQ(characters.current(model[now]), qint64(now));
+            }
+            ASSERT_EQ(characters.original(qint64(model.size())), length);
+            ASSERT_EQ(characters.current(length), qint64(model.size()));
+        }
+        for (qint64 i = 0; i < length; ++i) {
+            ASSERT_FALSE(characters.survives(i));
+        }
     }
 }
 
