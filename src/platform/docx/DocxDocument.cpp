@@ -251,6 +251,11 @@ std::vector<DocxStory::Deletion> DocxDocument::deletions() const
     return m_story->deletions();
 }
 
+std::size_t DocxDocument::deletionCount() const
+{
+    return m_story->deletionCount();
+}
+
 std::vector<DocxStory::FormattedParagraph> DocxDocument::formattedParagraphs() const
 {
     return m_story->formattedParagraphs();

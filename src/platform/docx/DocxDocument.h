@@ -34,6 +34,7 @@ class DocxDocument : public engine::Document
     QString sourcePath() const;
     bool isPlainText() const;
     std::vector<DocxStory::Deletion> deletions() const;
+    std::size_t deletionCount() const;
     std::vector<DocxStory::FormattedParagraph> formattedParagraphs() const;
 
   private:

@@ -66,6 +66,7 @@ void DocxStory::load(Package package)
     m_findIndexBuilt = false;
     m_findIndex.clear();
     m_deletions.clear();
+    m_deletedText.clear();
     m_mainPart = m_package.mainPartName();
     if (m_mainPart.isEmpty()) {
         throw HostError(fileName, QStringLiteral("the package names no main document part, so it is not a Word "
@@ -569,7 +570,7 @@ void DocxStory::removeParagraph(std::size_t slot)
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = paragraphStart(slot);
     const qint64 length = paragraph.text.size();
-    m_deletions.push_back({qint64(slot), 0, paragraph.text.toString()});
+    logDeletion(slot, 0, paragraph.text.size());
 
     // Bookmarks, comment ranges and permissions move to where the paragraph stood: the start of
     // the paragraph that follows, so that none loses its partner.
@@ -650,7 +651,7 @@ void DocxStory::joinNext(std::size_t slot)
     const qint64 start = paragraphStart(slot);
     const qint64 oldLength = paragraph.text.size();
     const qint64 oldUnits = m_wordIndex ? qint64(unitEnds(slot).size()) : 0;
-    m_deletions.push_back({qint64(slot), oldLength - 1, paragraph.text.mid(oldLength - 1, 1)});
+    logDeletion(slot, oldLength - 1, 1);
 
     // The joined paragraph keeps this one's properties, and takes the other's content, with
     // whatever markers lay between the two.
@@ -688,7 +689,7 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = paragraphStart(slot);
     const qint64 oldLength = paragraph.text.size();
-    m_deletions.push_back({qint64(slot), from, paragraph.text.mid(from, to - from)});
+    logDeletion(slot, from, to - from);
 
     // The pieces are in text order; only those overlapping [from, to) change in the XML. An
     // element whose every character goes is removed, and its run with it when that is left empty;
@@ -733,6 +734,22 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
     if (spaceAtEdge && !textElement.attribute("xml:space")) {
         textElement.append_attribute("xml:space") = "preserve";
     }
+}
+
+void DocxStory::logDeletion(std::size_t slot, qint64 offset, qint64 length)
+{
+    m_deletions.push_back({qint64(slot), offset, m_deletedText.size(), qsizetype(length)});
+    m_paragraphs[slot].text.appendTo(m_deletedText, offset, length);
+}
+
+std::vector<DocxStory::Deletion> DocxStory::deletions() const
+{
+    std::vector<Deletion> result;
+    result.reserve(m_deletions.size());
+    for (const LoggedDeletion& logged : m_deletions) {
+        result.push_back({logged.paragraph, logged.offset, m_deletedText.mid(logged.textStart, logged.textLength)});
+    }
+    return result;
 }
 
 void DocxStory::removeFromRun(pugi::xml_node node)

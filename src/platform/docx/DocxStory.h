@@ -134,15 +134,17 @@ class DocxStory
     {
         return m_mainPart;
     }
-    const std::vector<Deletion>& deletions() const
+    std::vector<Deletion> deletions() const;
+    std::size_t deletionCount() const
     {
-        return m_deletions;
+        return m_deletions.size();
     }
     /// Starts the log of deletions afresh (a copy trimmed to the stretch it was taken from has
     /// lost nothing the user should see).
     void forgetDeletions()
     {
         m_deletions.clear();
+        m_deletedText.clear();
     }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const;
@@ -235,7 +237,17 @@ class DocxStory
     QHash<QString, std::vector<quint32>> m_findIndex;
     WordSegmenter m_segmenter;
     std::unordered_set<DocxRange*> m_ranges;
-    std::vector<Deletion> m_deletions;
+    /// The log of deletions: a word mode run makes hundreds of thousands, so their texts are
+    /// kept end to end in one string.
+    struct LoggedDeletion {
+        qint64 paragraph;
+        qint64 offset;
+        qsizetype textStart;
+        qsizetype textLength;
+    };
+    void logDeletion(std::size_t slot, qint64 offset, qint64 length);
+    std::vector<LoggedDeletion> m_deletions;
+    QString m_deletedText;
     QString m_copiedFrom;
     bool m_plainText = false;
     bool m_closed = false;

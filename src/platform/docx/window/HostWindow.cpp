@@ -218,11 +218,11 @@ void HostWindow::updateTitle()
 
 QString HostWindow::removalSummary(const DocxDocument& document)
 {
-    const auto deletions = document.deletions();
-    if (document.sourcePath().isEmpty() && deletions.empty()) {
+    const std::size_t removed = document.deletionCount();
+    if (document.sourcePath().isEmpty() && removed == 0) {
         return {};
     }
-    return tr("%n removed, shown struck through", nullptr, int(deletions.size()));
+    return tr("%n removed, shown struck through", nullptr, int(removed));
 }
 
 void HostWindow::showSelected()
