@@ -46,10 +46,21 @@ WordWalk::Searches* WordWalk::SearchTable::find(const QString& key, std::size_t 
         if (!slot.entry) {
             return nullptr;
         }
-        if (slot.hash == hash && slot.entry->key == key) {
+        if (slot.hash == hash && slot.entry->holds(key)) {
             return &slot.entry->searches;
         }
     }
+}
+
+bool WordWalk::SearchTable::Entry::holds(const QString& key) const
+{
+    if (key.size() != length) {
+        return false;
+    }
+    if (length > shortKey) {
+        return key == longKey;
+    }
+    return std::equal(head.begin(), head.begin() + length, key.utf16());
 }
 
 WordWalk::Searches* WordWalk::SearchTable::add(const QString& key, std::size_t hash, Searches searches)
@@ -58,7 +69,12 @@ WordWalk::Searches* WordWalk::SearchTable::add(const QString& key, std::size_t h
     if ((m_entries.size() + 1) * 2 > m_slots.size()) {
         grow();
     }
-    Entry& entry = m_entries.emplace_back(Entry{key, std::move(searches)});
+    Entry& entry = m_entries.emplace_back(Entry{std::move(searches), key.size(), {}, {}});
+    if (key.size() <= shortKey) {
+        std::copy(key.utf16(), key.utf16() + key.size(), entry.head.begin());
+    } else {
+        entry.longKey = key;
+    }
     const std::size_t mask = m_slots.size() - 1;
     std::size_t i = hash & mask;
     while (m_slots[i].entry) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -65,9 +66,15 @@ class WordWalk
         Searches* add(const QString& key, std::size_t hash, Searches searches);
 
       private:
+        /// A key of up to shortKey characters is kept inside its entry, so that comparing it
+        /// reads no memory beyond the entry that a hit reads anyway.
+        static constexpr qsizetype shortKey = 12;
         struct Entry {
-            QString key;
             Searches searches;
+            qsizetype length = 0;
+            std::array<char16_t, shortKey> head{};
+            QString longKey;
+            bool holds(const QString& key) const;
         };
         struct Slot {
             std::size_t hash = 0;
