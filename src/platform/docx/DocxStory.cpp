@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include <unicode/uchar.h>
+
 namespace quillsift::docx {
 
 using engine::HostError;
@@ -706,9 +708,44 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     if (paragraph.positions) {
         paragraph.positions->characters.remove(from, to);
     }
+    const auto spacedUnit = spacedWord(slot, from, to);
     paragraph.text.remove(from, removed);
-    textChanged(slot, oldLength, from);
+    textChanged(slot, oldLength, from, spacedUnit);
     moveRanges(start + from, start + to);
+}
+
+std::optional<std::size_t> DocxStory::spacedWord(std::size_t slot, qint64 from, qint64 to) const
+{
+    const Paragraph& paragraph = m_paragraphs[slot];
+    const UnitEnds& ends = paragraph.unitEnds;
+    const GapText& text = paragraph.text;
+    if (ends.empty()) {
+        return std::nullopt;
+    }
+    const auto unit = std::size_t(std::upper_bound(ends.begin(), ends.end(), quint32(from)) - ends.begin());
+    if (unit >= ends.size()) {
+        return std::nullopt;
+    }
+    const qint64 unitStart = unit > 0 ? ends[unit - 1] : 0;
+    const qint64 unitEnd = ends[unit];
+    if (unitStart != from || unitEnd <= to || unitEnd >= text.size() || (from > 0 && text[from - 1] != u' ')) {
+        return std::nullopt;
+    }
+    for (qint64 i = to; i < unitEnd; ++i) {
+        if (text[i] != u' ') {
+            return std::nullopt;
+        }
+    }
+    // What follows the spaces must be something that a space never joins.
+    char32_t next = text[unitEnd].unicode();
+    if (QChar::isHighSurrogate(next) && unitEnd + 1 < text.size() && text[unitEnd + 1].isLowSurrogate()) {
+        next = QChar::surrogateToUcs4(char16_t(next), text[unitEnd + 1].unicode());
+    }
+    const int wordBreak = u_getIntPropertyValue(UChar32(next), UCHAR_WORD_BREAK);
+    if (wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ || wordBreak == U_WB_WSEGSPACE) {
+        return std::nullopt;
+    }
+    return unit;
 }
 
 void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to)
@@ -773,7 +810,7 @@ void DocxStory::reread(std::size_t slot)
     ParagraphReader(*m_names).read(m_paragraphs[slot], fields);
 }
 
-void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
+void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt, std::optional<std::size_t> spacedUnit)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 newLength = paragraph.text.size();
@@ -784,7 +821,15 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt)
     // it was, and the index already lists this paragraph for them.
     qint64 indexFrom = 0;
     qint64 indexTo = newLength;
-    if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
+    if (spacedUnit) {
+        // The spaces left behind join the unit before, or stand alone at the paragraph's start.
+        const std::size_t unit = *spacedUnit;
+        const std::size_t first = unit > 0 ? unit - 1 : 0;
+        const auto spacesEnd = quint32(qint64(paragraph.unitEnds[unit]) + delta);
+        paragraph.unitEnds.splice(first, unit + 1, {spacesEnd}, newLength);
+        indexFrom = first > 0 ? paragraph.unitEnds[first - 1] : 0;
+        indexTo = spacesEnd;
+    } else if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
         // Word boundaries depend on a few characters around them, so in a long paragraph only a
         // window of units around the change is segmented again and spliced into the rest.
         const UnitEnds& old = paragraph.unitEnds;

@@ -195,7 +195,13 @@ class DocxStory
     void removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to);
     void reread(std::size_t slot);
     /// Brings the indexes up to date after paragraph slot's text changed at changeAt.
-    void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt);
+    void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
+                     std::optional<std::size_t> spacedUnit = std::nullopt);
+    /// Whether deleting [from, to) of a paragraph takes the characters of one word unit that a
+    /// space (or the paragraph's start) comes before and spaces follow: its index if so. The word
+    /// boundaries after such a deletion are known without segmenting the text again, since a
+    /// run of spaces stands between two units whatever is on either side of it.
+    std::optional<std::size_t> spacedWord(std::size_t slot, qint64 from, qint64 to) const;
     void moveRanges(qint64 from, qint64 to);
 
     void ensureFindIndex();

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <thread>
 
 using namespace quillsift;
@@ -438,6 +439,49 @@ TEST_F(DocxEdit, WordsOfALongParagraphStayRightAfterEdits)
     auto fresh = m_application->documents().open(saved);
     EXPECT_EQ(edited, qt::wordTexts(*fresh));
     EXPECT_EQ(document->range()->wordsCount(), fresh->range()->wordsCount());
+}
+
+TEST_F(DocxEdit, WordsStayRightAfterDeletingWordsBetweenSpaces)
+{
+    // Deleting a word that spaces stand around does not segment the paragraph again; the units
+    // must still be what a fresh reading gives, next to marks that attach to what precedes them,
+    // other kinds of space, flags made of two characters, joiners and mid-word punctuation.
+    const char* tokens[] = {
+        "alpha",      "beta's",   "3.14", "e\u0301",     "\u0301x", "\u3000", "\U0001F1FA\U0001F1F8",
+        "\U0001F1EB", "x\u200Dy", "(",    "Stra\u00DFe", "don't",   ",",      ".",
+        "a.b",        "\u00A0"};
+    const char* separators[] = {" ", " ", "  ", ""};
+    std::mt19937 random(5);
+    for (int document = 0; document < 12; ++document) {
+        QString body;
+        for (int paragraph = 0; paragraph < 4; ++paragraph) {
+            QString text;
+            for (int i = 0; i < 12; ++i) {
+                text += QString::fromUtf8(tokens[random() % std::size(tokens)]);
+                text += u(separators[random() % std::size(separators)]);
+            }
+            body += u("<w:p><w:r><w:t xml:space=\"preserve\">") + text.toHtmlEscaped() + u("</w:t></w:r></w:p>");
+        }
+        auto edited = open(body);
+        for (int step = 0; step < 25; ++step) {
+            const qint64 count = edited->range()->wordsCount();
+            auto word = edited->range()->word(qint64(random() % quint64(count)) + 1);
+            QString core = word->text();
+            while (core.endsWith(u' ')) {
+                core.chop(1);
+            }
+            if (core.isEmpty() || core.contains(QChar(engine::chars::ParagraphMark))) {
+                continue;
+            }
+            removeAll(*word, core);
+            const QString saved = QDir(m_folder.path()).filePath(u("spaced%1.docx").arg(++m_saves));
+            edited->saveAs(saved);
+            auto fresh = m_application->documents().open(saved);
+            ASSERT_EQ(qt::wordTexts(*edited), qt::wordTexts(*fresh)) << "document " << document << ", step " << step;
+            fresh->close();
+        }
+        edited->close();
+    }
 }
 
 TEST_F(DocxEdit, SeparateApplicationsWorkOnSeparateThreads)
