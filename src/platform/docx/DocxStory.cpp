@@ -127,6 +127,7 @@ void DocxStory::load(Package package)
         lengths.push_back(paragraph.text.size());
     }
     m_characters = FenwickTree(lengths);
+    m_lastParagraph = {};
     m_live = FenwickTree(std::vector<qint64>(m_paragraphs.size(), 1));
 }
 
@@ -224,12 +225,37 @@ qint64 DocxStory::length() const
 
 std::size_t DocxStory::paragraphAt(qint64 position) const
 {
-    return m_characters.slotAfter(position);
+    LastParagraph& last = m_lastParagraph;
+    if (last.valid && position >= last.start && position < last.end) {
+        return last.slot;
+    }
+    const std::size_t slot = m_characters.slotAfter(position);
+    if (slot < m_paragraphs.size()) {
+        last = {true, slot, m_characters.prefix(slot), m_characters.prefix(slot + 1)};
+    }
+    return slot;
 }
 
 qint64 DocxStory::paragraphStart(std::size_t slot) const
 {
+    if (m_lastParagraph.valid && m_lastParagraph.slot == slot) {
+        return m_lastParagraph.start;
+    }
     return m_characters.prefix(slot);
+}
+
+void DocxStory::addCharacters(std::size_t slot, qint64 delta)
+{
+    m_characters.add(slot, delta);
+    LastParagraph& last = m_lastParagraph;
+    if (!last.valid || slot > last.slot) {
+        return;
+    }
+    if (slot < last.slot) {
+        last.start += delta;
+    }
+    last.end += delta;
+    last.valid = last.end > last.start;
 }
 
 std::optional<std::size_t> DocxStory::nextParagraph(std::size_t slot) const
@@ -614,7 +640,7 @@ void DocxStory::retire(std::size_t slot)
     if (m_wordIndex) {
         m_words.add(slot, -qint64(unitEnds(slot).size()));
     }
-    m_characters.add(slot, -qint64(paragraph.text.size()));
+    addCharacters(slot, -qint64(paragraph.text.size()));
     m_live.add(slot, -1);
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
@@ -676,7 +702,7 @@ void DocxStory::joinNext(std::size_t slot)
 
     reread(slot);
     paragraph.unitEnds = UnitEnds();
-    m_characters.add(slot, paragraph.text.size() - oldLength);
+    addCharacters(slot, paragraph.text.size() - oldLength);
     if (m_wordIndex) {
         m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
     }
@@ -815,7 +841,7 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 newLength = paragraph.text.size();
     const qint64 delta = newLength - oldLength;
-    m_characters.add(slot, delta);
+    addCharacters(slot, delta);
     const auto oldUnits = qint64(paragraph.unitEnds.size());
     // Index the units around the change only: everywhere else the text, and so its words, is as
     // it was, and the index already lists this paragraph for them.

@@ -172,6 +172,8 @@ class DocxStory
     void collectParagraphs(pugi::xml_node container, std::size_t* cellLast, std::vector<Found>& found);
     void repairEmptyCells(pugi::xml_node body);
     std::size_t paragraphAt(qint64 position) const;
+    /// Changes the length of paragraph slot in the index of characters.
+    void addCharacters(std::size_t slot, qint64 delta);
     qint64 paragraphStart(std::size_t slot) const;
     std::optional<std::size_t> nextParagraph(std::size_t slot) const;
     std::optional<std::size_t> previousParagraph(std::size_t slot) const;
@@ -234,6 +236,15 @@ class DocxStory
     std::unique_ptr<WordNames> m_names;
     std::vector<Paragraph> m_paragraphs;
     FenwickTree m_characters;
+    /// The paragraph paragraphAt() found last, kept up to date by addCharacters(): a walk asks
+    /// for the same paragraph many times over before it moves on.
+    struct LastParagraph {
+        bool valid = false;
+        std::size_t slot = 0;
+        qint64 start = 0;
+        qint64 end = 0;
+    };
+    mutable LastParagraph m_lastParagraph;
     FenwickTree m_live;
     FenwickTree m_words;
     bool m_wordIndex = false;
