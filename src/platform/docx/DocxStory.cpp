@@ -969,10 +969,13 @@ bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
 void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                                std::vector<Span>& matches)
 {
-    const QString text = m_paragraphs[slot].text.mid(from, to - from);
+    // Scratch buffers of the story's: a word walk matches once a word.
+    QString& text = m_matchText;
+    QString& folded = m_matchFolded;
+    std::vector<qint32>& origins = m_matchOrigins;
+    text.clear();
+    m_paragraphs[slot].text.appendTo(text, from, to - from);
     const qint64 start = paragraphStart(slot);
-    QString folded;
-    std::vector<qint32> origins;
     foldWithOrigins(text, folded, origins);
     qsizetype position = 0;
     while (true) {

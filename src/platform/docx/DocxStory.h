@@ -253,6 +253,9 @@ class DocxStory
     /// Entries may be stale (the paragraph changed since); a search checks every slot it is given.
     QHash<QString, std::vector<quint32>> m_findIndex;
     WordSegmenter m_segmenter;
+    QString m_matchText;
+    QString m_matchFolded;
+    std::vector<qint32> m_matchOrigins;
     std::unordered_set<DocxRange*> m_ranges;
     /// The log of deletions: a word mode run makes hundreds of thousands, so their texts are
     /// kept end to end in one string.
