@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CaseFolding.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -17,12 +19,25 @@ QString foldCase(QStringView text)
 
 void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins)
 {
+    const auto* data = reinterpret_cast<const UChar*>(text.utf16());
+    const qint32 length = qint32(text.size());
+    if (std::all_of(data, data + length, [](UChar unit) { return unit < 0x80; })) {
+        // All ASCII, as most text is: lower case, character for character.
+        folded.resize(length);
+        origins.resize(std::size_t(length) + 1);
+        char16_t* out = reinterpret_cast<char16_t*>(folded.data());
+        for (qint32 k = 0; k < length; ++k) {
+            const UChar unit = data[k];
+            out[k] = unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : char16_t(unit);
+            origins[std::size_t(k)] = k;
+        }
+        origins[std::size_t(length)] = length;
+        return;
+    }
     folded.clear();
     origins.clear();
     folded.reserve(text.size());
     origins.reserve(std::size_t(text.size()) + 1);
-    const auto* data = reinterpret_cast<const UChar*>(text.utf16());
-    const qint32 length = qint32(text.size());
     qint32 i = 0;
     while (i < length) {
         const qint32 begin = i;
