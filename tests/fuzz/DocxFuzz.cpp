@@ -72,6 +72,25 @@ void exercise(const QByteArray& input)
         find->setMatchWholeWord(true);
         find->execute(found, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
     }
+    // Searches as the removals make them: each of the first words over the rest of the text, and
+    // some over the word itself, which deletes its characters and leaves its spaces.
+    int searched = 0;
+    for (auto word = docx::DocxRange(story, 0, story->length()).word(1); word && searched < 40; ++searched) {
+        const QString wanted = word->text().trimmed();
+        auto next = word->next(engine::Unit::Word);
+        if (!wanted.isEmpty()) {
+            docx::DocxRange rest(story, word->end(), story->length());
+            auto overRest = rest.find();
+            overRest->setMatchWholeWord(true);
+            overRest->execute(wanted, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
+            if (searched % 3 == 0) {
+                auto overWord = word->find();
+                overWord->setMatchWholeWord(true);
+                overWord->execute(wanted, engine::FindWrap::Stop, QString(), engine::FindReplace::All);
+            }
+        }
+        word = std::move(next);
+    }
     const docx::Package saved = story->package();
     const QByteArray zip = saved.toZip(QStringLiteral("fuzz"));
     // What we write must open again.

@@ -27,7 +27,13 @@ class DocxRange : public platform::StoryRange<DocxStory>
     void textInserted(qint64 position, qint64 length);
 
   private:
+    friend class DocxStory;
+
     std::unique_ptr<engine::Range> make(qint64 start, qint64 end) const override;
+
+    /// The story's list of its live ranges.
+    DocxRange* m_previousRange = nullptr;
+    DocxRange* m_nextRange = nullptr;
 };
 
 } // namespace quillsift::docx

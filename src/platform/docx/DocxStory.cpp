@@ -53,7 +53,7 @@ void DocxStory::replace(Package package)
     ensureOpen();
     load(std::move(package));
     m_modified = true;
-    for (DocxRange* range : m_ranges) {
+    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
         range->collapseToStart();
     }
 }
@@ -588,7 +588,7 @@ void DocxStory::insertText(qint64 position, const QString& text)
     reread(slot);
     textChanged(slot, oldLength, offset);
     const qint64 added = paragraph.text.size() - oldLength;
-    for (DocxRange* range : m_ranges) {
+    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
         range->textInserted(start + offset, added);
     }
 }
@@ -887,19 +887,32 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
 
 void DocxStory::moveRanges(qint64 from, qint64 to)
 {
-    for (DocxRange* range : m_ranges) {
+    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
         range->textRemoved(from, to);
     }
 }
 
 void DocxStory::registerRange(DocxRange* range)
 {
-    m_ranges.insert(range);
+    range->m_previousRange = nullptr;
+    range->m_nextRange = m_firstRange;
+    if (m_firstRange) {
+        m_firstRange->m_previousRange = range;
+    }
+    m_firstRange = range;
 }
 
 void DocxStory::unregisterRange(DocxRange* range)
 {
-    m_ranges.erase(range);
+    if (range->m_previousRange) {
+        range->m_previousRange->m_nextRange = range->m_nextRange;
+    } else if (m_firstRange == range) {
+        m_firstRange = range->m_nextRange;
+    }
+    if (range->m_nextRange) {
+        range->m_nextRange->m_previousRange = range->m_previousRange;
+    }
+    range->m_previousRange = range->m_nextRange = nullptr;
 }
 
 void DocxStory::ensureFindIndex()

@@ -16,7 +16,6 @@
 
 #include <memory>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace quillsift::docx {
@@ -256,7 +255,8 @@ class DocxStory
     QString m_matchText;
     QString m_matchFolded;
     std::vector<qint32> m_matchOrigins;
-    std::unordered_set<DocxRange*> m_ranges;
+    /// The live ranges, linked through themselves: one is made for nearly every word walked.
+    DocxRange* m_firstRange = nullptr;
     /// The log of deletions: a word mode run makes hundreds of thousands, so their texts are
     /// kept end to end in one string.
     struct LoggedDeletion {
