@@ -260,6 +260,10 @@ void DocxStory::addCharacters(std::size_t slot, qint64 delta)
 
 std::optional<std::size_t> DocxStory::nextParagraph(std::size_t slot) const
 {
+    // Most paragraphs are still where they were: the next slot is then the next paragraph.
+    if (slot + 1 < m_paragraphs.size() && m_paragraphs[slot + 1].alive) {
+        return slot + 1;
+    }
     const qint64 ordinal = m_live.prefix(slot + 1);
     if (ordinal >= m_live.total()) {
         return std::nullopt;
@@ -269,6 +273,9 @@ std::optional<std::size_t> DocxStory::nextParagraph(std::size_t slot) const
 
 std::optional<std::size_t> DocxStory::previousParagraph(std::size_t slot) const
 {
+    if (slot > 0 && slot <= m_paragraphs.size() && m_paragraphs[slot - 1].alive) {
+        return slot - 1;
+    }
     const qint64 ordinal = m_live.prefix(slot);
     if (ordinal == 0) {
         return std::nullopt;
