@@ -547,6 +547,8 @@ void DocxStory::insertText(qint64 position, const QString& text)
             clean.append(c);
         }
     }
+    // As the file will hold it (a lone surrogate has no UTF-8 form), so text and XML agree.
+    clean = QString::fromUtf8(clean.toUtf8());
     position = std::clamp<qint64>(position, 0, length());
     if (clean.isEmpty() || position == length()) {
         return;
@@ -556,7 +558,6 @@ void DocxStory::insertText(qint64 position, const QString& text)
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = paragraphStart(slot);
     const auto offset = quint32(std::min<qint64>(position - start, paragraph.text.size() - paragraph.markLength()));
-    const QByteArray utf8 = clean.toUtf8();
     auto setPreserved = [](pugi::xml_node t, const QString& value) {
         t.text().set(value.toUtf8().constData());
         if (!t.attribute("xml:space")) {
@@ -565,34 +566,37 @@ void DocxStory::insertText(qint64 position, const QString& text)
     };
     // The text goes into the w:t that holds or ends at the position, else into a new w:t beside
     // the character element there, else into a new run at the paragraph's end.
-    const std::vector<Piece> pieces = paragraph.pieces.toVector();
-    const Piece* target = nullptr;
-    const Piece* neighbour = nullptr;
-    for (const Piece& piece : pieces) {
-        if (piece.isText && piece.offset <= offset && offset <= piece.offset + piece.length) {
-            target = &piece;
-            break;
-        }
-        if (!neighbour && piece.offset + piece.length >= offset) {
-            neighbour = &piece;
-        }
-    }
-    if (target) {
-        QString value = QString::fromUtf8(target->node.text().get());
-        value.insert(offset - target->offset, clean);
-        setPreserved(target->node, value);
-    } else if (neighbour) {
-        pugi::xml_node element = neighbour->node;
-        pugi::xml_node run = element.parent();
-        pugi::xml_node t = neighbour->offset >= offset ? run.insert_child_before(m_names->t.c_str(), element)
-                                                       : run.insert_child_after(m_names->t.c_str(), element);
-        setPreserved(t, clean);
-    } else {
-        pugi::xml_node run = paragraph.node.append_child(m_names->r.c_str());
-        setPreserved(run.append_child(m_names->t.c_str()), clean);
-    }
     const qint64 oldLength = paragraph.text.size();
-    reread(slot);
+    std::size_t index = paragraph.pieces.firstEndingFrom(offset);
+    const std::size_t neighbour = index;
+    while (index < paragraph.pieces.size() && paragraph.pieces[index].offset <= offset &&
+           !paragraph.pieces[index].isText) {
+        ++index;
+    }
+    const bool inText =
+        index < paragraph.pieces.size() && paragraph.pieces[index].offset <= offset && paragraph.pieces[index].isText;
+    if (inText) {
+        // Into the w:t in place: the paragraph's text, pieces and words follow without reading
+        // the paragraph again.
+        const Piece target = paragraph.pieces[index];
+        insertCharacters(target.node, offset - target.offset, clean);
+        paragraph.pieces.growPiece(index, clean.size());
+        paragraph.text.insert(offset, clean);
+        paragraph.positions.reset();
+    } else {
+        if (neighbour < paragraph.pieces.size()) {
+            const Piece piece = paragraph.pieces[neighbour];
+            pugi::xml_node element = piece.node;
+            pugi::xml_node run = element.parent();
+            pugi::xml_node t = piece.offset >= offset ? run.insert_child_before(m_names->t.c_str(), element)
+                                                      : run.insert_child_after(m_names->t.c_str(), element);
+            setPreserved(t, clean);
+        } else {
+            pugi::xml_node run = paragraph.node.append_child(m_names->r.c_str());
+            setPreserved(run.append_child(m_names->t.c_str()), clean);
+        }
+        reread(slot);
+    }
     textChanged(slot, oldLength, offset);
     const qint64 added = paragraph.text.size() - oldLength;
     for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
@@ -820,6 +824,17 @@ std::vector<DocxStory::Deletion> DocxStory::deletions() const
         result.push_back({logged.paragraph, logged.offset, m_deletedText.mid(logged.textStart, logged.textLength)});
     }
     return result;
+}
+
+void DocxStory::insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text)
+{
+    pugi::xml_text content = textElement.text();
+    QString value = QString::fromUtf8(content.get());
+    value.insert(at, text);
+    content.set(value.toUtf8().constData());
+    if (!textElement.attribute("xml:space")) {
+        textElement.append_attribute("xml:space") = "preserve";
+    }
 }
 
 void DocxStory::removeFromRun(pugi::xml_node node)

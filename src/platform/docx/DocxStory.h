@@ -194,6 +194,8 @@ class DocxStory
     void removeFromRun(pugi::xml_node node);
     /// Removes the characters [from, to) of a w:t element, which keeps at least one.
     void removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to);
+    /// Inserts text at character at of a w:t element.
+    void insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text);
     void reread(std::size_t slot);
     /// Brings the indexes up to date after paragraph slot's text changed at changeAt.
     void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,

@@ -34,19 +34,7 @@ void PieceList::setTextLength(qint64 length)
 
 void PieceList::removeText(qint64 from, qint64 to, const std::function<bool(const Piece&, qint64, qint64)>& change)
 {
-    // The first piece that ends after from.
-    std::size_t low = 0;
-    std::size_t high = size();
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        const Piece piece = (*this)[middle];
-        if (piece.offset + piece.length <= from) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
-    }
-    m_pieces.moveGap(low);
+    m_pieces.moveGap(firstEndingFrom(from + 1));
     // The pieces the deletion touches cross the gap one by one; those that stay are put before
     // it with their new offsets, which the deletion, lying after them, does not change.
     while (m_pieces.gap() < size()) {
@@ -64,6 +52,32 @@ void PieceList::removeText(qint64 from, qint64 to, const std::function<bool(cons
         }
     }
     m_pieces.setTextLength(m_pieces.textLength() - (to - from));
+}
+
+std::size_t PieceList::firstEndingFrom(qint64 offset) const
+{
+    std::size_t low = 0;
+    std::size_t high = size();
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        const Piece piece = (*this)[middle];
+        if (qint64(piece.offset) + piece.length < offset) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+void PieceList::growPiece(std::size_t index, qint64 length)
+{
+    m_pieces.moveGap(index);
+    Piece piece = m_pieces[index];
+    m_pieces.dropAfterGap(1);
+    m_pieces.setTextLength(m_pieces.textLength() + length);
+    piece.length = quint32(piece.length + length);
+    m_pieces.insertBeforeGap(piece);
 }
 
 } // namespace quillsift::docx

@@ -51,6 +51,11 @@ class PieceList
     /// [low, high) of the piece that goes, in text order; change returns whether the piece stays.
     /// The pieces after the deletion move back by its length.
     void removeText(qint64 from, qint64 to, const std::function<bool(const Piece&, qint64, qint64)>& change);
+    /// The index of the first piece that ends at or after offset; size() when there is none.
+    std::size_t firstEndingFrom(qint64 offset) const;
+    /// Text of length characters went into piece index (a w:t) at its end or inside it: the
+    /// piece grows and the pieces after it move on.
+    void growPiece(std::size_t index, qint64 length);
 
   private:
     static quint32& offsetOf(Piece& piece)

@@ -363,6 +363,41 @@ TEST_F(DocxEdit, ReplacesWithTextInsideTheRunsAroundIt)
     EXPECT_EQ(m_application->documents().open(saved)->range()->text(), u("a dog \tdog\rcat\r"));
 }
 
+TEST_F(DocxEdit, ReplacementsInsideRunsKeepTextWordsAndFileInStep)
+{
+    // Text replaced into a w:t goes in place; what the document then shows, its words and what it
+    // saves must be what a fresh reading of the saved file gives.
+    QString text;
+    const char* words[] = {"cat", "Stra\u00DFe", "dog.", "na\u00EFve", "e-mail", "(cat)", "x"};
+    for (int i = 0; i < 900; ++i) {
+        text += QString::fromUtf8(words[(i * 5) % 7]) + (i % 4 == 0 ? u("  ") : u(" "));
+    }
+    auto document = open(u("<w:p><w:r><w:t xml:space=\"preserve\">") + text.left(2000) +
+                         u("</w:t></w:r><w:r><w:tab/></w:r><w:r><w:t xml:space=\"preserve\">") + text.mid(2000) +
+                         u("</w:t></w:r></w:p>"));
+    const QString searches[] = {u("cat"), u("x"), u("na\u00EFve"), u("e-mail"), u("Stra\u00DFe")};
+    const QString replacements[] = {u("dog"), u("\u00FCber cat"), u("x"), QChar(0xD800) + u("lone"),
+                                    u("cats and dogs")};
+    for (int round = 0; round < 5; ++round) {
+        auto range = document->range();
+        range->setStart(range->end() * round / 6);
+        auto find = range->find();
+        find->setMatchWholeWord(true);
+        ASSERT_TRUE(
+            find->execute(searches[round], engine::FindWrap::Stop, replacements[round], engine::FindReplace::All));
+        const QString saved = QDir(m_folder.path()).filePath(u("replaced%1.docx").arg(round));
+        document->saveAs(saved);
+        auto fresh = m_application->documents().open(saved);
+        ASSERT_EQ(document->range()->text(), fresh->range()->text()) << "round " << round;
+        ASSERT_EQ(qt::wordTexts(*document), qt::wordTexts(*fresh)) << "round " << round;
+        fresh->close();
+    }
+    // A lone surrogate has no place in the file, so the text does not keep it either.
+    EXPECT_TRUE(document->range()->text().contains(u("lone")));
+    EXPECT_FALSE(document->range()->text().contains(QChar(0xD800)));
+    EXPECT_TRUE(document->range()->text().contains(u("cats and dogs")));
+}
+
 TEST_F(DocxEdit, SearchingWithoutReplacingChangesNothing)
 {
     auto document = open(paragraphs({"cat"}));
