@@ -23,7 +23,7 @@ void print(std::FILE* stream, const QString& text)
 }
 
 /// One application, started before the run so that a failure to start is told once, with its
-/// cause, and every file then reports that the host could not be started.
+/// cause, and every file then reports that the host could not be started, and why.
 class StartedHost : public quillsift::engine::HostProvider
 {
   public:
@@ -33,6 +33,10 @@ class StartedHost : public quillsift::engine::HostProvider
             m_application = provider.newApplication();
         } catch (const quillsift::engine::HostError& error) {
             print(stderr, QStringLiteral("quillsift-cli: %1\n").arg(error.message()));
+            m_failure = error.cause();
+        } catch (const std::exception& error) {
+            m_failure = QString::fromLocal8Bit(error.what());
+            print(stderr, QStringLiteral("quillsift-cli: %1\n").arg(m_failure));
         }
     }
 
@@ -43,13 +47,14 @@ class StartedHost : public quillsift::engine::HostProvider
     std::shared_ptr<quillsift::engine::Application> newApplication() override
     {
         if (!m_application) {
-            throw quillsift::engine::HostError(QString(), QStringLiteral("the document host could not be started"));
+            throw quillsift::engine::HostError(QString(), m_failure);
         }
         return m_application;
     }
 
   private:
     std::shared_ptr<quillsift::engine::Application> m_application;
+    QString m_failure;
 };
 
 } // namespace

@@ -97,7 +97,7 @@ QString CliRun::prepareOutputDirectory() const
     return {};
 }
 
-FileReport CliRun::processFile(engine::Application* application, qsizetype index) const
+FileReport CliRun::processFile(engine::Application* application, const QString& hostFailure, qsizetype index) const
 {
     FileReport report;
     report.file = m_options.files.at(index);
@@ -112,7 +112,9 @@ FileReport CliRun::processFile(engine::Application* application, qsizetype index
             throw HostError(QString(), m_directoryFailure);
         }
         if (!application) {
-            throw HostError(report.file, QStringLiteral("the document host could not be started"));
+            const QString cannotStart = QStringLiteral("the document host could not be started");
+            throw HostError(report.file,
+                            hostFailure.isEmpty() ? cannotStart : cannotStart + QStringLiteral(": ") + hostFailure);
         }
         // A pipe or a device would block the reading or never end; a folder is no document.
         if (const QFileInfo source(report.file); source.exists() && !source.isFile()) {
@@ -166,13 +168,17 @@ int CliRun::exec(std::FILE* out, std::FILE* err)
     std::atomic<qsizetype> next{0};
     const auto work = [&] {
         std::shared_ptr<engine::Application> application;
+        QString hostFailure;
         try {
             application = m_hosts.newApplication();
-        } catch (const std::exception&) {
-            // Every file this worker takes then reports that the host could not be started.
+        } catch (const HostError& error) {
+            // Every file this worker takes then reports that the host could not be started, and why.
+            hostFailure = error.cause();
+        } catch (const std::exception& error) {
+            hostFailure = QString::fromLocal8Bit(error.what());
         }
         for (qsizetype index = next++; index < count; index = next++) {
-            queue.put(index, processFile(application.get(), index));
+            queue.put(index, processFile(application.get(), hostFailure, index));
         }
     };
     const qsizetype workerCount = std::min<qsizetype>({m_options.jobs, count, maxWorkers});

@@ -33,7 +33,8 @@ class CliRun
 
   private:
     /// Cleans and writes one file; never throws.
-    FileReport processFile(engine::Application* application, qsizetype index) const;
+    /// hostFailure: why application could not be made, when it is null.
+    FileReport processFile(engine::Application* application, const QString& hostFailure, qsizetype index) const;
     /// Creates the output folder; the reason it cannot be, or an empty string.
     QString prepareOutputDirectory() const;
 

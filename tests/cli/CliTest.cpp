@@ -261,6 +261,25 @@ class CliTest : public QObject
         QVERIFY2(result.reports().value(0)[u("error")].toString().contains(u("occupied")), result.transcript());
     }
 
+    void hostThatCannotStartIsNamedForEveryFile()
+    {
+        writeDocx(path({}), u("a.docx"), {u("A")});
+        writeDocx(path({}), u("b.docx"), {u("B")});
+        const QByteArray saved = qgetenv("QUILLSIFT_SOFFICE");
+        qputenv("QUILLSIFT_SOFFICE", path(u("no-such-soffice")).toUtf8());
+        const CliResult result = runCli(
+            {u("--json"), u("--host"), u("libreoffice"), u("--output"), u("out"), u("a.docx"), u("b.docx")}, path({}));
+        saved.isNull() ? qunsetenv("QUILLSIFT_SOFFICE") : qputenv("QUILLSIFT_SOFFICE", saved);
+        QCOMPARE(result.exitCode, 1);
+        const auto reports = result.reports();
+        QCOMPARE(reports.size(), 2);
+        for (const auto& report : reports) {
+            const QString error = report[u("error")].toString();
+            QVERIFY2(error.contains(u("the document host could not be started: ")) && error.contains(u("soffice")),
+                     result.transcript());
+        }
+    }
+
     void usageErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
