@@ -75,26 +75,27 @@ WordWalk::Searches* WordWalk::SearchTable::add(const QString& key, std::size_t h
     } else {
         entry.longKey = key;
     }
+    place(Slot{hash, &entry});
+    return &entry.searches;
+}
+
+void WordWalk::SearchTable::place(const Slot& slot)
+{
     const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = hash & mask;
+    std::size_t i = slot.hash & mask;
     while (m_slots[i].entry) {
         i = (i + 1) & mask;
     }
-    m_slots[i] = Slot{hash, &entry};
-    return &entry.searches;
+    m_slots[i] = slot;
 }
 
 void WordWalk::SearchTable::grow()
 {
-    std::vector<Slot> old = std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
-    const std::size_t mask = m_slots.size() - 1;
+    const std::vector<Slot> old =
+        std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
     for (const Slot& slot : old) {
         if (slot.entry) {
-            std::size_t i = slot.hash & mask;
-            while (m_slots[i].entry) {
-                i = (i + 1) & mask;
-            }
-            m_slots[i] = slot;
+            place(slot);
         }
     }
 }

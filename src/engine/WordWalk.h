@@ -81,6 +81,8 @@ class WordWalk
             Entry* entry = nullptr;
         };
         void grow();
+        /// Puts slot in the first free place from its hash on.
+        void place(const Slot& slot);
 
         std::vector<Slot> m_slots;
         std::deque<Entry> m_entries;

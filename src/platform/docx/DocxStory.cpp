@@ -560,9 +560,7 @@ void DocxStory::insertText(qint64 position, const QString& text)
     const auto offset = quint32(std::min<qint64>(position - start, paragraph.text.size() - paragraph.markLength()));
     auto setPreserved = [](pugi::xml_node t, const QString& value) {
         t.text().set(value.toUtf8().constData());
-        if (!t.attribute("xml:space")) {
-            t.append_attribute("xml:space") = "preserve";
-        }
+        preserveSpaces(t);
     };
     // The text goes into the w:t that holds or ends at the position, else into a new w:t beside
     // the character element there, else into a new run at the paragraph's end.
@@ -804,9 +802,8 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
         spaceAtEdge = value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '));
         content.set(value.toUtf8().constData());
     }
-    // Without this Word drops the spaces that now open or close the text.
-    if (spaceAtEdge && !textElement.attribute("xml:space")) {
-        textElement.append_attribute("xml:space") = "preserve";
+    if (spaceAtEdge) {
+        preserveSpaces(textElement);
     }
 }
 
@@ -832,9 +829,7 @@ void DocxStory::insertCharacters(pugi::xml_node textElement, qint64 at, const QS
     QString value = QString::fromUtf8(content.get());
     value.insert(at, text);
     content.set(value.toUtf8().constData());
-    if (!textElement.attribute("xml:space")) {
-        textElement.append_attribute("xml:space") = "preserve";
-    }
+    preserveSpaces(textElement);
 }
 
 void DocxStory::removeFromRun(pugi::xml_node node)
@@ -950,6 +945,14 @@ void DocxStory::ensureFindIndex()
     m_findIndexBuilt = true;
 }
 
+qint64 DocxStory::coreEnd(const GapText& text, qint64 unitStart, qint64 unitEnd)
+{
+    while (unitEnd > unitStart && text[unitEnd - 1] == QLatin1Char(' ')) {
+        --unitEnd;
+    }
+    return unitEnd;
+}
+
 template <typename Visit> void DocxStory::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
 {
     const GapText& text = m_paragraphs[slot].text;
@@ -957,22 +960,18 @@ template <typename Visit> void DocxStory::forEachWord(std::size_t slot, qint64 f
     auto it = std::upper_bound(ends.begin(), ends.end(), quint32(std::max<qint64>(from, 0)));
     quint32 begin = it == ends.begin() ? 0 : *(it - 1);
     for (; it != ends.end() && begin < to; ++it) {
-        const quint32 end = *it;
-        quint32 coreEnd = end;
-        while (coreEnd > begin && text[coreEnd - 1] == QLatin1Char(' ')) {
-            --coreEnd;
+        const qint64 end = coreEnd(text, begin, *it);
+        if (end > begin) {
+            visit(qint64(begin), end);
         }
-        if (coreEnd > begin) {
-            visit(qint64(begin), qint64(coreEnd));
-        }
-        begin = end;
+        begin = *it;
     }
 }
 
 void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 {
-    forEachWord(slot, from, to, [&](qint64 begin, qint64 coreEnd) {
-        std::vector<quint32>& slots = m_findIndex[foldCase(m_paragraphs[slot].text.mid(begin, coreEnd - begin))];
+    forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
+        std::vector<quint32>& slots = m_findIndex[foldCase(m_paragraphs[slot].text.mid(begin, wordEnd - begin))];
         if (slots.empty() || slots.back() != slot) {
             slots.push_back(quint32(slot));
         }
@@ -991,14 +990,8 @@ bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     }
     const GapText& text = m_paragraphs[slot].text;
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
-    qint64 coreEnd = ends[last];
-    while (coreEnd > unitStart && text[coreEnd - 1] == QLatin1Char(' ')) {
-        --coreEnd;
-    }
-    if (coreEnd == unitStart) {
-        coreEnd = ends[last];
-    }
-    return to == coreEnd;
+    const qint64 end = coreEnd(text, unitStart, ends[last]);
+    return to == (end == unitStart ? qint64(ends[last]) : end);
 }
 
 void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
@@ -1044,7 +1037,8 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
     const std::size_t firstSlot = paragraphAt(start);
     if (firstSlot == paragraphAt(end - 1)) {
         const qint64 begin = paragraphStart(firstSlot);
-        matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, needle, matches);
+        const bool plainWord = wholeWord && end - start > longSearch && isPlainWord(needle);
+        matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, plainWord, matches);
         return matches;
     }
     // A whole word that is one unit by itself is looked up in the index of words, so a search costs
@@ -1069,7 +1063,7 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
                 continue;
             }
             matchStretch(slot, std::max(start, paragraphBegin) - paragraphBegin,
-                         std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, needle, matches);
+                         std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, true, matches);
         }
         return matches;
     }
@@ -1099,9 +1093,9 @@ bool DocxStory::isPlainWord(const QString& needle)
 }
 
 void DocxStory::matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                             const QString& needle, std::vector<Span>& matches)
+                             bool plainWord, std::vector<Span>& matches)
 {
-    if (wholeWord && to - from > longSearch && isPlainWord(needle)) {
+    if (plainWord && to - from > longSearch) {
         matchPositions(slot, from, to, foldedNeedle, matches);
     } else {
         matchParagraph(slot, from, to, foldedNeedle, wholeWord, matches);
@@ -1124,8 +1118,8 @@ void DocxStory::positionUnits(std::size_t slot, qint64 from, qint64 to)
     if (!paragraph.positions) {
         return;
     }
-    forEachWord(slot, from, to, [&](qint64 begin, qint64 coreEnd) {
-        paragraph.positions->add(foldCase(paragraph.text.mid(begin, coreEnd - begin)), begin);
+    forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
+        paragraph.positions->add(foldCase(paragraph.text.mid(begin, wordEnd - begin)), begin);
     });
 }
 
@@ -1158,20 +1152,16 @@ void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const Q
         }
         const qint64 start = characters.current(*it);
         const auto unit = std::upper_bound(ends.begin(), ends.end(), quint32(start));
-        if (unit == ends.end() || (unit != ends.begin() && *(unit - 1) != start) ||
-            (unit == ends.begin() && start != 0)) {
+        if (unit == ends.end() || (unit == ends.begin() ? 0 : qint64(*(unit - 1))) != start) {
             continue;
         }
-        qint64 coreEnd = *unit;
-        while (coreEnd > start && text[coreEnd - 1] == QLatin1Char(' ')) {
-            --coreEnd;
-        }
-        if (coreEnd == start || foldCase(text.mid(start, coreEnd - start)) != foldedNeedle) {
+        const qint64 end = coreEnd(text, start, *unit);
+        if (end == start || foldCase(text.mid(start, end - start)) != foldedNeedle) {
             continue;
         }
         *kept++ = *it;
-        if (coreEnd <= to) {
-            matches.push_back({paragraphBegin + start, paragraphBegin + coreEnd});
+        if (end <= to) {
+            matches.push_back({paragraphBegin + start, paragraphBegin + end});
         }
     }
     starts.erase(kept, high);

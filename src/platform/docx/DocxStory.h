@@ -210,8 +210,9 @@ class DocxStory
     void ensureFindIndex();
     /// Lists slot in the find index under every unit overlapping [from, to).
     void indexParagraph(std::size_t slot, qint64 from, qint64 to);
-    /// Calls visit(start, coreEnd) for every unit overlapping [from, to) that holds more than spaces,
-    /// coreEnd being where its characters end before its trailing spaces.
+    /// Where the characters of the unit [unitStart, unitEnd) end, before its trailing spaces.
+    static qint64 coreEnd(const GapText& text, qint64 unitStart, qint64 unitEnd);
+    /// Calls visit(start, coreEnd) for every unit overlapping [from, to) that holds more than spaces.
     template <typename Visit> void forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
     /// Whether needle is one word unit by itself, which the indexes of words can look up.
@@ -224,7 +225,7 @@ class DocxStory
                         std::vector<Span>& matches);
     /// matchParagraph, or matchPositions where the stretch is long and the needle a plain word.
     void matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                      const QString& needle, std::vector<Span>& matches);
+                      bool plainWord, std::vector<Span>& matches);
     void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                         std::vector<Span>& matches);
 

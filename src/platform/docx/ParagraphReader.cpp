@@ -169,20 +169,15 @@ void ParagraphReader::split(pugi::xml_node text, const char* value, std::size_t 
         }
         return cut;
     };
-    auto preserve = [](pugi::xml_node element) {
-        if (!element.attribute("xml:space")) {
-            element.append_attribute("xml:space") = "preserve";
-        }
-    };
     std::size_t cut = cutAfter(0);
     text.text().set(whole.substr(0, cut).c_str());
-    preserve(text);
+    preserveSpaces(text);
     pugi::xml_node previous = text;
     while (cut < bytes) {
         const std::size_t next = cutAfter(cut);
         pugi::xml_node chunk = text.parent().insert_child_after(text.name(), previous);
         chunk.text().set(whole.substr(cut, next - cut).c_str());
-        preserve(chunk);
+        preserveSpaces(chunk);
         previous = chunk;
         cut = next;
     }

@@ -105,4 +105,11 @@ bool WordNames::isMarker(const char* name) const
     return false;
 }
 
+void preserveSpaces(pugi::xml_node textElement)
+{
+    if (!textElement.attribute("xml:space")) {
+        textElement.append_attribute("xml:space") = "preserve";
+    }
+}
+
 } // namespace quillsift::docx

@@ -37,4 +37,7 @@ class WordNames
     bool m_found = false;
 };
 
+/// Marks a w:t element so that the spaces at its start and end are kept, as Word otherwise drops them.
+void preserveSpaces(pugi::xml_node textElement);
+
 } // namespace quillsift::docx
