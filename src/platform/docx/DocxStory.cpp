@@ -792,8 +792,9 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
     bool spaceAtEdge = false;
     if (ascii) {
         // One byte per character: the offsets are byte offsets.
-        std::string value(utf8, bytes);
-        value.erase(std::size_t(from), std::size_t(to - from));
+        std::string& value = m_newValue;
+        value.assign(utf8, std::size_t(from));
+        value.append(utf8 + to, bytes - std::size_t(to));
         spaceAtEdge = value.front() == ' ' || value.back() == ' ';
         content.set(value.c_str());
     } else {
@@ -809,7 +810,7 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
 
 void DocxStory::logDeletion(std::size_t slot, qint64 offset, qint64 length)
 {
-    m_deletions.push_back({qint64(slot), offset, m_deletedText.size(), qsizetype(length)});
+    m_deletions.push_back({quint32(slot), quint32(offset), quint32(length)});
     m_paragraphs[slot].text.appendTo(m_deletedText, offset, length);
 }
 
@@ -817,8 +818,10 @@ std::vector<DocxStory::Deletion> DocxStory::deletions() const
 {
     std::vector<Deletion> result;
     result.reserve(m_deletions.size());
+    qsizetype textStart = 0;
     for (const LoggedDeletion& logged : m_deletions) {
-        result.push_back({logged.paragraph, logged.offset, m_deletedText.mid(logged.textStart, logged.textLength)});
+        result.push_back({logged.paragraph, logged.offset, m_deletedText.mid(textStart, logged.length)});
+        textStart += logged.length;
     }
     return result;
 }

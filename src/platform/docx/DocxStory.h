@@ -14,8 +14,10 @@
 
 #include <pugixml.hpp>
 
+#include <deque>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quillsift::docx {
@@ -261,16 +263,18 @@ class DocxStory
     /// The live ranges, linked through themselves: one is made for nearly every word walked.
     DocxRange* m_firstRange = nullptr;
     /// The log of deletions: a word mode run makes hundreds of thousands, so their texts are
-    /// kept end to end in one string.
+    /// kept end to end in one string, in the log's order, and the entries, small, in blocks that
+    /// are never copied as the log grows. A paragraph, like its pieces, is shorter than 2^32.
     struct LoggedDeletion {
-        qint64 paragraph;
-        qint64 offset;
-        qsizetype textStart;
-        qsizetype textLength;
+        quint32 paragraph;
+        quint32 offset;
+        quint32 length;
     };
     void logDeletion(std::size_t slot, qint64 offset, qint64 length);
-    std::vector<LoggedDeletion> m_deletions;
+    std::deque<LoggedDeletion> m_deletions;
     QString m_deletedText;
+    /// removeCharacters()'s scratch: a w:t's new value.
+    std::string m_newValue;
     QString m_copiedFrom;
     bool m_plainText = false;
     bool m_closed = false;
