@@ -15,6 +15,7 @@ namespace {
 
 constexpr qint64 fromTheStart = -1;
 constexpr qint64 never = -1;
+constexpr qint64 noSearch = SearchTable::none;
 constexpr qint64 noLimit = std::numeric_limits<qint64>::max();
 // Cutting a stretch after this many words bounds what settling it can cost.
 constexpr size_t longestStretch = 32;
@@ -34,71 +35,6 @@ bool standsApart(const QString& text)
 }
 
 } // namespace
-
-WordWalk::Searches* WordWalk::SearchTable::find(const QString& key, std::size_t hash) const
-{
-    if (m_slots.empty()) {
-        return nullptr;
-    }
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& slot = m_slots[i];
-        if (!slot.entry) {
-            return nullptr;
-        }
-        if (slot.hash == hash && slot.entry->holds(key)) {
-            return &slot.entry->searches;
-        }
-    }
-}
-
-bool WordWalk::SearchTable::Entry::holds(const QString& key) const
-{
-    if (key.size() != length) {
-        return false;
-    }
-    if (length > shortKey) {
-        return key == longKey;
-    }
-    return std::equal(head.begin(), head.begin() + length, key.utf16());
-}
-
-WordWalk::Searches* WordWalk::SearchTable::add(const QString& key, std::size_t hash, Searches searches)
-{
-    // At most half full, so that a probe stays short.
-    if ((m_entries.size() + 1) * 2 > m_slots.size()) {
-        grow();
-    }
-    Entry& entry = m_entries.emplace_back(Entry{std::move(searches), key.size(), {}, {}});
-    if (key.size() <= shortKey) {
-        std::copy(key.utf16(), key.utf16() + key.size(), entry.head.begin());
-    } else {
-        entry.longKey = key;
-    }
-    place(Slot{hash, &entry});
-    return &entry.searches;
-}
-
-void WordWalk::SearchTable::place(const Slot& slot)
-{
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = slot.hash & mask;
-    while (m_slots[i].entry) {
-        i = (i + 1) & mask;
-    }
-    m_slots[i] = slot;
-}
-
-void WordWalk::SearchTable::grow()
-{
-    const std::vector<Slot> old =
-        std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
-    for (const Slot& slot : old) {
-        if (slot.entry) {
-            place(slot);
-        }
-    }
-}
 
 WordWalk::WordWalk(Document& document, const YieldFunction& yield)
     : m_document(document)
@@ -124,15 +60,16 @@ qint64 WordWalk::run()
             m_lastWalked = std::move(piece.range);
             if (passesThreshold(piece.text)) {
                 const qint64 time = m_clock++;
-                if (piece.searches) {
-                    piece.searches->later.push_back(time);
+                if (piece.firstSearch != noSearch) {
+                    m_laterSearches[piece.firstSearch].push_back(time);
                 } else {
-                    piece.searches = m_searches.add(piece.key, piece.hash, Searches{time, {}});
+                    piece.firstSearch = time;
+                    m_searches.add(piece.key, piece.hash, time);
                 }
                 bool repeated = false;
                 for (size_t k = i + 1; k < pieces.size(); ++k) {
                     if (pieces[k].hash == piece.hash && pieces[k].key == piece.key) {
-                        pieces[k].searches = piece.searches;
+                        pieces[k].firstSearch = piece.firstSearch;
                         repeated = true;
                     }
                 }
@@ -149,18 +86,18 @@ qint64 WordWalk::run()
 
 WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
 {
-    Piece piece{std::move(range), {}, {}, {}, 0, fromTheStart};
+    Piece piece{std::move(range), {}, {}, {}, 0, fromTheStart, noSearch};
     piece.text = piece.range->text();
     piece.wanted = searchText(piece.text);
     piece.key = foldedSearchText(piece.wanted);
-    piece.hash = qHash(piece.key);
+    piece.hash = m_searches.hashOf(piece.key);
     return piece;
 }
 
 void WordWalk::lookUp(Piece& piece)
 {
     if (!piece.wanted.isEmpty()) {
-        piece.searches = m_searches.find(piece.key, piece.hash);
+        piece.firstSearch = m_searches.find(piece.key, piece.hash);
     }
 }
 
@@ -198,15 +135,18 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first,
 // The search that removes the piece, or never.
 qint64 WordWalk::removalTime(const Piece& piece) const
 {
-    const Searches* found = piece.searches;
-    if (piece.wanted.isEmpty() || !found) {
+    if (piece.wanted.isEmpty() || piece.firstSearch == noSearch) {
         return never;
     }
-    if (found->first > piece.formedAt) {
-        return found->first;
+    if (piece.firstSearch > piece.formedAt) {
+        return piece.firstSearch;
     }
-    const auto after = std::upper_bound(found->later.begin(), found->later.end(), piece.formedAt);
-    return after == found->later.end() ? never : *after;
+    const auto later = m_laterSearches.find(piece.firstSearch);
+    if (later == m_laterSearches.end()) {
+        return never;
+    }
+    const auto after = std::upper_bound(later->second.begin(), later->second.end(), piece.formedAt);
+    return after == later->second.end() ? never : *after;
 }
 
 // Removes the pieces from `from` on that earlier searches remove, search by search.
@@ -263,7 +203,7 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
         const bool same = old != pieces.end() && old->text == piece.text;
         piece.formedAt = same ? old->formedAt : time;
         if (same) {
-            piece.searches = old->searches;
+            piece.firstSearch = old->firstSearch;
         } else {
             lookUp(piece);
         }

@@ -2,14 +2,13 @@
 #pragma once
 
 #include "Document.h"
+#include "SearchTable.h"
 #include "YieldThrottle.h"
 
-#include <QHash>
 #include <QString>
 
-#include <array>
-#include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace quillsift::engine {
@@ -36,12 +35,6 @@ class WordWalk
     qint64 run();
 
   private:
-    /// The times of the searches for one text: nearly always one.
-    struct Searches {
-        qint64 first;
-        std::vector<qint64> later;
-    };
-
     /// One word of the stretch being walked, with what the walk needs of it read once.
     struct Piece {
         std::unique_ptr<Range> range;
@@ -50,46 +43,12 @@ class WordWalk
         QString key;
         std::size_t hash = 0;
         qint64 formedAt;
-        /// The searches for key, looked up once: null while there are none.
-        Searches* searches = nullptr;
-    };
-
-    /// The texts searched for so far, with their searches. A document of a million words has
-    /// hundreds of thousands of them, so a lookup is made to touch as little memory as it can:
-    /// an open-addressed table of hashes, where a text never searched for costs one slot and no
-    /// string comparison, over a store that keeps every entry in place as more are added.
-    class SearchTable
-    {
-      public:
-        Searches* find(const QString& key, std::size_t hash) const;
-        /// Adds key, which must not be in the table yet.
-        Searches* add(const QString& key, std::size_t hash, Searches searches);
-
-      private:
-        /// A key of up to shortKey characters is kept inside its entry, so that comparing it
-        /// reads no memory beyond the entry that a hit reads anyway.
-        static constexpr qsizetype shortKey = 12;
-        struct Entry {
-            Searches searches;
-            qsizetype length = 0;
-            std::array<char16_t, shortKey> head{};
-            QString longKey;
-            bool holds(const QString& key) const;
-        };
-        struct Slot {
-            std::size_t hash = 0;
-            Entry* entry = nullptr;
-        };
-        void grow();
-        /// Puts slot in the first free place from its hash on.
-        void place(const Slot& slot);
-
-        std::vector<Slot> m_slots;
-        std::deque<Entry> m_entries;
+        /// The time of the first search for key, looked up once: noSearch while there is none.
+        qint64 firstSearch;
     };
 
     Piece readPiece(std::unique_ptr<Range> range);
-    /// Points the piece at the searches for its text, if there are any.
+    /// Finds when the piece's text was first searched for, if it was.
     void lookUp(Piece& piece);
     std::vector<Piece> readStretch(std::unique_ptr<Range> first, qint64 limit, bool lookUpSearches);
     qint64 removalTime(const Piece& piece) const;
@@ -99,6 +58,9 @@ class WordWalk
     Document& m_document;
     YieldThrottle m_throttle;
     SearchTable m_searches;
+    /// The times of the later searches for a text, under the time of its first: a text is
+    /// searched for again only when a word with it was not removed, which is rare.
+    std::unordered_map<qint64, std::vector<qint64>> m_laterSearches;
     qint64 m_clock = 0;
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SearchTable.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+namespace quillsift::engine {
+
+SearchTable::SearchTable(HashFunction hash)
+    : m_hash(hash)
+{
+}
+
+std::size_t SearchTable::defaultHash(QStringView key)
+{
+    return qHash(key);
+}
+
+quint32 SearchTable::tagOf(std::size_t hash)
+{
+    // The low bits choose the slot; the high ones, where a hash has them, tell keys apart.
+    return quint32(std::uint64_t(hash) >> 32) | 1;
+}
+
+QStringView SearchTable::keyOf(const Slot& slot) const
+{
+    if (slot.length > shortKey) {
+        return QStringView(m_longKeys.data() + slot.longKeyAt, qsizetype(slot.length));
+    }
+    return QStringView(slot.head.data(), qsizetype(slot.length));
+}
+
+qint64 SearchTable::find(QStringView key, std::size_t hash) const
+{
+    if (m_slots.empty()) {
+        return none;
+    }
+    const quint32 tag = tagOf(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.tag == 0) {
+            return none;
+        }
+        if (slot.tag == tag && slot.length == std::size_t(key.size()) && keyOf(slot) == key) {
+            return slot.firstSearch;
+        }
+    }
+}
+
+void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
+{
+    // At most half full, so that a probe stays short.
+    if ((m_count + 1) * 2 > m_slots.size()) {
+        grow();
+    }
+    Slot slot;
+    slot.tag = tagOf(hash);
+    slot.length = quint32(key.size());
+    slot.firstSearch = firstSearch;
+    if (key.size() <= shortKey) {
+        slot.head = {};
+        std::copy(key.utf16(), key.utf16() + key.size(), slot.head.begin());
+    } else {
+        slot.longKeyAt = m_longKeys.size();
+        m_longKeys.insert(m_longKeys.end(), key.utf16(), key.utf16() + key.size());
+    }
+    place(slot, hash);
+    ++m_count;
+}
+
+void SearchTable::place(const Slot& slot, std::size_t hash)
+{
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].tag != 0) {
+        i = (i + 1) & mask;
+    }
+    m_slots[i] = slot;
+}
+
+void SearchTable::grow()
+{
+    const std::vector<Slot> old =
+        std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
+    for (const Slot& slot : old) {
+        if (slot.tag != 0) {
+            place(slot, m_hash(keyOf(slot)));
+        }
+    }
+}
+
+} // namespace quillsift::engine

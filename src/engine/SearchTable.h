@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+namespace quillsift::engine {
+
+/// The texts the word walk has searched for, each with the time of its first search.
+///
+/// A document of a million words has hundreds of thousands of them and the walk looks up every
+/// word, so a lookup touches one slot of one table and nothing else: an open-addressed table at
+/// most half full, where a text of up to shortKey characters is kept inside its slot and only a
+/// longer one is compared in a store of its own.
+class SearchTable
+{
+  public:
+    using HashFunction = std::size_t (*)(QStringView);
+    static constexpr qint64 none = -1;
+
+    /// hash must give equal texts equal values; qHash unless a test needs keys to collide.
+    explicit SearchTable(HashFunction hash = defaultHash);
+
+    std::size_t hashOf(QStringView key) const
+    {
+        return m_hash(key);
+    }
+    /// The time of the first search for key, or none; hash is hashOf(key).
+    qint64 find(QStringView key, std::size_t hash) const;
+    /// Adds key, which must not be in the table yet.
+    void add(QStringView key, std::size_t hash, qint64 firstSearch);
+    std::size_t size() const
+    {
+        return m_count;
+    }
+
+  private:
+    static constexpr qsizetype shortKey = 8;
+    struct Slot {
+        /// Bits of the key's hash that do not choose its slot, never 0; 0 marks a free slot.
+        quint32 tag = 0;
+        quint32 length = 0;
+        qint64 firstSearch = 0;
+        /// The key itself, or where a longer one starts in m_longKeys.
+        union {
+            std::array<char16_t, shortKey> head;
+            std::size_t longKeyAt;
+        };
+    };
+    static std::size_t defaultHash(QStringView key);
+    static quint32 tagOf(std::size_t hash);
+    QStringView keyOf(const Slot& slot) const;
+    void grow();
+    /// Puts slot in the first free place from its hash on.
+    void place(const Slot& slot, std::size_t hash);
+
+    HashFunction m_hash;
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+    std::vector<char16_t> m_longKeys;
+};
+
+} // namespace quillsift::engine
