@@ -39,8 +39,7 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
         return none;
     }
     const quint32 tag = tagOf(hash);
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
         const Slot& slot = m_slots[i];
         if (slot.tag == 0) {
             return none;
@@ -74,10 +73,9 @@ void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
 
 void SearchTable::place(const Slot& slot, std::size_t hash)
 {
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t i = hash & mask;
+    std::size_t i = hash & m_mask;
     while (m_slots[i].tag != 0) {
-        i = (i + 1) & mask;
+        i = (i + 1) & m_mask;
     }
     m_slots[i] = slot;
 }
@@ -86,6 +84,7 @@ void SearchTable::grow()
 {
     const std::vector<Slot> old =
         std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
+    m_mask = m_slots.size() - 1;
     for (const Slot& slot : old) {
         if (slot.tag != 0) {
             place(slot, m_hash(keyOf(slot)));

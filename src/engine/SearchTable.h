@@ -33,6 +33,13 @@ class SearchTable
     qint64 find(QStringView key, std::size_t hash) const;
     /// Adds key, which must not be in the table yet.
     void add(QStringView key, std::size_t hash, qint64 firstSearch);
+    /// Starts bringing the slot a lookup with hash reads into the cache.
+    void prefetch(std::size_t hash) const
+    {
+        if (!m_slots.empty()) {
+            __builtin_prefetch(&m_slots[hash & m_mask]);
+        }
+    }
     std::size_t size() const
     {
         return m_count;
@@ -60,6 +67,8 @@ class SearchTable
 
     HashFunction m_hash;
     std::vector<Slot> m_slots;
+    /// m_slots.size() - 1: the size is a power of two.
+    std::size_t m_mask = 0;
     std::size_t m_count = 0;
     std::vector<char16_t> m_longKeys;
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace quillsift::engine {
@@ -44,16 +45,18 @@ WordWalk::WordWalk(Document& document, const YieldFunction& yield)
 
 qint64 WordWalk::run()
 {
-    std::unique_ptr<Range> next;
+    std::optional<Piece> first;
     {
         const auto whole = m_document.range();
         if (whole->wordsCount() <= 1) {
             return 0;
         }
-        next = whole->word(1);
+        if (auto word = whole->word(1)) {
+            first = readPiece(std::move(word));
+        }
     }
-    while (next) {
-        auto pieces = readStretch(std::move(next), noLimit, true);
+    while (first) {
+        auto pieces = readStretch(std::move(*first), noLimit, true);
         settle(pieces, 0);
         for (size_t i = 0; i < pieces.size(); ++i) {
             Piece& piece = pieces[i];
@@ -79,9 +82,43 @@ qint64 WordWalk::run()
             }
             m_throttle.step();
         }
-        next = m_lookahead ? std::move(m_lookahead) : (m_lastWalked ? m_lastWalked->next(Unit::Word) : nullptr);
+        first = nextStretchStart();
     }
     return m_removed;
+}
+
+std::optional<WordWalk::Piece> WordWalk::nextStretchStart()
+{
+    std::optional<Piece> ahead = std::exchange(m_ahead, std::nullopt);
+    if (ahead && !m_lookahead && m_removed == m_removedBeforeAhead) {
+        // Nothing has changed since the word was read: it is still the next one.
+        return ahead;
+    }
+    std::unique_ptr<Range> next =
+        m_lookahead ? std::move(m_lookahead) : (m_lastWalked ? m_lastWalked->next(Unit::Word) : nullptr);
+    if (!next) {
+        return std::nullopt;
+    }
+    // The word read ahead is still the next one when the host's next word spans it exactly and
+    // nothing inside it was removed: the walk only ever removes text, so its text is unchanged.
+    if (ahead && ahead->range->start() == next->start() && ahead->range->end() == next->end() &&
+        next->end() - next->start() == m_aheadLength) {
+        ahead->range = std::move(next);
+        return ahead;
+    }
+    return readPiece(std::move(next));
+}
+
+void WordWalk::keepAhead(std::unique_ptr<Range> range)
+{
+    if (!range) {
+        return;
+    }
+    m_aheadLength = range->end() - range->start();
+    m_ahead = readPiece(std::move(range));
+    m_removedBeforeAhead = m_removed;
+    // Its lookup comes after the stretch before it is settled: by then its slot is at hand.
+    m_searches.prefetch(m_ahead->hash);
 }
 
 WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
@@ -102,32 +139,46 @@ void WordWalk::lookUp(Piece& piece)
 }
 
 // The words from first up to the end of its stretch, or up to the word that starts at or after
-// limit. A word read that opens the next stretch is kept for it in m_lookahead.
-std::vector<WordWalk::Piece> WordWalk::readStretch(std::unique_ptr<Range> first, qint64 limit, bool lookUpSearches)
+// limit. The walk (walking) looks their searches up and reads the word after the stretch ahead,
+// into m_ahead; a reread keeps the next stretch's first word in m_lookahead.
+std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bool walking)
 {
     m_lookahead.reset();
     std::vector<Piece> pieces;
-    std::unique_ptr<Range> word = std::move(first);
-    while (word) {
+    std::optional<Piece> piece = std::move(first);
+    while (piece) {
+        const bool apart = standsApart(piece->text);
+        if (apart && !pieces.empty()) {
+            if (walking) {
+                keepAhead(std::move(piece->range));
+            } else {
+                m_lookahead = std::move(piece->range);
+            }
+            break;
+        }
+        if (walking) {
+            lookUp(*piece);
+        }
+        pieces.push_back(std::move(*piece));
+        piece.reset();
+        const Piece& last = pieces.back();
+        auto word = last.range->next(Unit::Word);
+        if (apart || last.text.endsWith(QChar(chars::Space)) || pieces.size() >= longestStretch) {
+            if (walking) {
+                keepAhead(std::move(word));
+            } else {
+                m_lookahead = std::move(word);
+            }
+            break;
+        }
+        if (!word) {
+            break;
+        }
         if (word->start() >= limit) {
             m_lookahead = std::move(word);
             break;
         }
-        Piece piece = readPiece(std::move(word));
-        const bool apart = standsApart(piece.text);
-        if (apart && !pieces.empty()) {
-            m_lookahead = std::move(piece.range);
-            break;
-        }
-        if (lookUpSearches) {
-            lookUp(piece);
-        }
-        pieces.push_back(std::move(piece));
-        const Piece& last = pieces.back();
-        if (apart || last.text.endsWith(QChar(chars::Space)) || pieces.size() >= longestStretch) {
-            break;
-        }
-        word = last.range->next(Unit::Word);
+        piece = readPiece(std::move(word));
     }
     return pieces;
 }
@@ -194,7 +245,12 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
     // Removals never reach beyond the stretch: it ends where its last word now ends.
     const qint64 limit = pieces.back().range->end();
     auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
-    std::vector<Piece> fresh = restart ? readStretch(std::move(restart), limit, false) : std::vector<Piece>();
+    std::vector<Piece> fresh;
+    if (restart && restart->start() < limit) {
+        fresh = readStretch(readPiece(std::move(restart)), limit, false);
+    } else {
+        m_lookahead = std::move(restart);
+    }
     // Stretches are short: looking the old words up one by one costs less than an index.
     for (Piece& piece : fresh) {
         const qint64 start = piece.range->start();

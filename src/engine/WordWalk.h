@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -50,7 +51,11 @@ class WordWalk
     Piece readPiece(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
     void lookUp(Piece& piece);
-    std::vector<Piece> readStretch(std::unique_ptr<Range> first, qint64 limit, bool lookUpSearches);
+    std::vector<Piece> readStretch(Piece first, qint64 limit, bool walking);
+    /// Reads the word after a stretch before the stretch is settled.
+    void keepAhead(std::unique_ptr<Range> range);
+    /// The first word of the next stretch: the one read ahead, where it still is that word.
+    std::optional<Piece> nextStretchStart();
     qint64 removalTime(const Piece& piece) const;
     void settle(std::vector<Piece>& pieces, size_t from);
     void reread(std::vector<Piece>& pieces, size_t from, qint64 time);
@@ -65,6 +70,11 @@ class WordWalk
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;
     std::unique_ptr<Range> m_lookahead;
+    /// The word after the stretch being walked, read before the stretch was settled, with its
+    /// length then and how many words had been removed.
+    std::optional<Piece> m_ahead;
+    qint64 m_aheadLength = 0;
+    qint64 m_removedBeforeAhead = 0;
     std::vector<qint64> m_times; // settle()'s scratch: when each piece is removed
 };
 

@@ -64,6 +64,11 @@ INSTANTIATE_TEST_SUITE_P(
                     WordCase{"apostropheInsideWord", "don't do don't", "don't do ", 1},
                     // A removed word between letters joins them into one new word, which is then
                     // a word like any other.
-                    WordCase{"joinedWords", "; foo;bar foobar", "; foobar ", 2}));
+                    WordCase{"joinedWords", "; foo;bar foobar", "; foobar ", 2},
+                    // Words run together past the longest stretch the walk settles at once:
+                    // removing the mark at the cut joins the word after it to those before, so
+                    // "wq" is never a word by itself before the last one.
+                    WordCase{"longRunTogether", "wa;wb;wc;wd;we;wf;wg;wh;wi;wj;wk;wl;wm;wn;wo;wp;wq wq",
+                             "wa;wbwcwdwewfwgwhwiwjwkwlwmwnwowpwq wq", 15}));
 
 } // namespace
