@@ -11,6 +11,15 @@ namespace quillsift::docx {
 
 QString foldCase(QStringView text)
 {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString folded = text.toString();
+        for (QChar& c : folded) {
+            if (c >= u'A' && c <= u'Z') {
+                c = QChar(char16_t(c.unicode() + 32));
+            }
+        }
+        return folded;
+    }
     QString folded;
     std::vector<qint32> origins;
     foldWithOrigins(text, folded, origins);

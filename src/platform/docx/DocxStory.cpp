@@ -459,9 +459,13 @@ QString DocxStory::text(qint64 start, qint64 end) const
     if (start >= end) {
         return result;
     }
-    result.reserve(end - start);
     std::size_t slot = paragraphAt(start);
     qint64 position = paragraphStart(slot);
+    if (end - position <= m_paragraphs[slot].text.size()) {
+        // Inside one paragraph, as a word is.
+        return m_paragraphs[slot].text.mid(start - position, end - start);
+    }
+    result.reserve(end - start);
     while (position < end) {
         const GapText& text = m_paragraphs[slot].text;
         const qint64 from = std::max(start, position) - position;

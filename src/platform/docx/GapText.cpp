@@ -15,6 +15,14 @@ GapText::GapText(QString text)
 
 QString GapText::mid(qsizetype from, qsizetype length) const
 {
+    from = std::clamp<qsizetype>(from, 0, size());
+    length = std::clamp<qsizetype>(length, 0, size() - from);
+    if (from + length <= m_gapStart) {
+        return QString(m_buffer.constData() + from, length);
+    }
+    if (from >= m_gapStart) {
+        return QString(m_buffer.constData() + from + (m_gapEnd - m_gapStart), length);
+    }
     QString out;
     appendTo(out, from, length);
     return out;
