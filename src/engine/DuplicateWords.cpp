@@ -11,19 +11,6 @@
 
 namespace quillsift::engine {
 
-QString searchText(const QString& wordText)
-{
-    qsizetype first = 0;
-    qsizetype last = wordText.size();
-    while (first < last && wordText.at(first).unicode() == chars::Space) {
-        ++first;
-    }
-    while (last > first && wordText.at(last - 1).unicode() == chars::Space) {
-        --last;
-    }
-    return wordText.mid(first, last - first);
-}
-
 bool passesThreshold(const QString& wordText)
 {
     constexpr char16_t slash = 47;

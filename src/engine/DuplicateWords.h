@@ -8,10 +8,6 @@
 
 namespace quillsift::engine {
 
-/// A word unit's text without the spaces (character 32) before and after it: what is searched
-/// for. Tabs and every other character stay.
-QString searchText(const QString& wordText);
-
 /// Whether a word unit's occurrences are looked for at all: its first character's code in
 /// Windows-1252 is above 47 (the slash). A character Windows-1252 cannot hold counts as "?",
 /// so every non-ASCII character passes; spaces, control characters and ! " # $ % & ' ( ) * + , - . /

@@ -25,12 +25,8 @@ constexpr size_t longestStretch = 32;
 /// space, a control character or a mark below the colon, none of which is ever removed and none
 /// of which Unicode word segmentation joins across. The quotation marks, apostrophe, comma and
 /// full stop are the exceptions: they join letters or digits ("don't", "3.14", "1,000").
-bool standsApart(const QString& text)
+bool standsApart(char16_t first)
 {
-    if (text.isEmpty()) {
-        return true;
-    }
-    const char16_t first = text.at(0).unicode();
     constexpr char16_t slash = 47;
     return first <= slash && first != u'"' && first != u'\'' && first != u',' && first != u'.';
 }
@@ -61,7 +57,7 @@ qint64 WordWalk::run()
         for (size_t i = 0; i < pieces.size(); ++i) {
             Piece& piece = pieces[i];
             m_lastWalked = std::move(piece.range);
-            if (passesThreshold(piece.text)) {
+            if (piece.leadingSpaces == 0 && passesThreshold(piece.wanted)) {
                 const qint64 time = m_clock++;
                 if (piece.firstSearch != noSearch) {
                     m_laterSearches[piece.firstSearch].push_back(time);
@@ -121,11 +117,32 @@ void WordWalk::keepAhead(std::unique_ptr<Range> range)
     m_searches.prefetch(m_ahead->hash);
 }
 
+char16_t WordWalk::Piece::first() const
+{
+    if (leadingSpaces > 0 || (wanted.isEmpty() && trailingSpaces > 0)) {
+        return chars::Space;
+    }
+    return wanted.isEmpty() ? 0 : wanted.front().unicode();
+}
+
 WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
 {
-    Piece piece{std::move(range), {}, {}, {}, 0, fromTheStart, noSearch};
-    piece.text = piece.range->text();
-    piece.wanted = searchText(piece.text);
+    Piece piece{std::move(range), {}, {}, 0, fromTheStart, noSearch};
+    // The text is the piece's own, so the spaces come off in place, without a copy.
+    QString& text = piece.wanted;
+    text = piece.range->text();
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).unicode() == chars::Space) {
+        --end;
+    }
+    piece.trailingSpaces = text.size() - end;
+    qsizetype begin = 0;
+    while (begin < end && text.at(begin).unicode() == chars::Space) {
+        ++begin;
+    }
+    piece.leadingSpaces = begin;
+    text.truncate(end);
+    text.remove(0, begin);
     piece.key = foldedSearchText(piece.wanted);
     piece.hash = m_searches.hashOf(piece.key);
     return piece;
@@ -147,7 +164,7 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bo
     std::vector<Piece> pieces;
     std::optional<Piece> piece = std::move(first);
     while (piece) {
-        const bool apart = standsApart(piece->text);
+        const bool apart = piece->first() == 0 || standsApart(piece->first());
         if (apart && !pieces.empty()) {
             if (walking) {
                 keepAhead(std::move(piece->range));
@@ -163,7 +180,7 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bo
         piece.reset();
         const Piece& last = pieces.back();
         auto word = last.range->next(Unit::Word);
-        if (apart || last.text.endsWith(QChar(chars::Space)) || pieces.size() >= longestStretch) {
+        if (apart || last.trailingSpaces > 0 || pieces.size() >= longestStretch) {
             if (walking) {
                 keepAhead(std::move(word));
             } else {
@@ -256,7 +273,7 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
         const qint64 start = piece.range->start();
         const auto old = std::find_if(pieces.begin() + static_cast<std::ptrdiff_t>(from), pieces.end(),
                                       [&](const Piece& p) { return p.range->start() == start; });
-        const bool same = old != pieces.end() && old->text == piece.text;
+        const bool same = old != pieces.end() && old->sameText(piece);
         piece.formedAt = same ? old->formedAt : time;
         if (same) {
             piece.firstSearch = old->firstSearch;

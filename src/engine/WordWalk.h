@@ -39,13 +39,25 @@ class WordWalk
     /// One word of the stretch being walked, with what the walk needs of it read once.
     struct Piece {
         std::unique_ptr<Range> range;
-        QString text;
+        /// The word's text without the spaces before and after it: what a search for it finds.
         QString wanted;
         QString key;
         std::size_t hash = 0;
         qint64 formedAt;
         /// The time of the first search for key, looked up once: noSearch while there is none.
         qint64 firstSearch;
+        /// The spaces the word's text had before and after wanted (a text of spaces only has
+        /// them all after).
+        qsizetype leadingSpaces = 0;
+        qsizetype trailingSpaces = 0;
+
+        /// The first character of the word's text, or 0 when it has none.
+        char16_t first() const;
+        bool sameText(const Piece& other) const
+        {
+            return leadingSpaces == other.leadingSpaces && trailingSpaces == other.trailingSpaces &&
+                   wanted == other.wanted;
+        }
     };
 
     Piece readPiece(std::unique_ptr<Range> range);
