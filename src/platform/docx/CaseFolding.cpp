@@ -43,7 +43,7 @@ void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& ori
         origins[std::size_t(length)] = length;
         return;
     }
-    folded.clear();
+    folded.resize(0); // keeps its capacity
     origins.clear();
     folded.reserve(text.size());
     origins.reserve(std::size_t(text.size()) + 1);

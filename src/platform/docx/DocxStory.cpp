@@ -876,7 +876,7 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
         const std::size_t unit = *spacedUnit;
         const std::size_t first = unit > 0 ? unit - 1 : 0;
         const auto spacesEnd = quint32(qint64(paragraph.unitEnds[unit]) + delta);
-        paragraph.unitEnds.splice(first, unit + 1, {spacesEnd}, newLength);
+        paragraph.unitEnds.splice(first, unit + 1, std::span(&spacesEnd, 1), newLength);
         indexFrom = first > 0 ? paragraph.unitEnds[first - 1] : 0;
         indexTo = spacesEnd;
     } else if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
@@ -1008,7 +1008,7 @@ void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const Q
     QString& text = m_matchText;
     QString& folded = m_matchFolded;
     std::vector<qint32>& origins = m_matchOrigins;
-    text.clear();
+    text.resize(0); // keeps its capacity, as clear() would not
     m_paragraphs[slot].text.appendTo(text, from, to - from);
     const qint64 start = paragraphStart(slot);
     foldWithOrigins(text, folded, origins);

@@ -95,7 +95,7 @@ UnitEnds::UnitEnds(const std::vector<quint32>& ends, qint64 textLength)
 {
 }
 
-void UnitEnds::splice(std::size_t first, std::size_t last, const std::vector<quint32>& ends, qint64 newLength)
+void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength)
 {
     last = std::min(last, size());
     first = std::min(first, last);

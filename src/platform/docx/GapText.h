@@ -7,6 +7,7 @@
 #include <QStringView>
 
 #include <iterator>
+#include <span>
 #include <vector>
 
 namespace quillsift::docx {
@@ -83,7 +84,7 @@ class UnitEnds
 
     /// Replaces the units [first, last) with ends (offsets in the new text) after an edit that
     /// left the text newLength characters long and moved the units from last on by the change.
-    void splice(std::size_t first, std::size_t last, const std::vector<quint32>& ends, qint64 newLength);
+    void splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength);
 
   private:
     static quint32& offsetOf(quint32& end)

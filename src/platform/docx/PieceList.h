@@ -7,7 +7,8 @@
 
 #include <pugixml.hpp>
 
-#include <functional>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace quillsift::docx {
@@ -50,7 +51,27 @@ class PieceList
     /// Deletes the text [from, to): calls change with each piece that overlaps it and the stretch
     /// [low, high) of the piece that goes, in text order; change returns whether the piece stays.
     /// The pieces after the deletion move back by its length.
-    void removeText(qint64 from, qint64 to, const std::function<bool(const Piece&, qint64, qint64)>& change);
+    template <typename Change> void removeText(qint64 from, qint64 to, Change change)
+    {
+        m_pieces.moveGap(firstEndingFrom(from + 1));
+        // The pieces the deletion touches cross the gap one by one; those that stay are put before
+        // it with their new offsets, which the deletion, lying after them, does not change.
+        while (m_pieces.gap() < size()) {
+            Piece piece = m_pieces[m_pieces.gap()];
+            if (piece.offset >= to) {
+                break;
+            }
+            m_pieces.dropAfterGap(1);
+            const qint64 first = std::max<qint64>(from, piece.offset) - piece.offset;
+            const qint64 last = std::min<qint64>(to, piece.offset + piece.length) - piece.offset;
+            if (change(std::as_const(piece), first, last)) {
+                piece.length = quint32(piece.length - (last - first));
+                piece.offset = quint32(std::min<qint64>(piece.offset, from));
+                m_pieces.insertBeforeGap(piece);
+            }
+        }
+        m_pieces.setTextLength(m_pieces.textLength() - (to - from));
+    }
     /// The index of the first piece that ends at or after offset; size() when there is none.
     std::size_t firstEndingFrom(qint64 offset) const;
     /// Text of length characters went into piece index (a w:t) at its end or inside it: the
