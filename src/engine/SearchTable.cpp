@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace quillsift::engine {
@@ -35,7 +36,7 @@ QStringView SearchTable::keyOf(const Slot& slot) const
 
 qint64 SearchTable::find(QStringView key, std::size_t hash) const
 {
-    if (m_slots.empty()) {
+    if (!m_slots) {
         return none;
     }
     const quint32 tag = tagOf(hash);
@@ -53,7 +54,7 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
 void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
 {
     // At most half full, so that a probe stays short.
-    if ((m_count + 1) * 2 > m_slots.size()) {
+    if ((m_count + 1) * 2 > m_capacity) {
         grow();
     }
     Slot slot;
@@ -82,12 +83,18 @@ void SearchTable::place(const Slot& slot, std::size_t hash)
 
 void SearchTable::grow()
 {
-    const std::vector<Slot> old =
-        std::exchange(m_slots, std::vector<Slot>(std::max<std::size_t>(64, m_slots.size() * 2)));
-    m_mask = m_slots.size() - 1;
-    for (const Slot& slot : old) {
-        if (slot.tag != 0) {
-            place(slot, m_hash(keyOf(slot)));
+    const std::size_t capacity = std::max<std::size_t>(64, m_capacity * 2);
+    platform::ZeroedMemory memory(capacity * sizeof(Slot));
+    platform::ZeroedMemory old = std::exchange(m_memory, std::move(memory));
+    const Slot* oldSlots = m_slots;
+    const std::size_t oldCapacity = std::exchange(m_capacity, capacity);
+    // Zero bytes are free slots, and Slot is a plain aggregate: the memory holds them as it is.
+    static_assert(std::is_trivially_copyable_v<Slot> && std::is_trivially_destructible_v<Slot>);
+    m_slots = static_cast<Slot*>(m_memory.data());
+    m_mask = capacity - 1;
+    for (std::size_t i = 0; i < oldCapacity; ++i) {
+        if (oldSlots[i].tag != 0) {
+            place(oldSlots[i], m_hash(keyOf(oldSlots[i])));
         }
     }
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ZeroedMemory.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -36,7 +38,7 @@ class SearchTable
     /// Starts bringing the slot a lookup with hash reads into the cache.
     void prefetch(std::size_t hash) const
     {
-        if (!m_slots.empty()) {
+        if (m_slots) {
             __builtin_prefetch(&m_slots[hash & m_mask]);
         }
     }
@@ -66,8 +68,11 @@ class SearchTable
     void place(const Slot& slot, std::size_t hash);
 
     HashFunction m_hash;
-    std::vector<Slot> m_slots;
-    /// m_slots.size() - 1: the size is a power of two.
+    /// The slots, all zero (free) at first, in memory read at random; their number is a power
+    /// of two, m_mask one less.
+    platform::ZeroedMemory m_memory;
+    Slot* m_slots = nullptr;
+    std::size_t m_capacity = 0;
     std::size_t m_mask = 0;
     std::size_t m_count = 0;
     std::vector<char16_t> m_longKeys;
