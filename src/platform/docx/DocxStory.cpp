@@ -317,7 +317,7 @@ std::optional<DocxStory::Location> DocxStory::locate(Unit unit, qint64 position)
     if (unit == Unit::Word) {
         const auto& ends = unitEnds(location.paragraph);
         const auto offset = quint32(position - paragraphStart(location.paragraph));
-        location.unit = std::size_t(std::upper_bound(ends.begin(), ends.end(), offset) - ends.begin());
+        location.unit = ends.upperBound(offset);
     }
     return location;
 }
@@ -467,7 +467,7 @@ QString DocxStory::text(qint64 start, qint64 end) const
     }
     result.reserve(end - start);
     while (position < end) {
-        const GapText& text = m_paragraphs[slot].text;
+        const ParagraphText& text = m_paragraphs[slot].text;
         const qint64 from = std::max(start, position) - position;
         const qint64 to = std::min<qint64>(end - position, text.size());
         text.appendTo(result, from, to - from);
@@ -657,7 +657,7 @@ void DocxStory::retire(std::size_t slot)
     m_live.add(slot, -1);
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
-    paragraph.text = GapText();
+    paragraph.text = ParagraphText();
     paragraph.pieces = PieceList();
     paragraph.unitEnds = {};
     paragraph.positions.reset();
@@ -757,11 +757,11 @@ std::optional<std::size_t> DocxStory::spacedWord(std::size_t slot, qint64 from, 
 {
     const Paragraph& paragraph = m_paragraphs[slot];
     const UnitEnds& ends = paragraph.unitEnds;
-    const GapText& text = paragraph.text;
+    const ParagraphText& text = paragraph.text;
     if (ends.empty()) {
         return std::nullopt;
     }
-    const auto unit = std::size_t(std::upper_bound(ends.begin(), ends.end(), quint32(from)) - ends.begin());
+    const auto unit = ends.upperBound(from);
     if (unit >= ends.size()) {
         return std::nullopt;
     }
@@ -884,8 +884,8 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
         // window of units around the change is segmented again and spliced into the rest.
         const UnitEnds& old = paragraph.unitEnds;
         const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
-        const auto first = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeAt)) - old.begin());
-        const auto last = std::size_t(std::upper_bound(old.begin(), old.end(), quint32(changeEnd)) - old.begin());
+        const auto first = old.upperBound(changeAt);
+        const auto last = old.upperBound(changeEnd);
         const std::size_t keepBefore = first >= windowUnits ? first - windowUnits + 1 : 0;
         const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
         const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
@@ -952,7 +952,7 @@ void DocxStory::ensureFindIndex()
     m_findIndexBuilt = true;
 }
 
-qint64 DocxStory::coreEnd(const GapText& text, qint64 unitStart, qint64 unitEnd)
+qint64 DocxStory::coreEnd(const ParagraphText& text, qint64 unitStart, qint64 unitEnd)
 {
     while (unitEnd > unitStart && text[unitEnd - 1] == QLatin1Char(' ')) {
         --unitEnd;
@@ -962,9 +962,9 @@ qint64 DocxStory::coreEnd(const GapText& text, qint64 unitStart, qint64 unitEnd)
 
 template <typename Visit> void DocxStory::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
 {
-    const GapText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text;
     const auto& ends = unitEnds(slot);
-    auto it = std::upper_bound(ends.begin(), ends.end(), quint32(std::max<qint64>(from, 0)));
+    auto it = ends.begin() + std::ptrdiff_t(ends.upperBound(std::max<qint64>(from, 0)));
     quint32 begin = it == ends.begin() ? 0 : *(it - 1);
     for (; it != ends.end() && begin < to; ++it) {
         const qint64 end = coreEnd(text, begin, *it);
@@ -988,14 +988,14 @@ void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
 {
     const auto& ends = unitEnds(slot);
-    if (from > 0 && !std::binary_search(ends.begin(), ends.end(), quint32(from))) {
+    if (from > 0 && !ends.endsAt(from)) {
         return false;
     }
-    const auto last = std::size_t(std::upper_bound(ends.begin(), ends.end(), quint32(to - 1)) - ends.begin());
+    const auto last = ends.upperBound(to - 1);
     if (last >= ends.size()) {
         return false;
     }
-    const GapText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text;
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
     const qint64 end = coreEnd(text, unitStart, ends[last]);
     return to == (end == unitStart ? qint64(ends[last]) : end);
@@ -1147,7 +1147,7 @@ void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const Q
     const SurvivingCharacters& characters = positions.characters;
     const auto low = std::lower_bound(starts.begin(), starts.end(), characters.original(from));
     const auto high = std::lower_bound(low, starts.end(), characters.original(to));
-    const GapText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text;
     const auto& ends = unitEnds(slot);
     const qint64 paragraphBegin = paragraphStart(slot);
     // Each place is checked against the text as it is now; those that no longer start a unit
@@ -1158,7 +1158,7 @@ void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const Q
             continue;
         }
         const qint64 start = characters.current(*it);
-        const auto unit = std::upper_bound(ends.begin(), ends.end(), quint32(start));
+        const auto unit = ends.begin() + std::ptrdiff_t(ends.upperBound(start));
         if (unit == ends.end() || (unit == ends.begin() ? 0 : qint64(*(unit - 1))) != start) {
             continue;
         }

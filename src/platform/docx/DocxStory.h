@@ -213,7 +213,7 @@ class DocxStory
     /// Lists slot in the find index under every unit overlapping [from, to).
     void indexParagraph(std::size_t slot, qint64 from, qint64 to);
     /// Where the characters of the unit [unitStart, unitEnd) end, before its trailing spaces.
-    static qint64 coreEnd(const GapText& text, qint64 unitStart, qint64 unitEnd);
+    static qint64 coreEnd(const ParagraphText& text, qint64 unitStart, qint64 unitEnd);
     /// Calls visit(start, coreEnd) for every unit overlapping [from, to) that holds more than spaces.
     template <typename Visit> void forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);

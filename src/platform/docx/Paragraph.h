@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "GapText.h"
+#include "ParagraphText.h"
 #include "PieceList.h"
 #include "WordPositions.h"
 
@@ -18,7 +18,7 @@ namespace quillsift::docx {
 struct Paragraph {
     pugi::xml_node node;
     /// The text including the paragraph mark, and the end-of-cell mark when it ends a cell.
-    GapText text;
+    ParagraphText text;
     PieceList pieces;
     /// The complex-field nesting at the paragraph's start (true: in a field's result).
     std::vector<bool> fieldsAtStart;

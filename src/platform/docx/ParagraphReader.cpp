@@ -33,7 +33,7 @@ void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) cons
     if (paragraph.cellEnd) {
         m_text.append(QChar(chars::EndOfCell));
     }
-    paragraph.text = GapText(QString(m_text.constData(), m_text.size()));
+    paragraph.text = ParagraphText(QString(m_text.constData(), m_text.size()));
     // Text may have come or moved anywhere in it: its word positions are built again when needed.
     paragraph.positions.reset();
     paragraph.pieces.setTextLength(m_text.size());

@@ -1,29 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "OffsetGapBuffer.h"
-
 #include <QString>
 #include <QStringView>
 
 #include <iterator>
+#include <memory>
 #include <span>
 #include <vector>
 
 namespace quillsift::docx {
 
-/// A paragraph's text as a gap buffer: an edit costs the distance from the previous edit, not the
-/// length of the text after it. A walk that deletes word after word through a paragraph of a
-/// million characters thus costs the paragraph's length once, not once per word.
-class GapText
+/// A paragraph's text. Up to maxBlockLength characters it is one string; a longer one is kept in
+/// blocks of about blockLength characters with the blocks' lengths in a Fenwick tree, so that an
+/// edit anywhere in a paragraph of a million characters costs one block and a logarithm, not the
+/// distance to its last edit or the length of the text after it.
+class ParagraphText
 {
   public:
-    GapText() = default;
-    explicit GapText(QString text);
+    ParagraphText();
+    explicit ParagraphText(QString text);
+    ParagraphText(const ParagraphText&) = delete;
+    ParagraphText& operator=(const ParagraphText&) = delete;
+    ParagraphText(ParagraphText&&) noexcept;
+    ParagraphText& operator=(ParagraphText&&) noexcept;
+    ~ParagraphText();
 
     qsizetype size() const
     {
-        return m_buffer.size() - (m_gapEnd - m_gapStart);
+        return m_blocks ? blockedSize() : m_text.size();
     }
     bool isEmpty() const
     {
@@ -31,68 +36,100 @@ class GapText
     }
     QChar at(qsizetype index) const
     {
-        return m_buffer.at(index < m_gapStart ? index : index + (m_gapEnd - m_gapStart));
+        return m_blocks ? blockedAt(index) : m_text.at(index);
     }
     QChar operator[](qsizetype index) const
     {
         return at(index);
     }
-    /// The characters [from, from + length), copied out from either side of the gap.
+    /// The characters [from, from + length).
     QString mid(qsizetype from, qsizetype length) const;
     void appendTo(QString& out, qsizetype from, qsizetype length) const;
     QString toString() const
     {
         return mid(0, size());
     }
-
     void remove(qsizetype from, qsizetype length);
     void insert(qsizetype position, QStringView text);
 
-  private:
-    void moveGap(qsizetype position);
+    static constexpr qsizetype blockLength = 256;
+    static constexpr qsizetype maxBlockLength = 4 * blockLength;
 
-    QString m_buffer;
-    qsizetype m_gapStart = 0;
-    qsizetype m_gapEnd = 0;
+  private:
+    struct Blocks;
+    struct Place {
+        std::size_t block;
+        qsizetype offset;
+    };
+    /// The block holding character index (for index == size(), the end of the last block).
+    Place locate(qsizetype index) const;
+    qsizetype blockedSize() const;
+    QChar blockedAt(qsizetype index) const;
+    /// Makes a text too long for one string into blocks.
+    void split(const QString& text);
+    /// Cuts a block that grew past maxBlockLength into blocks of blockLength characters.
+    void splitBlock(std::size_t index);
+
+    QString m_text;
+    std::unique_ptr<Blocks> m_blocks;
 };
 
-/// The end offsets of a paragraph's word units, kept as a gap buffer like the text, so that an
-/// edit moves the ends after it without touching them.
+/// The end offsets of a paragraph's word units, ascending. Up to maxBlockUnits units they are one
+/// vector; more are kept in blocks of about blockUnits units, each holding its ends from where the
+/// block's stretch of text begins, with the stretches' lengths and the blocks' sizes in Fenwick
+/// trees. An edit then moves the ends after it by changing one stretch, and costs one block and
+/// a logarithm wherever it lies.
 class UnitEnds
 {
   public:
     class const_iterator;
 
-    UnitEnds() = default;
+    UnitEnds();
     /// ends: ascending offsets into a text of textLength characters.
     UnitEnds(const std::vector<quint32>& ends, qint64 textLength);
+    UnitEnds(const UnitEnds&) = delete;
+    UnitEnds& operator=(const UnitEnds&) = delete;
+    UnitEnds(UnitEnds&&) noexcept;
+    UnitEnds& operator=(UnitEnds&&) noexcept;
+    ~UnitEnds();
 
-    std::size_t size() const
-    {
-        return m_ends.size();
-    }
+    std::size_t size() const;
     bool empty() const
     {
         return size() == 0;
     }
-    quint32 operator[](std::size_t index) const
-    {
-        return m_ends[index];
-    }
+    quint32 operator[](std::size_t index) const;
     const_iterator begin() const;
     const_iterator end() const;
-
+    /// The index of the first unit that ends after offset (the unit holding the character at
+    /// offset), or size().
+    std::size_t upperBound(qint64 offset) const;
+    /// Whether a unit ends at offset.
+    bool endsAt(qint64 offset) const;
     /// Replaces the units [first, last) with ends (offsets in the new text) after an edit that
     /// left the text newLength characters long and moved the units from last on by the change.
     void splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength);
 
-  private:
-    static quint32& offsetOf(quint32& end)
-    {
-        return end;
-    }
+    static constexpr std::size_t blockUnits = 128;
+    static constexpr std::size_t maxBlockUnits = 4 * blockUnits;
 
-    OffsetGapBuffer<quint32, &UnitEnds::offsetOf> m_ends;
+  private:
+    struct Blocks;
+    struct Place {
+        std::size_t block;
+        /// The index of the block's first unit, and where its stretch of text begins.
+        std::size_t first;
+        qint64 base;
+    };
+    /// The block holding unit index.
+    Place locate(std::size_t index) const;
+    /// Makes ends too many for one vector into blocks.
+    void split(const std::vector<quint32>& ends, qint64 textLength);
+
+    std::vector<quint32> m_ends;
+    /// The length of the text the ends are in, while they are one vector.
+    qint64 m_length = 0;
+    std::unique_ptr<Blocks> m_blocks;
 };
 
 class UnitEnds::const_iterator

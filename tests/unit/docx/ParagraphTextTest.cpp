@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The gap buffers behind a paragraph's text and word units, against plain containers.
+// A paragraph's text and word units (one piece, or blocks when long) and its pieces, against plain
+// containers.
 #include "DocxFixture.h"
 
 #include "docx/DocxHostProvider.h"
-#include "docx/GapText.h"
 #include "docx/Package.h"
+#include "docx/ParagraphText.h"
 #include "docx/PieceList.h"
 #include "docx/WordPositions.h"
 
@@ -21,83 +22,107 @@ using qt::u;
 
 namespace {
 
-TEST(GapText, EditsAnywhereReadLikeAPlainString)
+TEST(ParagraphText, EditsAnywhereReadLikeAPlainString)
 {
-    std::mt19937 random(7);
-    QString model = u("The quick brown fox jumps over the lazy dog; ") + QString(200, QChar(u'x'));
-    docx::GapText text(model);
-    for (int step = 0; step < 2000; ++step) {
-        const auto position = qsizetype(random() % quint32(model.size() + 1));
-        if (random() % 3 == 0 || model.size() < 10) {
-            const QString inserted = QString(int(random() % 40), QChar(char16_t(u'a' + step % 26)));
-            model.insert(position, inserted);
-            text.insert(position, inserted);
-        } else {
-            const auto length = qsizetype(random() % 12);
-            model.remove(position, length);
-            text.remove(position, length);
+    // One string, and text long enough to be kept in blocks, which inserts make split.
+    for (const qsizetype padding : {qsizetype(200), 6 * docx::ParagraphText::maxBlockLength}) {
+        std::mt19937 random(7);
+        QString model = u("The quick brown fox jumps over the lazy dog; ") + QString(padding, QChar(u'x'));
+        docx::ParagraphText text(model);
+        for (int step = 0; step < 3000; ++step) {
+            const auto position = qsizetype(random() % quint32(model.size() + 1));
+            if (random() % 3 == 0 || model.size() < 10) {
+                const QString inserted =
+                    QString(int(random() % (step % 50 == 0 ? 3000 : 40)), QChar(char16_t(u'a' + step % 26)));
+                model.insert(position, inserted);
+                text.insert(position, inserted);
+            } else {
+                const auto length = qsizetype(random() % (step % 40 == 0 ? 2500 : 12));
+                model.remove(position, length);
+                text.remove(position, length);
+            }
+            ASSERT_EQ(text.size(), model.size()) << "step " << step;
+            const auto from = qsizetype(random() % quint32(model.size() + 1));
+            const auto length = qsizetype(random() % (step % 10 == 0 ? 3000 : 30));
+            ASSERT_EQ(text.mid(from, length), model.mid(from, length)) << "step " << step;
+            QString appended = u("<");
+            text.appendTo(appended, from, length);
+            ASSERT_EQ(appended, u("<") + model.mid(from, length)) << "step " << step;
+            if (!model.isEmpty()) {
+                const auto at = qsizetype(random() % quint32(model.size()));
+                ASSERT_EQ(text.at(at), model.at(at));
+                ASSERT_EQ(text.at(model.size() - 1), model.back());
+            }
         }
-        ASSERT_EQ(text.size(), model.size()) << "step " << step;
-        const auto from = qsizetype(random() % quint32(model.size() + 1));
-        const auto length = qsizetype(random() % 30);
-        ASSERT_EQ(text.mid(from, length), model.mid(from, length)) << "step " << step;
-        if (!model.isEmpty()) {
-            const auto at = qsizetype(random() % quint32(model.size()));
-            ASSERT_EQ(text.at(at), model.at(at));
-        }
+        EXPECT_EQ(text.toString(), model);
+        EXPECT_EQ(text.mid(text.size(), 5), QString());
+        EXPECT_EQ(text.mid(text.size() - 2, 100), model.right(2));
     }
-    EXPECT_EQ(text.toString(), model);
-    EXPECT_EQ(text.mid(text.size(), 5), QString());
-    EXPECT_EQ(text.mid(text.size() - 2, 100), model.right(2));
 }
 
 TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
 {
-    std::mt19937 random(11);
-    std::vector<quint32> model;
-    qint64 length = 0;
-    for (int i = 0; i < 300; ++i) {
-        length += 1 + random() % 9;
-        model.push_back(quint32(length));
-    }
-    docx::UnitEnds ends(model, length);
-    for (int step = 0; step < 3000; ++step) {
-        // Replace the units [first, last) by new ones, as re-segmenting a window after an edit does.
-        const std::size_t first = random() % (model.size() + 1);
-        const std::size_t last = std::min(model.size(), first + random() % 5);
-        const qint64 left = first > 0 ? model[first - 1] : 0;
-        const qint64 oldRight = last > 0 && last > first ? model[last - 1] : left;
-        const qint64 newRight = left + qint64(random() % 20);
-        const qint64 delta = newRight - oldRight;
-        if (length + delta < 1) {
-            continue;
+    // One vector, and units enough to be kept in blocks, which splices grow and empty.
+    for (const int units : {300, int(4 * docx::UnitEnds::maxBlockUnits)}) {
+        std::mt19937 random(11);
+        std::vector<quint32> model;
+        qint64 length = 0;
+        for (int i = 0; i < units; ++i) {
+            length += 1 + random() % 9;
+            model.push_back(quint32(length));
         }
-        std::vector<quint32> window;
-        for (qint64 end = left + 1 + qint64(random() % 4); end <= newRight; end += 1 + qint64(random() % 4)) {
-            window.push_back(quint32(end));
-        }
-        if (window.empty() || window.back() != quint32(newRight)) {
-            if (newRight > left) {
-                window.push_back(quint32(newRight));
+        length += random() % 3; // text after the last unit's end
+        docx::UnitEnds ends(model, length);
+        for (int step = 0; step < 3000; ++step) {
+            // Replace the units [first, last) by new ones, as re-segmenting a window after an edit
+            // does; now and then a long stretch goes, or many units come in.
+            const std::size_t first = random() % (model.size() + 1);
+            const std::size_t span = step % 97 == 0 ? 1200 : 5;
+            const std::size_t last = std::min(model.size(), first + random() % span);
+            const qint64 left = first > 0 ? model[first - 1] : 0;
+            const qint64 oldRight = last > 0 && last > first ? model[last - 1] : left;
+            const qint64 newRight = left + qint64(random() % (step % 89 == 0 ? 9000 : 20));
+            const qint64 delta = newRight - oldRight;
+            if (length + delta < 1) {
+                continue;
+            }
+            std::vector<quint32> window;
+            for (qint64 end = left + 1 + qint64(random() % 4); end <= newRight; end += 1 + qint64(random() % 4)) {
+                window.push_back(quint32(end));
+            }
+            if (window.empty() || window.back() != quint32(newRight)) {
+                if (newRight > left) {
+                    window.push_back(quint32(newRight));
+                }
+            }
+            std::vector<quint32> next(model.begin(), model.begin() + std::ptrdiff_t(first));
+            next.insert(next.end(), window.begin(), window.end());
+            for (std::size_t i = last; i < model.size(); ++i) {
+                next.push_back(quint32(qint64(model[i]) + delta));
+            }
+            model = std::move(next);
+            length += delta;
+            ends.splice(first, last, window, length);
+            ASSERT_EQ(ends.size(), model.size()) << "step " << step;
+            if (step % 50 == 0 || units < 1000) {
+                const std::vector<quint32> read(ends.begin(), ends.end());
+                ASSERT_EQ(read, model) << "step " << step;
+            }
+            for (int probe = 0; probe < 4; ++probe) {
+                const auto offset = qint64(random() % quint32(length + 2)) - 1;
+                const auto expected = std::upper_bound(model.begin(), model.end(), offset,
+                                                       [](qint64 value, quint32 end) { return value < end; }) -
+                                      model.begin();
+                ASSERT_EQ(qint64(ends.upperBound(offset)), qint64(expected)) << "step " << step << " at " << offset;
+                ASSERT_EQ(ends.endsAt(offset),
+                          std::binary_search(model.begin(), model.end(), quint32(offset)) && offset >= 0)
+                    << "step " << step << " at " << offset;
+            }
+            if (!model.empty()) {
+                const std::size_t index = random() % model.size();
+                ASSERT_EQ(ends[index], model[index]) << "step " << step;
             }
         }
-        std::vector<quint32> next(model.begin(), model.begin() + std::ptrdiff_t(first));
-        next.insert(next.end(), window.begin(), window.end());
-        for (std::size_t i = last; i < model.size(); ++i) {
-            next.push_back(quint32(qint64(model[i]) + delta));
-        }
-        model = std::move(next);
-        length += delta;
-        ends.splice(first, last, window, length);
-        ASSERT_EQ(ends.size(), model.size()) << "step " << step;
-        const std::vector<quint32> read(ends.begin(), ends.end());
-        ASSERT_EQ(read, model) << "step " << step;
-    }
-    if (!model.empty()) {
-        const quint32 probe = model[model.size() / 2];
-        EXPECT_EQ(std::upper_bound(ends.begin(), ends.end(), probe) - ends.begin(),
-                  std::upper_bound(model.begin(), model.end(), probe) - model.begin());
-        EXPECT_TRUE(std::binary_search(ends.begin(), ends.end(), probe));
     }
 }
 
@@ -188,7 +213,7 @@ TEST(PieceList, DeletionsShortenTouchedPiecesAndMoveTheRest)
     }
 }
 
-TEST(GapText, LongTextElementsAreSplitAndStayTheSameText)
+TEST(ParagraphText, LongTextElementsAreSplitAndStayTheSameText)
 {
     // A w:t far longer than one chunk, with characters of two, three and four UTF-8 bytes so that
     // a cut could fall inside one.

@@ -1,0 +1,437 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ParagraphText.h"
+
+#include "FenwickTree.h"
+
+#include <algorithm>
+
+namespace quillsift::docx {
+
+struct ParagraphText::Blocks {
+    std::vector<QString> texts;
+    FenwickTree lengths;
+    qsizetype size = 0;
+    /// The block locate() found last: text is read and edited near where it was last.
+    mutable bool cached = false;
+    mutable std::size_t cachedBlock = 0;
+    mutable qsizetype cachedStart = 0;
+
+    void index()
+    {
+        std::vector<qint64> lengthsOf;
+        lengthsOf.reserve(texts.size());
+        for (const QString& text : texts) {
+            lengthsOf.push_back(text.size());
+        }
+        lengths = FenwickTree(lengthsOf);
+        cached = false;
+    }
+};
+
+ParagraphText::ParagraphText(QString text)
+{
+    if (text.size() > maxBlockLength) {
+        split(text);
+    } else {
+        m_text = std::move(text);
+    }
+}
+
+ParagraphText::ParagraphText() = default;
+ParagraphText::~ParagraphText() = default;
+ParagraphText::ParagraphText(ParagraphText&&) noexcept = default;
+ParagraphText& ParagraphText::operator=(ParagraphText&&) noexcept = default;
+
+void ParagraphText::split(const QString& text)
+{
+    auto blocks = std::make_unique<Blocks>();
+    for (qsizetype from = 0; from < text.size(); from += blockLength) {
+        blocks->texts.push_back(text.mid(from, blockLength));
+    }
+    blocks->size = text.size();
+    blocks->index();
+    m_blocks = std::move(blocks);
+    m_text = QString();
+}
+
+void ParagraphText::splitBlock(std::size_t index)
+{
+    std::vector<QString>& texts = m_blocks->texts;
+    const QString whole = std::move(texts[index]);
+    std::vector<QString> parts;
+    for (qsizetype from = 0; from < whole.size(); from += blockLength) {
+        parts.push_back(whole.mid(from, blockLength));
+    }
+    texts.erase(texts.begin() + std::ptrdiff_t(index));
+    texts.insert(texts.begin() + std::ptrdiff_t(index), parts.begin(), parts.end());
+    m_blocks->index();
+}
+
+ParagraphText::Place ParagraphText::locate(qsizetype index) const
+{
+    const Blocks& blocks = *m_blocks;
+    if (blocks.cached && index >= blocks.cachedStart &&
+        index < blocks.cachedStart + blocks.texts[blocks.cachedBlock].size()) {
+        return {blocks.cachedBlock, index - blocks.cachedStart};
+    }
+    if (index >= blocks.size) {
+        const std::size_t last = blocks.texts.size() - 1;
+        return {last, blocks.texts[last].size()};
+    }
+    const std::size_t found = blocks.lengths.slotAfter(index);
+    const qsizetype start = blocks.lengths.prefix(found);
+    blocks.cached = true;
+    blocks.cachedBlock = found;
+    blocks.cachedStart = start;
+    return {found, index - start};
+}
+
+qsizetype ParagraphText::blockedSize() const
+{
+    return m_blocks->size;
+}
+
+QChar ParagraphText::blockedAt(qsizetype index) const
+{
+    const auto [found, offset] = locate(index);
+    return m_blocks->texts[found].at(offset);
+}
+
+QString ParagraphText::mid(qsizetype from, qsizetype length) const
+{
+    from = std::clamp<qsizetype>(from, 0, size());
+    length = std::clamp<qsizetype>(length, 0, size() - from);
+    if (!m_blocks) {
+        return length == m_text.size() ? m_text : QString(m_text.constData() + from, length);
+    }
+    if (length > 0) {
+        const auto [found, offset] = locate(from);
+        const QString& text = m_blocks->texts[found];
+        if (offset + length <= text.size()) {
+            return QString(text.constData() + offset, length);
+        }
+    }
+    QString out;
+    out.reserve(length);
+    appendTo(out, from, length);
+    return out;
+}
+
+void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) const
+{
+    from = std::clamp<qsizetype>(from, 0, size());
+    length = std::clamp<qsizetype>(length, 0, size() - from);
+    if (!m_blocks) {
+        out.append(QStringView(m_text).mid(from, length));
+        return;
+    }
+    if (length == 0) {
+        return;
+    }
+    auto [found, offset] = locate(from);
+    while (length > 0) {
+        const QString& text = m_blocks->texts[found];
+        const qsizetype taken = std::min(length, text.size() - offset);
+        out.append(QStringView(text).mid(offset, taken));
+        length -= taken;
+        ++found;
+        offset = 0;
+    }
+}
+
+void ParagraphText::remove(qsizetype from, qsizetype length)
+{
+    from = std::clamp<qsizetype>(from, 0, size());
+    length = std::clamp<qsizetype>(length, 0, size() - from);
+    if (length == 0) {
+        return;
+    }
+    if (!m_blocks) {
+        m_text.remove(from, length);
+        return;
+    }
+    Blocks& blocks = *m_blocks;
+    while (length > 0) {
+        const auto [found, offset] = locate(from);
+        const qsizetype taken = std::min(length, blocks.texts[found].size() - offset);
+        blocks.texts[found].remove(offset, taken);
+        blocks.lengths.add(found, -taken);
+        blocks.size -= taken;
+        blocks.cached = false;
+        length -= taken;
+    }
+}
+
+void ParagraphText::insert(qsizetype position, QStringView text)
+{
+    position = std::clamp<qsizetype>(position, 0, size());
+    if (text.isEmpty()) {
+        return;
+    }
+    if (!m_blocks) {
+        m_text.insert(position, text);
+        if (m_text.size() > maxBlockLength) {
+            split(m_text);
+        }
+        return;
+    }
+    // After the character before the position, so that text added at a block's end stays there.
+    Place place{0, 0};
+    if (position > 0) {
+        place = locate(position - 1);
+        ++place.offset;
+    }
+    Blocks& blocks = *m_blocks;
+    blocks.texts[place.block].insert(place.offset, text);
+    blocks.lengths.add(place.block, text.size());
+    blocks.size += text.size();
+    blocks.cached = false;
+    if (blocks.texts[place.block].size() > maxBlockLength) {
+        splitBlock(place.block);
+    }
+}
+
+struct UnitEnds::Blocks {
+    /// Each block's ends, counted from where its stretch of text begins.
+    std::vector<std::vector<quint32>> ends;
+    /// The length of each block's stretch of text, and the number of its units.
+    FenwickTree spans;
+    FenwickTree counts;
+    std::size_t size = 0;
+    mutable bool cached = false;
+    mutable Place cachedPlace{0, 0, 0};
+
+    void index(const std::vector<qint64>& spanOf)
+    {
+        std::vector<qint64> countOf;
+        countOf.reserve(ends.size());
+        size = 0;
+        for (const auto& block : ends) {
+            countOf.push_back(qint64(block.size()));
+            size += block.size();
+        }
+        spans = FenwickTree(spanOf);
+        counts = FenwickTree(countOf);
+        cached = false;
+    }
+};
+
+UnitEnds::UnitEnds(const std::vector<quint32>& ends, qint64 textLength)
+{
+    if (ends.size() > maxBlockUnits) {
+        split(ends, textLength);
+    } else {
+        m_ends = ends;
+        m_length = textLength;
+    }
+}
+
+UnitEnds::UnitEnds() = default;
+UnitEnds::~UnitEnds() = default;
+UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
+UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
+
+void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
+{
+    auto blocks = std::make_unique<Blocks>();
+    std::vector<qint64> spanOf;
+    qint64 base = 0;
+    for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
+        const std::size_t to = std::min(ends.size(), from + blockUnits);
+        std::vector<quint32> relative;
+        relative.reserve(to - from);
+        for (std::size_t i = from; i < to; ++i) {
+            relative.push_back(quint32(qint64(ends[i]) - base));
+        }
+        // The last block's stretch goes on to the end of the text.
+        const qint64 end = to == ends.size() ? std::max<qint64>(textLength, ends[to - 1]) : qint64(ends[to - 1]);
+        spanOf.push_back(end - base);
+        base = end;
+        blocks->ends.push_back(std::move(relative));
+    }
+    blocks->index(spanOf);
+    m_blocks = std::move(blocks);
+    m_ends = {};
+    m_length = 0;
+}
+
+std::size_t UnitEnds::size() const
+{
+    return m_blocks ? m_blocks->size : m_ends.size();
+}
+
+UnitEnds::Place UnitEnds::locate(std::size_t index) const
+{
+    const Blocks& blocks = *m_blocks;
+    const Place& cached = blocks.cachedPlace;
+    if (blocks.cached && index >= cached.first && index < cached.first + blocks.ends[cached.block].size()) {
+        return cached;
+    }
+    const std::size_t found = blocks.counts.slotAfter(qint64(index));
+    const Place place{found, std::size_t(blocks.counts.prefix(found)), blocks.spans.prefix(found)};
+    if (found < blocks.ends.size()) {
+        blocks.cached = true;
+        blocks.cachedPlace = place;
+    }
+    return place;
+}
+
+quint32 UnitEnds::operator[](std::size_t index) const
+{
+    if (!m_blocks) {
+        return m_ends[index];
+    }
+    const Place place = locate(index);
+    return quint32(place.base + m_blocks->ends[place.block][index - place.first]);
+}
+
+std::size_t UnitEnds::upperBound(qint64 offset) const
+{
+    if (offset < 0) {
+        return 0;
+    }
+    if (!m_blocks) {
+        return std::size_t(std::upper_bound(m_ends.begin(), m_ends.end(), quint64(offset),
+                                            [](quint64 value, quint32 end) { return value < end; }) -
+                           m_ends.begin());
+    }
+    const Blocks& blocks = *m_blocks;
+    const std::size_t found = blocks.spans.slotAfter(offset);
+    if (found >= blocks.ends.size()) {
+        return blocks.size;
+    }
+    const qint64 base = blocks.spans.prefix(found);
+    const auto& ends = blocks.ends[found];
+    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - base),
+                                         [](quint64 value, quint32 end) { return value < end; });
+    return std::size_t(blocks.counts.prefix(found)) + std::size_t(within - ends.begin());
+}
+
+bool UnitEnds::endsAt(qint64 offset) const
+{
+    const std::size_t after = upperBound(offset);
+    return after > 0 && qint64((*this)[after - 1]) == offset;
+}
+
+void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength)
+{
+    last = std::min(last, size());
+    first = std::min(first, last);
+    if (!m_blocks) {
+        const qint64 delta = newLength - m_length;
+        for (std::size_t i = last; i < m_ends.size(); ++i) {
+            m_ends[i] = quint32(qint64(m_ends[i]) + delta);
+        }
+        m_ends.erase(m_ends.begin() + std::ptrdiff_t(first), m_ends.begin() + std::ptrdiff_t(last));
+        m_ends.insert(m_ends.begin() + std::ptrdiff_t(first), ends.begin(), ends.end());
+        m_length = newLength;
+        if (m_ends.size() > maxBlockUnits) {
+            const std::vector<quint32> all = std::move(m_ends);
+            split(all, newLength);
+        }
+        return;
+    }
+    Blocks& blocks = *m_blocks;
+    const qint64 delta = newLength - blocks.spans.total();
+    // The blocks from the one with the unit before the change to the one with the unit after it
+    // become one block: every new end lies within their stretches, and the stretch of the last
+    // of them takes the change, which moves the blocks after it.
+    const std::size_t lastBlock = blocks.ends.size() - 1;
+    const std::size_t from = first > 0 ? locate(first - 1).block : 0;
+    const std::size_t to = last < blocks.size ? locate(last).block : lastBlock;
+    const qint64 base = blocks.spans.prefix(from);
+    if (from == to) {
+        // Within one block, as nearly every change is: edit its vector in place.
+        std::vector<quint32>& block = blocks.ends[from];
+        const auto firstIndex = std::size_t(blocks.counts.prefix(from));
+        const std::size_t low = first - firstIndex;
+        const std::size_t high = last - firstIndex;
+        if (block.size() - (high - low) + ends.size() <= maxBlockUnits) {
+            for (std::size_t i = high; i < block.size(); ++i) {
+                block[i] = quint32(qint64(block[i]) + delta);
+            }
+            block.erase(block.begin() + std::ptrdiff_t(low), block.begin() + std::ptrdiff_t(high));
+            std::vector<quint32> fresh(ends.size());
+            std::transform(ends.begin(), ends.end(), fresh.begin(),
+                           [base](quint32 end) { return quint32(qint64(end) - base); });
+            block.insert(block.begin() + std::ptrdiff_t(low), fresh.begin(), fresh.end());
+            blocks.spans.add(from, delta);
+            blocks.counts.add(from, qint64(ends.size()) - qint64(high - low));
+            blocks.size = blocks.size - (high - low) + ends.size();
+            blocks.cached = false;
+            return;
+        }
+    }
+    const qint64 stretchEnd = blocks.spans.prefix(to + 1) + delta;
+    std::vector<quint32> merged;
+    std::size_t index = std::size_t(blocks.counts.prefix(from));
+    qint64 blockBase = base;
+    bool added = false;
+    for (std::size_t b = from; b <= to; ++b) {
+        for (const quint32 relative : blocks.ends[b]) {
+            const qint64 end = blockBase + relative;
+            if (index >= last && !added) {
+                for (const quint32 fresh : ends) {
+                    merged.push_back(quint32(qint64(fresh) - base));
+                }
+                added = true;
+            }
+            if (index < first) {
+                merged.push_back(quint32(end - base));
+            } else if (index >= last) {
+                merged.push_back(quint32(end + delta - base));
+            }
+            ++index;
+        }
+        blockBase += blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
+    }
+    if (!added) {
+        for (const quint32 fresh : ends) {
+            merged.push_back(quint32(qint64(fresh) - base));
+        }
+    }
+    for (std::size_t b = from; b <= to; ++b) {
+        const qint64 oldSpan = blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
+        const qint64 newSpan = b == from ? stretchEnd - base : 0;
+        blocks.spans.add(b, newSpan - oldSpan);
+        const qint64 oldCount = qint64(blocks.ends[b].size());
+        blocks.ends[b].clear();
+        blocks.counts.add(b, -oldCount);
+    }
+    blocks.counts.add(from, qint64(merged.size()));
+    blocks.size = blocks.size - (last - first) + ends.size();
+    blocks.cached = false;
+    if (merged.size() > maxBlockUnits) {
+        // Cut the grown block as a fresh text would be cut, and index the blocks again.
+        std::vector<qint64> spanOf;
+        std::vector<std::vector<quint32>> cut;
+        qint64 cutBase = 0;
+        for (std::size_t at = 0; at < merged.size(); at += blockUnits) {
+            const std::size_t end = std::min(merged.size(), at + blockUnits);
+            std::vector<quint32> relative;
+            for (std::size_t i = at; i < end; ++i) {
+                relative.push_back(quint32(qint64(merged[i]) - cutBase));
+            }
+            const qint64 stretch = end == merged.size() ? stretchEnd - base : qint64(merged[end - 1]);
+            spanOf.push_back(stretch - cutBase);
+            cutBase = stretch;
+            cut.push_back(std::move(relative));
+        }
+        std::vector<qint64> allSpans;
+        for (std::size_t b = 0; b < blocks.ends.size(); ++b) {
+            if (b == from) {
+                allSpans.insert(allSpans.end(), spanOf.begin(), spanOf.end());
+            } else {
+                allSpans.push_back(blocks.spans.prefix(b + 1) - blocks.spans.prefix(b));
+            }
+        }
+        blocks.ends.erase(blocks.ends.begin() + std::ptrdiff_t(from));
+        blocks.ends.insert(blocks.ends.begin() + std::ptrdiff_t(from), std::make_move_iterator(cut.begin()),
+                           std::make_move_iterator(cut.end()));
+        blocks.index(allSpans);
+    } else {
+        blocks.ends[from] = std::move(merged);
+    }
+}
+
+} // namespace quillsift::docx
