@@ -5,12 +5,38 @@
 
 namespace quillsift::docx {
 
+Piece PieceList::operator[](std::size_t index) const
+{
+    if (!m_blocks) {
+        return m_pieces[index];
+    }
+    const Place place = locate(index);
+    Piece piece = m_blocks->pieces[place.block][index - place.first];
+    piece.offset = quint32(place.base + piece.offset);
+    return piece;
+}
+
+PieceList::Place PieceList::locate(std::size_t index) const
+{
+    const Blocks& blocks = *m_blocks;
+    const std::size_t found = blocks.counts.slotAfter(qint64(index));
+    return {found, std::size_t(blocks.counts.prefix(found)), blocks.spans.prefix(found)};
+}
+
 std::vector<Piece> PieceList::toVector() const
 {
+    if (!m_blocks) {
+        return m_pieces;
+    }
     std::vector<Piece> pieces;
     pieces.reserve(size());
-    for (std::size_t i = 0; i < size(); ++i) {
-        pieces.push_back((*this)[i]);
+    qint64 base = 0;
+    for (std::size_t b = 0; b < m_blocks->pieces.size(); ++b) {
+        for (Piece piece : m_blocks->pieces[b]) {
+            piece.offset = quint32(base + piece.offset);
+            pieces.push_back(piece);
+        }
+        base = m_blocks->spans.prefix(b + 1);
     }
     return pieces;
 }
@@ -18,44 +44,104 @@ std::vector<Piece> PieceList::toVector() const
 void PieceList::clear()
 {
     m_pieces = {};
+    m_length = 0;
+    m_blocks.reset();
 }
 
 void PieceList::append(const Piece& piece)
 {
-    m_pieces.moveGap(size());
-    m_pieces.insertBeforeGap(piece);
+    if (m_blocks) {
+        // Pieces are appended only while a paragraph is read, before it is ever cut into blocks.
+        const qint64 length = m_blocks->spans.total();
+        m_pieces = toVector();
+        m_length = length;
+        m_blocks.reset();
+    }
+    m_pieces.push_back(piece);
 }
 
 void PieceList::setTextLength(qint64 length)
 {
-    m_pieces.moveGap(size());
-    m_pieces.setTextLength(length);
+    if (m_blocks) {
+        m_pieces = toVector();
+        m_blocks.reset();
+    }
+    m_length = length;
+    if (m_pieces.size() > maxBlockPieces) {
+        split();
+    }
+}
+
+void PieceList::split()
+{
+    auto blocks = std::make_unique<Blocks>();
+    std::vector<qint64> spans;
+    std::vector<qint64> counts;
+    qint64 base = 0;
+    for (std::size_t from = 0; from < m_pieces.size(); from += blockPieces) {
+        const std::size_t to = std::min(m_pieces.size(), from + blockPieces);
+        // A block's stretch runs to where the next block's first piece begins, the last one's to
+        // the end of the text.
+        const qint64 end = to < m_pieces.size() ? qint64(m_pieces[to].offset) : std::max<qint64>(m_length, base);
+        std::vector<Piece> block(m_pieces.begin() + std::ptrdiff_t(from), m_pieces.begin() + std::ptrdiff_t(to));
+        for (Piece& piece : block) {
+            piece.offset = quint32(qint64(piece.offset) - base);
+        }
+        spans.push_back(end - base);
+        counts.push_back(qint64(block.size()));
+        blocks->pieces.push_back(std::move(block));
+        base = end;
+    }
+    blocks->spans = FenwickTree(spans);
+    blocks->counts = FenwickTree(counts);
+    blocks->size = m_pieces.size();
+    m_blocks = std::move(blocks);
+    m_pieces = {};
+    m_length = 0;
 }
 
 std::size_t PieceList::firstEndingFrom(qint64 offset) const
 {
-    std::size_t low = 0;
-    std::size_t high = size();
-    while (low < high) {
-        const std::size_t middle = low + (high - low) / 2;
-        const Piece piece = (*this)[middle];
-        if (qint64(piece.offset) + piece.length < offset) {
-            low = middle + 1;
-        } else {
-            high = middle;
-        }
+    auto endsFrom = [offset](const std::vector<Piece>& pieces, qint64 base) {
+        return std::size_t(
+            std::partition_point(pieces.begin(), pieces.end(),
+                                 [&](const Piece& piece) { return base + piece.offset + piece.length < offset; }) -
+            pieces.begin());
+    };
+    if (!m_blocks) {
+        return endsFrom(m_pieces, 0);
     }
-    return low;
+    if (offset <= 0) {
+        return 0;
+    }
+    // Every piece of the blocks before the one whose stretch holds character offset - 1 ends at
+    // or before that stretch begins.
+    const Blocks& blocks = *m_blocks;
+    const std::size_t found = blocks.spans.slotAfter(offset - 1);
+    if (found >= blocks.pieces.size()) {
+        return blocks.size;
+    }
+    return std::size_t(blocks.counts.prefix(found)) + endsFrom(blocks.pieces[found], blocks.spans.prefix(found));
 }
 
 void PieceList::growPiece(std::size_t index, qint64 length)
 {
-    m_pieces.moveGap(index);
-    Piece piece = m_pieces[index];
-    m_pieces.dropAfterGap(1);
-    m_pieces.setTextLength(m_pieces.textLength() + length);
-    piece.length = quint32(piece.length + length);
-    m_pieces.insertBeforeGap(piece);
+    if (!m_blocks) {
+        m_pieces[index].length = quint32(m_pieces[index].length + length);
+        for (std::size_t i = index + 1; i < m_pieces.size(); ++i) {
+            m_pieces[i].offset = quint32(m_pieces[i].offset + length);
+        }
+        m_length += length;
+        return;
+    }
+    const Place place = locate(index);
+    std::vector<Piece>& pieces = m_blocks->pieces[place.block];
+    const std::size_t at = index - place.first;
+    pieces[at].length = quint32(pieces[at].length + length);
+    for (std::size_t i = at + 1; i < pieces.size(); ++i) {
+        pieces[i].offset = quint32(pieces[i].offset + length);
+    }
+    m_blocks->spans.add(place.block, length);
 }
 
 } // namespace quillsift::docx

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "OffsetGapBuffer.h"
+#include "FenwickTree.h"
 
 #include <QtGlobal>
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -22,25 +23,26 @@ struct Piece {
     bool isText = false;
 };
 
-/// A paragraph's pieces in text order, as a gap buffer, so that deleting text moves every later
-/// piece without touching it. Deletions walking forward through a paragraph of many runs thus
-/// cost the pieces they touch, not all that follow.
+/// A paragraph's pieces in text order. Up to maxBlockPieces of them are one vector; more are kept
+/// in blocks of about blockPieces pieces, each holding its pieces' offsets from where the block's
+/// stretch of text begins, with the stretches' lengths and the blocks' sizes in Fenwick trees.
+/// Deleting text then changes the stretches it touches and the pieces in them only, and costs a
+/// block and a logarithm wherever it lies in a paragraph of many runs.
 class PieceList
 {
   public:
+    PieceList() = default;
+
     std::size_t size() const
     {
-        return m_pieces.size();
+        return m_blocks ? m_blocks->size : m_pieces.size();
     }
     bool empty() const
     {
         return size() == 0;
     }
     /// The index-th piece, with its offset in the text.
-    Piece operator[](std::size_t index) const
-    {
-        return m_pieces[index];
-    }
+    Piece operator[](std::size_t index) const;
     std::vector<Piece> toVector() const;
 
     /// Building, in text order: appends a piece, then sets the text's length once all are in.
@@ -53,24 +55,34 @@ class PieceList
     /// The pieces after the deletion move back by its length.
     template <typename Change> void removeText(qint64 from, qint64 to, Change change)
     {
-        m_pieces.moveGap(firstEndingFrom(from + 1));
-        // The pieces the deletion touches cross the gap one by one; those that stay are put before
-        // it with their new offsets, which the deletion, lying after them, does not change.
-        while (m_pieces.gap() < size()) {
-            Piece piece = m_pieces[m_pieces.gap()];
-            if (piece.offset >= to) {
+        if (to <= from) {
+            return;
+        }
+        if (!m_blocks) {
+            removeFrom(m_pieces, 0, from, to, change);
+            m_length -= to - from;
+            return;
+        }
+        // Each block whose stretch of text the deletion touches loses its share of it; the
+        // blocks after them move with their stretches.
+        Blocks& blocks = *m_blocks;
+        qint64 removedBefore = 0; // taken from the stretches of the blocks before this one
+        for (std::size_t b = blocks.spans.slotAfter(from); b < blocks.pieces.size(); ++b) {
+            // Where the block's stretch began before the deletion.
+            const qint64 base = blocks.spans.prefix(b) + removedBefore;
+            const qint64 span = blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
+            if (base >= to) {
                 break;
             }
-            m_pieces.dropAfterGap(1);
-            const qint64 first = std::max<qint64>(from, piece.offset) - piece.offset;
-            const qint64 last = std::min<qint64>(to, piece.offset + piece.length) - piece.offset;
-            if (change(std::as_const(piece), first, last)) {
-                piece.length = quint32(piece.length - (last - first));
-                piece.offset = quint32(std::min<qint64>(piece.offset, from));
-                m_pieces.insertBeforeGap(piece);
-            }
+            const qint64 removed = std::max<qint64>(0, std::min(to, base + span) - std::max(from, base));
+            const auto before = qint64(blocks.pieces[b].size());
+            removeFrom(blocks.pieces[b], base, from, to, change);
+            const qint64 gone = before - qint64(blocks.pieces[b].size());
+            blocks.spans.add(b, -removed);
+            blocks.counts.add(b, -gone);
+            blocks.size -= std::size_t(gone);
+            removedBefore += removed;
         }
-        m_pieces.setTextLength(m_pieces.textLength() - (to - from));
     }
     /// The index of the first piece that ends at or after offset; size() when there is none.
     std::size_t firstEndingFrom(qint64 offset) const;
@@ -78,13 +90,63 @@ class PieceList
     /// piece grows and the pieces after it move on.
     void growPiece(std::size_t index, qint64 length);
 
-  private:
-    static quint32& offsetOf(Piece& piece)
-    {
-        return piece.offset;
-    }
+    static constexpr std::size_t blockPieces = 64;
+    static constexpr std::size_t maxBlockPieces = 4 * blockPieces;
 
-    OffsetGapBuffer<Piece, &PieceList::offsetOf> m_pieces;
+  private:
+    struct Blocks {
+        /// Each block's pieces, their offsets counted from where its stretch of text begins.
+        std::vector<std::vector<Piece>> pieces;
+        /// The length of each block's stretch of text, and the number of its pieces.
+        FenwickTree spans;
+        FenwickTree counts;
+        std::size_t size = 0;
+    };
+
+    /// Deletes [from, to) from pieces whose offsets count from base, as removeText() does.
+    template <typename Change>
+    static void removeFrom(std::vector<Piece>& pieces, qint64 base, qint64 from, qint64 to, Change& change)
+    {
+        // Where the stretch of these pieces begins once the deletion is done.
+        const qint64 newBase = base - std::max<qint64>(0, std::min(to, base) - from);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            Piece piece = pieces[i];
+            const qint64 start = base + piece.offset;
+            const qint64 end = start + piece.length;
+            if (end <= from) {
+                pieces[kept++] = piece;
+                continue;
+            }
+            if (start >= to) {
+                piece.offset = quint32(start - (to - from) - newBase);
+                pieces[kept++] = piece;
+                continue;
+            }
+            Piece absolute = piece;
+            absolute.offset = quint32(start);
+            const qint64 low = std::max(from, start) - start;
+            const qint64 high = std::min(to, end) - start;
+            if (change(std::as_const(absolute), low, high)) {
+                piece.length = quint32(piece.length - (high - low));
+                piece.offset = quint32(std::min(start, from) - newBase);
+                pieces[kept++] = piece;
+            }
+        }
+        pieces.resize(kept);
+    }
+    /// The block holding piece index, the index of its first piece and where its stretch begins.
+    struct Place {
+        std::size_t block;
+        std::size_t first;
+        qint64 base;
+    };
+    Place locate(std::size_t index) const;
+    void split();
+
+    std::vector<Piece> m_pieces;
+    qint64 m_length = 0;
+    std::unique_ptr<Blocks> m_blocks;
 };
 
 } // namespace quillsift::docx

@@ -156,59 +156,89 @@ TEST(SurvivingCharacters, PositionsThenAndNowConvertAfterRemovals)
 
 TEST(PieceList, DeletionsShortenTouchedPiecesAndMoveTheRest)
 {
-    std::mt19937 random(5);
-    std::vector<docx::Piece> model;
-    docx::PieceList pieces;
-    qint64 length = 0;
-    for (int i = 0; i < 200; ++i) {
-        // Text pieces of a few characters; the others, like a tab or a picture, of one.
-        const bool isText = random() % 4 != 0;
-        const docx::Piece piece{quint32(length), quint32(isText ? 1 + random() % 6 : 1), {}, isText};
-        model.push_back(piece);
-        pieces.append(piece);
-        length += piece.length;
-    }
-    length += 1; // the paragraph mark, which no piece holds
-    pieces.setTextLength(length);
-    for (int step = 0; step < 400 && length > 1; ++step) {
-        const qint64 from = qint64(random() % quint32(length - 1));
-        const qint64 to = std::min<qint64>(length - 1, from + 1 + qint64(random() % 8));
-        // What the host does: non-text pieces and wholly covered ones go, the others shrink.
-        auto stays = [&](const docx::Piece& piece, qint64 low, qint64 high) {
-            return piece.isText && !(low == 0 && high == piece.length);
-        };
-        std::vector<docx::Piece> next;
-        for (docx::Piece piece : model) {
-            const qint64 end = piece.offset + piece.length;
-            if (end <= from || piece.offset >= to) {
-                if (piece.offset >= to) {
-                    piece.offset = quint32(piece.offset - (to - from));
+    // One vector, and pieces enough to be kept in blocks; now and then a deletion spans many
+    // blocks, and text goes into a piece.
+    for (const int count : {200, int(12 * docx::PieceList::maxBlockPieces)}) {
+        std::mt19937 random(5);
+        std::vector<docx::Piece> model;
+        docx::PieceList pieces;
+        qint64 length = 0;
+        for (int i = 0; i < count; ++i) {
+            // Text pieces of a few characters; the others, like a tab or a picture, of one.
+            const bool isText = random() % 4 != 0;
+            const docx::Piece piece{quint32(length), quint32(isText ? 1 + random() % 6 : 1), {}, isText};
+            model.push_back(piece);
+            pieces.append(piece);
+            length += piece.length;
+        }
+        length += 1; // the paragraph mark, which no piece holds
+        pieces.setTextLength(length);
+        for (int step = 0; step < 1500 && length > 1; ++step) {
+            if (step % 7 == 3 && !model.empty() && model[step % model.size()].isText) {
+                // Only a w:t takes text in.
+                const std::size_t index = step % model.size();
+                const qint64 grown = 1 + qint64(random() % 5);
+                model[index].length = quint32(model[index].length + grown);
+                for (std::size_t i = index + 1; i < model.size(); ++i) {
+                    model[i].offset = quint32(model[i].offset + grown);
                 }
-                next.push_back(piece);
+                pieces.growPiece(index, grown);
+                length += grown;
                 continue;
             }
-            const qint64 low = std::max<qint64>(from, piece.offset) - piece.offset;
-            const qint64 high = std::min<qint64>(to, end) - piece.offset;
-            if (stays(piece, low, high)) {
-                piece.length = quint32(piece.length - (high - low));
-                piece.offset = quint32(std::min<qint64>(piece.offset, from));
-                next.push_back(piece);
+            const qint64 from = qint64(random() % quint32(length - 1));
+            const qint64 longest = step % 151 == 0 ? 600 : 8;
+            const qint64 to = std::min<qint64>(length - 1, from + 1 + qint64(random() % quint32(longest)));
+            // What the host does: non-text pieces and wholly covered ones go, the others shrink.
+            auto stays = [&](const docx::Piece& piece, qint64 low, qint64 high) {
+                return piece.isText && !(low == 0 && high == piece.length);
+            };
+            std::vector<docx::Piece> next;
+            for (docx::Piece piece : model) {
+                const qint64 end = piece.offset + piece.length;
+                if (end <= from || piece.offset >= to) {
+                    if (piece.offset >= to) {
+                        piece.offset = quint32(piece.offset - (to - from));
+                    }
+                    next.push_back(piece);
+                    continue;
+                }
+                const qint64 low = std::max<qint64>(from, piece.offset) - piece.offset;
+                const qint64 high = std::min<qint64>(to, end) - piece.offset;
+                if (stays(piece, low, high)) {
+                    piece.length = quint32(piece.length - (high - low));
+                    piece.offset = quint32(std::min<qint64>(piece.offset, from));
+                    next.push_back(piece);
+                }
             }
-        }
-        model = std::move(next);
-        std::vector<std::pair<quint32, qint64>> touched;
-        pieces.removeText(from, to, [&](const docx::Piece& piece, qint64 low, qint64 high) {
-            touched.emplace_back(piece.offset, low);
-            return stays(piece, low, high);
-        });
-        length -= to - from;
-        ASSERT_FALSE(touched.empty());
-        ASSERT_TRUE(std::is_sorted(touched.begin(), touched.end())) << "in text order";
-        const std::vector<docx::Piece> read = pieces.toVector();
-        ASSERT_EQ(read.size(), model.size()) << "step " << step;
-        for (std::size_t i = 0; i < model.size(); ++i) {
-            ASSERT_EQ(read[i].offset, model[i].offset) << "step " << step << " piece " << i;
-            ASSERT_EQ(read[i].length, model[i].length) << "step " << step << " piece " << i;
+            model = std::move(next);
+            std::vector<std::pair<quint32, qint64>> touched;
+            pieces.removeText(from, to, [&](const docx::Piece& piece, qint64 low, qint64 high) {
+                touched.emplace_back(piece.offset, low);
+                return stays(piece, low, high);
+            });
+            length -= to - from;
+            ASSERT_FALSE(touched.empty()) << "step " << step;
+            ASSERT_TRUE(std::is_sorted(touched.begin(), touched.end())) << "in text order";
+            ASSERT_EQ(pieces.size(), model.size()) << "step " << step;
+            if (step % 20 == 0 || count < 1000) {
+                const std::vector<docx::Piece> read = pieces.toVector();
+                ASSERT_EQ(read.size(), model.size()) << "step " << step;
+                for (std::size_t i = 0; i < model.size(); ++i) {
+                    ASSERT_EQ(read[i].offset, model[i].offset) << "step " << step << " piece " << i;
+                    ASSERT_EQ(read[i].length, model[i].length) << "step " << step << " piece " << i;
+                }
+            }
+            for (int probe = 0; probe < 4 && !model.empty(); ++probe) {
+                const std::size_t index = random() % model.size();
+                ASSERT_EQ(pieces[index].offset, model[index].offset) << "step " << step;
+                const qint64 offset = qint64(random() % quint32(length + 1));
+                const auto expected = std::partition_point(model.begin(), model.end(), [&](const docx::Piece& piece) {
+                    return qint64(piece.offset) + piece.length < offset;
+                });
+                ASSERT_EQ(pieces.firstEndingFrom(offset), std::size_t(expected - model.begin()))
+                    << "step " << step << " at " << offset;
+            }
         }
     }
 }
