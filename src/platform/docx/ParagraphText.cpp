@@ -200,6 +200,11 @@ struct UnitEnds::Blocks {
     std::size_t size = 0;
     mutable bool cached = false;
     mutable Place cachedPlace{0, 0, 0};
+    /// The block upperBound() found last, with the length of its stretch: a walk looks up
+    /// offsets near each other.
+    mutable bool stretchCached = false;
+    mutable Place cachedStretch{0, 0, 0};
+    mutable qint64 cachedSpan = 0;
 
     void index(const std::vector<qint64>& spanOf)
     {
@@ -213,6 +218,7 @@ struct UnitEnds::Blocks {
         spans = FenwickTree(spanOf);
         counts = FenwickTree(countOf);
         cached = false;
+        stretchCached = false;
     }
 };
 
@@ -296,15 +302,21 @@ std::size_t UnitEnds::upperBound(qint64 offset) const
                            m_ends.begin());
     }
     const Blocks& blocks = *m_blocks;
-    const std::size_t found = blocks.spans.slotAfter(offset);
-    if (found >= blocks.ends.size()) {
-        return blocks.size;
+    const Place& cached = blocks.cachedStretch;
+    if (!blocks.stretchCached || offset < cached.base || offset >= cached.base + blocks.cachedSpan) {
+        const std::size_t found = blocks.spans.slotAfter(offset);
+        if (found >= blocks.ends.size()) {
+            return blocks.size;
+        }
+        const qint64 base = blocks.spans.prefix(found);
+        blocks.cachedStretch = {found, std::size_t(blocks.counts.prefix(found)), base};
+        blocks.cachedSpan = blocks.spans.prefix(found + 1) - base;
+        blocks.stretchCached = true;
     }
-    const qint64 base = blocks.spans.prefix(found);
-    const auto& ends = blocks.ends[found];
-    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - base),
+    const auto& ends = blocks.ends[cached.block];
+    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - cached.base),
                                          [](quint64 value, quint32 end) { return value < end; });
-    return std::size_t(blocks.counts.prefix(found)) + std::size_t(within - ends.begin());
+    return cached.first + std::size_t(within - ends.begin());
 }
 
 bool UnitEnds::endsAt(qint64 offset) const
@@ -359,6 +371,7 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
             blocks.counts.add(from, qint64(ends.size()) - qint64(high - low));
             blocks.size = blocks.size - (high - low) + ends.size();
             blocks.cached = false;
+            blocks.stretchCached = false;
             return;
         }
     }
@@ -401,6 +414,7 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
     blocks.counts.add(from, qint64(merged.size()));
     blocks.size = blocks.size - (last - first) + ends.size();
     blocks.cached = false;
+    blocks.stretchCached = false;
     if (merged.size() > maxBlockUnits) {
         // Cut the grown block as a fresh text would be cut, and index the blocks again.
         std::vector<qint64> spanOf;

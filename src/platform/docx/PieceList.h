@@ -90,7 +90,7 @@ class PieceList
     /// piece grows and the pieces after it move on.
     void growPiece(std::size_t index, qint64 length);
 
-    static constexpr std::size_t blockPieces = 64;
+    static constexpr std::size_t blockPieces = 32;
     static constexpr std::size_t maxBlockPieces = 4 * blockPieces;
 
   private:
@@ -109,20 +109,20 @@ class PieceList
     {
         // Where the stretch of these pieces begins once the deletion is done.
         const qint64 newBase = base - std::max<qint64>(0, std::min(to, base) - from);
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
+        // The pieces that end before the deletion stay as they are (their stretch begins where
+        // it did, for none of the deletion lies before them).
+        const auto untouched = std::partition_point(pieces.begin(), pieces.end(), [&](const Piece& piece) {
+            return base + piece.offset + piece.length <= from;
+        });
+        std::size_t kept = std::size_t(untouched - pieces.begin());
+        std::size_t i = kept;
+        for (; i < pieces.size(); ++i) {
             Piece piece = pieces[i];
             const qint64 start = base + piece.offset;
-            const qint64 end = start + piece.length;
-            if (end <= from) {
-                pieces[kept++] = piece;
-                continue;
-            }
             if (start >= to) {
-                piece.offset = quint32(start - (to - from) - newBase);
-                pieces[kept++] = piece;
-                continue;
+                break;
             }
+            const qint64 end = start + piece.length;
             Piece absolute = piece;
             absolute.offset = quint32(start);
             const qint64 low = std::max(from, start) - start;
@@ -132,6 +132,13 @@ class PieceList
                 piece.offset = quint32(std::min(start, from) - newBase);
                 pieces[kept++] = piece;
             }
+        }
+        // The pieces after the deletion move back by it.
+        const qint64 shift = base - (to - from) - newBase;
+        for (; i < pieces.size(); ++i) {
+            Piece piece = pieces[i];
+            piece.offset = quint32(qint64(piece.offset) + shift);
+            pieces[kept++] = piece;
         }
         pieces.resize(kept);
     }

@@ -108,8 +108,10 @@ TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
                 const std::vector<quint32> read(ends.begin(), ends.end());
                 ASSERT_EQ(read, model) << "step " << step;
             }
-            for (int probe = 0; probe < 4; ++probe) {
-                const auto offset = qint64(random() % quint32(length + 2)) - 1;
+            // Offsets at random, and each with the next few, as a walk asks for them.
+            const auto around = qint64(random() % quint32(length + 2)) - 1;
+            for (int probe = 0; probe < 8; ++probe) {
+                const auto offset = probe < 4 ? around + probe : qint64(random() % quint32(length + 2)) - 1;
                 const auto expected = std::upper_bound(model.begin(), model.end(), offset,
                                                        [](qint64 value, quint32 end) { return value < end; }) -
                                       model.begin();
