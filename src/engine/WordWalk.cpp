@@ -24,7 +24,8 @@ constexpr size_t longestStretch = 32;
 /// Whether a word always stands apart from its neighbours, whatever is removed beside it: a
 /// space, a control character or a mark below the colon, none of which is ever removed and none
 /// of which Unicode word segmentation joins across. The quotation marks, apostrophe, comma and
-/// full stop are the exceptions: they join letters or digits ("don't", "3.14", "1,000").
+/// full stop are the exceptions: they join letters or digits ("don't", "3.14", "1,000"). An empty
+/// word (first is 0) stands apart too.
 bool standsApart(char16_t first)
 {
     constexpr char16_t slash = 47;
@@ -98,7 +99,7 @@ std::optional<WordWalk::Piece> WordWalk::nextStretchStart()
     // The word read ahead is still the next one when the host's next word spans it exactly and
     // nothing inside it was removed: the walk only ever removes text, so its text is unchanged.
     if (ahead && ahead->range->start() == next->start() && ahead->range->end() == next->end() &&
-        next->end() - next->start() == m_aheadLength) {
+        next->end() - next->start() == ahead->length()) {
         ahead->range = std::move(next);
         return ahead;
     }
@@ -110,7 +111,6 @@ void WordWalk::keepAhead(std::unique_ptr<Range> range)
     if (!range) {
         return;
     }
-    m_aheadLength = range->end() - range->start();
     m_ahead = readPiece(std::move(range));
     m_removedBeforeAhead = m_removed;
     // Its lookup comes after the stretch before it is settled: by then its slot is at hand.
@@ -162,15 +162,19 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bo
 {
     m_lookahead.reset();
     std::vector<Piece> pieces;
+    // The word after the stretch: the walk reads it ahead, a reread keeps it for the walk.
+    auto handOn = [&](std::unique_ptr<Range> next) {
+        if (walking) {
+            keepAhead(std::move(next));
+        } else {
+            m_lookahead = std::move(next);
+        }
+    };
     std::optional<Piece> piece = std::move(first);
     while (piece) {
-        const bool apart = piece->first() == 0 || standsApart(piece->first());
+        const bool apart = standsApart(piece->first());
         if (apart && !pieces.empty()) {
-            if (walking) {
-                keepAhead(std::move(piece->range));
-            } else {
-                m_lookahead = std::move(piece->range);
-            }
+            handOn(std::move(piece->range));
             break;
         }
         if (walking) {
@@ -181,11 +185,7 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bo
         const Piece& last = pieces.back();
         auto word = last.range->next(Unit::Word);
         if (apart || last.trailingSpaces > 0 || pieces.size() >= longestStretch) {
-            if (walking) {
-                keepAhead(std::move(word));
-            } else {
-                m_lookahead = std::move(word);
-            }
+            handOn(std::move(word));
             break;
         }
         if (!word) {

@@ -53,6 +53,11 @@ class WordWalk
 
         /// The first character of the word's text, or 0 when it has none.
         char16_t first() const;
+        /// The length of the word's text.
+        qsizetype length() const
+        {
+            return leadingSpaces + wanted.size() + trailingSpaces;
+        }
         bool sameText(const Piece& other) const
         {
             return leadingSpaces == other.leadingSpaces && trailingSpaces == other.trailingSpaces &&
@@ -82,10 +87,9 @@ class WordWalk
     qint64 m_removed = 0;
     std::unique_ptr<Range> m_lastWalked;
     std::unique_ptr<Range> m_lookahead;
-    /// The word after the stretch being walked, read before the stretch was settled, with its
-    /// length then and how many words had been removed.
+    /// The word after the stretch being walked, read before the stretch was settled, and how
+    /// many words had been removed then.
     std::optional<Piece> m_ahead;
-    qint64 m_aheadLength = 0;
     qint64 m_removedBeforeAhead = 0;
     std::vector<qint64> m_times; // settle()'s scratch: when each piece is removed
 };

@@ -1,7 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdlib>
+#include <cstring>
+
 namespace quillsift::platform {
+
+/// Whether memory may come on 2 MiB pages: unless the environment sets QUILLSIFT_LARGE_PAGES=0,
+/// to compare or to rule them out.
+inline bool largePagesWanted()
+{
+    const char* setting = std::getenv("QUILLSIFT_LARGE_PAGES");
+    return !(setting && std::strcmp(setting, "0") == 0);
+}
 
 /// Sets up the memory allocator for large documents. A document of a million words takes some
 /// hundred megabytes in small pieces; on 4 KiB pages the first touch of each page costs more than

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ZeroedMemory.h"
 
+#include "Allocator.h"
+
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -16,12 +17,6 @@ namespace quillsift::platform {
 namespace {
 
 constexpr std::size_t largePage = std::size_t(2) << 20;
-
-bool largePagesWanted()
-{
-    const char* setting = std::getenv("QUILLSIFT_LARGE_PAGES");
-    return !(setting && std::strcmp(setting, "0") == 0);
-}
 
 } // namespace
 

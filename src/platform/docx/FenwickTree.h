@@ -28,6 +28,11 @@ class FenwickTree
     void add(std::size_t slot, qint64 delta);
     /// The sum of the first count slots.
     qint64 prefix(std::size_t count) const;
+    /// The value of one slot.
+    qint64 value(std::size_t slot) const
+    {
+        return prefix(slot + 1) - prefix(slot);
+    }
     /// The first slot whose running sum exceeds target, or size() when the total does not.
     std::size_t slotAfter(qint64 target) const;
 

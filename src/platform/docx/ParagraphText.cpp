@@ -10,7 +10,6 @@ namespace quillsift::docx {
 struct ParagraphText::Blocks {
     std::vector<QString> texts;
     FenwickTree lengths;
-    qsizetype size = 0;
     /// The block locate() found last: text is read and edited near where it was last.
     mutable bool cached = false;
     mutable std::size_t cachedBlock = 0;
@@ -42,13 +41,22 @@ ParagraphText::~ParagraphText() = default;
 ParagraphText::ParagraphText(ParagraphText&&) noexcept = default;
 ParagraphText& ParagraphText::operator=(ParagraphText&&) noexcept = default;
 
+namespace {
+
+/// Appends text to blocks in pieces of blockLength characters.
+void cut(const QString& text, qsizetype blockLength, std::vector<QString>& blocks)
+{
+    for (qsizetype from = 0; from < text.size(); from += blockLength) {
+        blocks.push_back(text.mid(from, blockLength));
+    }
+}
+
+} // namespace
+
 void ParagraphText::split(const QString& text)
 {
     auto blocks = std::make_unique<Blocks>();
-    for (qsizetype from = 0; from < text.size(); from += blockLength) {
-        blocks->texts.push_back(text.mid(from, blockLength));
-    }
-    blocks->size = text.size();
+    cut(text, blockLength, blocks->texts);
     blocks->index();
     m_blocks = std::move(blocks);
     m_text = QString();
@@ -59,9 +67,7 @@ void ParagraphText::splitBlock(std::size_t index)
     std::vector<QString>& texts = m_blocks->texts;
     const QString whole = std::move(texts[index]);
     std::vector<QString> parts;
-    for (qsizetype from = 0; from < whole.size(); from += blockLength) {
-        parts.push_back(whole.mid(from, blockLength));
-    }
+    cut(whole, blockLength, parts);
     texts.erase(texts.begin() + std::ptrdiff_t(index));
     texts.insert(texts.begin() + std::ptrdiff_t(index), parts.begin(), parts.end());
     m_blocks->index();
@@ -74,7 +80,7 @@ ParagraphText::Place ParagraphText::locate(qsizetype index) const
         index < blocks.cachedStart + blocks.texts[blocks.cachedBlock].size()) {
         return {blocks.cachedBlock, index - blocks.cachedStart};
     }
-    if (index >= blocks.size) {
+    if (index >= blocks.lengths.total()) {
         const std::size_t last = blocks.texts.size() - 1;
         return {last, blocks.texts[last].size()};
     }
@@ -88,7 +94,7 @@ ParagraphText::Place ParagraphText::locate(qsizetype index) const
 
 qsizetype ParagraphText::blockedSize() const
 {
-    return m_blocks->size;
+    return m_blocks->lengths.total();
 }
 
 QChar ParagraphText::blockedAt(qsizetype index) const
@@ -156,7 +162,6 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
         const qsizetype taken = std::min(length, blocks.texts[found].size() - offset);
         blocks.texts[found].remove(offset, taken);
         blocks.lengths.add(found, -taken);
-        blocks.size -= taken;
         blocks.cached = false;
         length -= taken;
     }
@@ -184,7 +189,6 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     Blocks& blocks = *m_blocks;
     blocks.texts[place.block].insert(place.offset, text);
     blocks.lengths.add(place.block, text.size());
-    blocks.size += text.size();
     blocks.cached = false;
     if (blocks.texts[place.block].size() > maxBlockLength) {
         splitBlock(place.block);
@@ -197,7 +201,6 @@ struct UnitEnds::Blocks {
     /// The length of each block's stretch of text, and the number of its units.
     FenwickTree spans;
     FenwickTree counts;
-    std::size_t size = 0;
     mutable bool cached = false;
     mutable Place cachedPlace{0, 0, 0};
     /// The block upperBound() found last, with the length of its stretch: a walk looks up
@@ -210,10 +213,8 @@ struct UnitEnds::Blocks {
     {
         std::vector<qint64> countOf;
         countOf.reserve(ends.size());
-        size = 0;
         for (const auto& block : ends) {
             countOf.push_back(qint64(block.size()));
-            size += block.size();
         }
         spans = FenwickTree(spanOf);
         counts = FenwickTree(countOf);
@@ -237,10 +238,13 @@ UnitEnds::~UnitEnds() = default;
 UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
 UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
 
-void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
+namespace {
+
+/// Appends ends, offsets into a text of textLength characters, to blocks in blocks of blockUnits,
+/// each counted from where its stretch begins, and the stretches' lengths to spans.
+void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits,
+         std::vector<std::vector<quint32>>& blocks, std::vector<qint64>& spans)
 {
-    auto blocks = std::make_unique<Blocks>();
-    std::vector<qint64> spanOf;
     qint64 base = 0;
     for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
         const std::size_t to = std::min(ends.size(), from + blockUnits);
@@ -251,10 +255,33 @@ void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
         }
         // The last block's stretch goes on to the end of the text.
         const qint64 end = to == ends.size() ? std::max<qint64>(textLength, ends[to - 1]) : qint64(ends[to - 1]);
-        spanOf.push_back(end - base);
+        spans.push_back(end - base);
         base = end;
-        blocks->ends.push_back(std::move(relative));
+        blocks.push_back(std::move(relative));
     }
+}
+
+/// Replaces ends [low, high) of one vector, counted from base, with fresh ones (offsets in the
+/// text) and moves the ends after them by delta.
+void spliceInto(std::vector<quint32>& ends, std::size_t low, std::size_t high, std::span<const quint32> fresh,
+                qint64 base, qint64 delta)
+{
+    for (std::size_t i = high; i < ends.size(); ++i) {
+        ends[i] = quint32(qint64(ends[i]) + delta);
+    }
+    ends.erase(ends.begin() + std::ptrdiff_t(low), ends.begin() + std::ptrdiff_t(high));
+    ends.insert(ends.begin() + std::ptrdiff_t(low), fresh.size(), 0);
+    std::transform(fresh.begin(), fresh.end(), ends.begin() + std::ptrdiff_t(low),
+                   [base](quint32 end) { return quint32(qint64(end) - base); });
+}
+
+} // namespace
+
+void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
+{
+    auto blocks = std::make_unique<Blocks>();
+    std::vector<qint64> spanOf;
+    cut(ends, textLength, blockUnits, blocks->ends, spanOf);
     blocks->index(spanOf);
     m_blocks = std::move(blocks);
     m_ends = {};
@@ -263,7 +290,7 @@ void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
 
 std::size_t UnitEnds::size() const
 {
-    return m_blocks ? m_blocks->size : m_ends.size();
+    return m_blocks ? std::size_t(m_blocks->counts.total()) : m_ends.size();
 }
 
 UnitEnds::Place UnitEnds::locate(std::size_t index) const
@@ -306,11 +333,11 @@ std::size_t UnitEnds::upperBound(qint64 offset) const
     if (!blocks.stretchCached || offset < cached.base || offset >= cached.base + blocks.cachedSpan) {
         const std::size_t found = blocks.spans.slotAfter(offset);
         if (found >= blocks.ends.size()) {
-            return blocks.size;
+            return size();
         }
         const qint64 base = blocks.spans.prefix(found);
         blocks.cachedStretch = {found, std::size_t(blocks.counts.prefix(found)), base};
-        blocks.cachedSpan = blocks.spans.prefix(found + 1) - base;
+        blocks.cachedSpan = blocks.spans.value(found);
         blocks.stretchCached = true;
     }
     const auto& ends = blocks.ends[cached.block];
@@ -330,12 +357,7 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
     last = std::min(last, size());
     first = std::min(first, last);
     if (!m_blocks) {
-        const qint64 delta = newLength - m_length;
-        for (std::size_t i = last; i < m_ends.size(); ++i) {
-            m_ends[i] = quint32(qint64(m_ends[i]) + delta);
-        }
-        m_ends.erase(m_ends.begin() + std::ptrdiff_t(first), m_ends.begin() + std::ptrdiff_t(last));
-        m_ends.insert(m_ends.begin() + std::ptrdiff_t(first), ends.begin(), ends.end());
+        spliceInto(m_ends, first, last, ends, 0, newLength - m_length);
         m_length = newLength;
         if (m_ends.size() > maxBlockUnits) {
             const std::vector<quint32> all = std::move(m_ends);
@@ -350,7 +372,7 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
     // of them takes the change, which moves the blocks after it.
     const std::size_t lastBlock = blocks.ends.size() - 1;
     const std::size_t from = first > 0 ? locate(first - 1).block : 0;
-    const std::size_t to = last < blocks.size ? locate(last).block : lastBlock;
+    const std::size_t to = last < size() ? locate(last).block : lastBlock;
     const qint64 base = blocks.spans.prefix(from);
     if (from == to) {
         // Within one block, as nearly every change is: edit its vector in place.
@@ -359,17 +381,9 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
         const std::size_t low = first - firstIndex;
         const std::size_t high = last - firstIndex;
         if (block.size() - (high - low) + ends.size() <= maxBlockUnits) {
-            for (std::size_t i = high; i < block.size(); ++i) {
-                block[i] = quint32(qint64(block[i]) + delta);
-            }
-            block.erase(block.begin() + std::ptrdiff_t(low), block.begin() + std::ptrdiff_t(high));
-            std::vector<quint32> fresh(ends.size());
-            std::transform(ends.begin(), ends.end(), fresh.begin(),
-                           [base](quint32 end) { return quint32(qint64(end) - base); });
-            block.insert(block.begin() + std::ptrdiff_t(low), fresh.begin(), fresh.end());
+            spliceInto(block, low, high, ends, base, delta);
             blocks.spans.add(from, delta);
             blocks.counts.add(from, qint64(ends.size()) - qint64(high - low));
-            blocks.size = blocks.size - (high - low) + ends.size();
             blocks.cached = false;
             blocks.stretchCached = false;
             return;
@@ -396,7 +410,7 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
             }
             ++index;
         }
-        blockBase += blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
+        blockBase += blocks.spans.value(b);
     }
     if (!added) {
         for (const quint32 fresh : ends) {
@@ -404,44 +418,31 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
         }
     }
     for (std::size_t b = from; b <= to; ++b) {
-        const qint64 oldSpan = blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
         const qint64 newSpan = b == from ? stretchEnd - base : 0;
-        blocks.spans.add(b, newSpan - oldSpan);
+        blocks.spans.add(b, newSpan - blocks.spans.value(b));
         const qint64 oldCount = qint64(blocks.ends[b].size());
         blocks.ends[b].clear();
         blocks.counts.add(b, -oldCount);
     }
     blocks.counts.add(from, qint64(merged.size()));
-    blocks.size = blocks.size - (last - first) + ends.size();
     blocks.cached = false;
     blocks.stretchCached = false;
     if (merged.size() > maxBlockUnits) {
         // Cut the grown block as a fresh text would be cut, and index the blocks again.
         std::vector<qint64> spanOf;
-        std::vector<std::vector<quint32>> cut;
-        qint64 cutBase = 0;
-        for (std::size_t at = 0; at < merged.size(); at += blockUnits) {
-            const std::size_t end = std::min(merged.size(), at + blockUnits);
-            std::vector<quint32> relative;
-            for (std::size_t i = at; i < end; ++i) {
-                relative.push_back(quint32(qint64(merged[i]) - cutBase));
-            }
-            const qint64 stretch = end == merged.size() ? stretchEnd - base : qint64(merged[end - 1]);
-            spanOf.push_back(stretch - cutBase);
-            cutBase = stretch;
-            cut.push_back(std::move(relative));
-        }
+        std::vector<std::vector<quint32>> parts;
+        cut(merged, stretchEnd - base, blockUnits, parts, spanOf);
         std::vector<qint64> allSpans;
         for (std::size_t b = 0; b < blocks.ends.size(); ++b) {
             if (b == from) {
                 allSpans.insert(allSpans.end(), spanOf.begin(), spanOf.end());
             } else {
-                allSpans.push_back(blocks.spans.prefix(b + 1) - blocks.spans.prefix(b));
+                allSpans.push_back(blocks.spans.value(b));
             }
         }
         blocks.ends.erase(blocks.ends.begin() + std::ptrdiff_t(from));
-        blocks.ends.insert(blocks.ends.begin() + std::ptrdiff_t(from), std::make_move_iterator(cut.begin()),
-                           std::make_move_iterator(cut.end()));
+        blocks.ends.insert(blocks.ends.begin() + std::ptrdiff_t(from), std::make_move_iterator(parts.begin()),
+                           std::make_move_iterator(parts.end()));
         blocks.index(allSpans);
     } else {
         blocks.ends[from] = std::move(merged);

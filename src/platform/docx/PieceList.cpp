@@ -44,35 +44,22 @@ std::vector<Piece> PieceList::toVector() const
 void PieceList::clear()
 {
     m_pieces = {};
-    m_length = 0;
     m_blocks.reset();
 }
 
 void PieceList::append(const Piece& piece)
 {
-    if (m_blocks) {
-        // Pieces are appended only while a paragraph is read, before it is ever cut into blocks.
-        const qint64 length = m_blocks->spans.total();
-        m_pieces = toVector();
-        m_length = length;
-        m_blocks.reset();
-    }
     m_pieces.push_back(piece);
 }
 
 void PieceList::setTextLength(qint64 length)
 {
-    if (m_blocks) {
-        m_pieces = toVector();
-        m_blocks.reset();
-    }
-    m_length = length;
     if (m_pieces.size() > maxBlockPieces) {
-        split();
+        split(length);
     }
 }
 
-void PieceList::split()
+void PieceList::split(qint64 textLength)
 {
     auto blocks = std::make_unique<Blocks>();
     std::vector<qint64> spans;
@@ -82,7 +69,7 @@ void PieceList::split()
         const std::size_t to = std::min(m_pieces.size(), from + blockPieces);
         // A block's stretch runs to where the next block's first piece begins, the last one's to
         // the end of the text.
-        const qint64 end = to < m_pieces.size() ? qint64(m_pieces[to].offset) : std::max<qint64>(m_length, base);
+        const qint64 end = to < m_pieces.size() ? qint64(m_pieces[to].offset) : std::max<qint64>(textLength, base);
         std::vector<Piece> block(m_pieces.begin() + std::ptrdiff_t(from), m_pieces.begin() + std::ptrdiff_t(to));
         for (Piece& piece : block) {
             piece.offset = quint32(qint64(piece.offset) - base);
@@ -94,10 +81,8 @@ void PieceList::split()
     }
     blocks->spans = FenwickTree(spans);
     blocks->counts = FenwickTree(counts);
-    blocks->size = m_pieces.size();
     m_blocks = std::move(blocks);
     m_pieces = {};
-    m_length = 0;
 }
 
 std::size_t PieceList::firstEndingFrom(qint64 offset) const
@@ -119,28 +104,26 @@ std::size_t PieceList::firstEndingFrom(qint64 offset) const
     const Blocks& blocks = *m_blocks;
     const std::size_t found = blocks.spans.slotAfter(offset - 1);
     if (found >= blocks.pieces.size()) {
-        return blocks.size;
+        return size();
     }
     return std::size_t(blocks.counts.prefix(found)) + endsFrom(blocks.pieces[found], blocks.spans.prefix(found));
 }
 
 void PieceList::growPiece(std::size_t index, qint64 length)
 {
-    if (!m_blocks) {
-        m_pieces[index].length = quint32(m_pieces[index].length + length);
-        for (std::size_t i = index + 1; i < m_pieces.size(); ++i) {
-            m_pieces[i].offset = quint32(m_pieces[i].offset + length);
+    // The piece grows, and those after it in its vector move on.
+    auto grow = [length](std::vector<Piece>& pieces, std::size_t at) {
+        pieces[at].length = quint32(pieces[at].length + length);
+        for (std::size_t i = at + 1; i < pieces.size(); ++i) {
+            pieces[i].offset = quint32(pieces[i].offset + length);
         }
-        m_length += length;
+    };
+    if (!m_blocks) {
+        grow(m_pieces, index);
         return;
     }
     const Place place = locate(index);
-    std::vector<Piece>& pieces = m_blocks->pieces[place.block];
-    const std::size_t at = index - place.first;
-    pieces[at].length = quint32(pieces[at].length + length);
-    for (std::size_t i = at + 1; i < pieces.size(); ++i) {
-        pieces[i].offset = quint32(pieces[i].offset + length);
-    }
+    grow(m_blocks->pieces[place.block], index - place.first);
     m_blocks->spans.add(place.block, length);
 }
 

@@ -35,7 +35,7 @@ class PieceList
 
     std::size_t size() const
     {
-        return m_blocks ? m_blocks->size : m_pieces.size();
+        return m_blocks ? std::size_t(m_blocks->counts.total()) : m_pieces.size();
     }
     bool empty() const
     {
@@ -45,7 +45,8 @@ class PieceList
     Piece operator[](std::size_t index) const;
     std::vector<Piece> toVector() const;
 
-    /// Building, in text order: appends a piece, then sets the text's length once all are in.
+    /// Building, in text order, after clear(): appends a piece, then sets the text's length once
+    /// all are in.
     void clear();
     void append(const Piece& piece);
     void setTextLength(qint64 length);
@@ -60,7 +61,6 @@ class PieceList
         }
         if (!m_blocks) {
             removeFrom(m_pieces, 0, from, to, change);
-            m_length -= to - from;
             return;
         }
         // Each block whose stretch of text the deletion touches loses its share of it; the
@@ -70,17 +70,15 @@ class PieceList
         for (std::size_t b = blocks.spans.slotAfter(from); b < blocks.pieces.size(); ++b) {
             // Where the block's stretch began before the deletion.
             const qint64 base = blocks.spans.prefix(b) + removedBefore;
-            const qint64 span = blocks.spans.prefix(b + 1) - blocks.spans.prefix(b);
+            const qint64 span = blocks.spans.value(b);
             if (base >= to) {
                 break;
             }
             const qint64 removed = std::max<qint64>(0, std::min(to, base + span) - std::max(from, base));
             const auto before = qint64(blocks.pieces[b].size());
             removeFrom(blocks.pieces[b], base, from, to, change);
-            const qint64 gone = before - qint64(blocks.pieces[b].size());
             blocks.spans.add(b, -removed);
-            blocks.counts.add(b, -gone);
-            blocks.size -= std::size_t(gone);
+            blocks.counts.add(b, qint64(blocks.pieces[b].size()) - before);
             removedBefore += removed;
         }
     }
@@ -100,7 +98,6 @@ class PieceList
         /// The length of each block's stretch of text, and the number of its pieces.
         FenwickTree spans;
         FenwickTree counts;
-        std::size_t size = 0;
     };
 
     /// Deletes [from, to) from pieces whose offsets count from base, as removeText() does.
@@ -149,10 +146,10 @@ class PieceList
         qint64 base;
     };
     Place locate(std::size_t index) const;
-    void split();
+    /// Cuts the pieces, in a text of textLength characters, into blocks.
+    void split(qint64 textLength);
 
     std::vector<Piece> m_pieces;
-    qint64 m_length = 0;
     std::unique_ptr<Blocks> m_blocks;
 };
 
