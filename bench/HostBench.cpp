@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The in-process document host on generated documents of 10,000 to 1,000,000 words: open, walk
-// the paragraphs, walk the words, delete every second paragraph, save, and the whole-word search
-// that the word removal runs once per word. Each should grow linearly with the document.
+// the paragraphs, walk the words, delete every second paragraph, join every paragraph into one,
+// save, and the whole-word search that the word removal runs once per word. Each should grow
+// linearly with the document.
 #include "RunBenchmarks.h"
 
 #include "docx/DocxHostProvider.h"
@@ -149,6 +150,40 @@ void BM_DeleteEverySecondParagraph(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+/// Every paragraph mark deleted one by one, so one paragraph grows by all the others: from the
+/// start (the first paragraph takes in each next one) or from the end (the last one takes in each
+/// one before it).
+void joinEveryParagraph(benchmark::State& state, bool fromTheStart)
+{
+    docx::DocxHostProvider provider;
+    auto application = provider.newApplication();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = openDocument(*application, state.range(0));
+        qint64 paragraphs = document->range()->paragraphsCount();
+        state.ResumeTiming();
+        for (; paragraphs > 1; --paragraphs) {
+            auto mark = document->range()->paragraph(fromTheStart ? 1 : paragraphs - 1);
+            mark->setStart(mark->end() - 1);
+            mark->deleteContent();
+        }
+        state.PauseTiming();
+        document->close();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_JoinEveryParagraphFromTheStart(benchmark::State& state)
+{
+    joinEveryParagraph(state, true);
+}
+
+void BM_JoinEveryParagraphFromTheEnd(benchmark::State& state)
+{
+    joinEveryParagraph(state, false);
+}
+
 void BM_Save(benchmark::State& state)
 {
     docx::DocxHostProvider provider;
@@ -228,6 +263,8 @@ BENCHMARK(BM_Open)->Apply(sizes);
 BENCHMARK(BM_WalkParagraphs)->Apply(sizes);
 BENCHMARK(BM_WalkWords)->Apply(sizes);
 BENCHMARK(BM_DeleteEverySecondParagraph)->Apply(sizes);
+BENCHMARK(BM_JoinEveryParagraphFromTheStart)->Apply(sizes);
+BENCHMARK(BM_JoinEveryParagraphFromTheEnd)->Apply(sizes);
 BENCHMARK(BM_Save)->Apply(sizes);
 BENCHMARK(BM_FindEveryWordInTheRest)->Apply(sizes);
 BENCHMARK(BM_FindEveryWordInOneParagraph)->Apply(sizes);

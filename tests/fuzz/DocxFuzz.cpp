@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: a package (or, with an odd first byte, a main part inside a sound package)
-// opened by the in-process host, its paragraphs and words walked, some text deleted and the
-// package written again. Only HostError may come out.
+// opened by the in-process host, its paragraphs and words walked, some text deleted, paragraphs
+// joined and the package written again. Only HostError may come out.
 #include "docx/DocxRange.h"
 #include "docx/DocxStory.h"
 #include "docx/Package.h"
@@ -90,6 +90,24 @@ void exercise(const QByteArray& input)
             }
         }
         word = std::move(next);
+    }
+    // Paragraph marks deleted one at a time, at the start and at the end: two paragraphs join, or
+    // the mark stays where it may not go.
+    for (int join = 0; join < 30; ++join) {
+        docx::DocxRange all(story, 0, story->length());
+        const qint64 count = all.paragraphsCount();
+        if (count < 2) {
+            break;
+        }
+        auto paragraph = all.paragraph(join % 2 == 0 ? 1 : count - 1);
+        const QString before = all.text();
+        const qint64 mark = paragraph->end() - 1;
+        paragraph->setStart(mark);
+        paragraph->deleteContent();
+        const QString after = docx::DocxRange(story, 0, story->length()).text();
+        if (after != before && after != QString(before).remove(mark, 1)) {
+            __builtin_trap();
+        }
     }
     const docx::Package saved = story->package();
     const QByteArray zip = saved.toZip(QStringLiteral("fuzz"));

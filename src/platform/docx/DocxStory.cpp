@@ -108,6 +108,7 @@ void DocxStory::load(Package package)
         Paragraph& paragraph = m_paragraphs.emplace_back();
         paragraph.node = each.node;
         paragraph.cellEnd = each.cellEnd;
+        paragraph.number = quint32(m_paragraphs.size() - 1);
     }
     if (m_paragraphs.empty()) {
         // Word shows a body without paragraphs as one empty paragraph; make the file say so too.
@@ -488,7 +489,7 @@ bool DocxStory::isPinned(std::size_t slot) const
         return true;
     }
     const WordNames& n = *m_names;
-    if (paragraph.node.child(n.pPr.c_str()).child(n.sectPr.c_str())) {
+    if (properties(paragraph.node).child(n.sectPr.c_str())) {
         return true;
     }
     // A table must be followed by a paragraph at the end of its container, and two tables are
@@ -632,7 +633,7 @@ void DocxStory::removeParagraph(std::size_t slot)
     if (!markers.empty()) {
         if (const auto next = nextParagraph(slot)) {
             pugi::xml_node target = m_paragraphs[*next].node;
-            pugi::xml_node anchor = target.child(m_names->pPr.c_str());
+            pugi::xml_node anchor = properties(target);
             for (pugi::xml_node marker : markers) {
                 anchor = anchor ? target.insert_move_after(marker, anchor) : target.prepend_move(marker);
             }
@@ -651,9 +652,9 @@ void DocxStory::retire(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     if (m_wordIndex) {
-        m_words.add(slot, -qint64(unitEnds(slot).size()));
+        m_words.add(slot, -m_words.value(slot));
     }
-    addCharacters(slot, -qint64(paragraph.text.size()));
+    addCharacters(slot, -m_characters.value(slot));
     m_live.add(slot, -1);
     paragraph.alive = false;
     paragraph.node = pugi::xml_node();
@@ -681,48 +682,126 @@ bool DocxStory::canJoinNext(std::size_t slot) const
     while (between && between != following && (between.type() != pugi::node_element || n.isMarker(between.name()))) {
         between = between.next_sibling();
     }
-    return between == following && !following.child(n.pPr.c_str()).child(n.sectPr.c_str());
+    return between == following && !properties(following).child(n.sectPr.c_str());
 }
 
 void DocxStory::joinNext(std::size_t slot)
 {
-    Paragraph& paragraph = m_paragraphs[slot];
     const std::size_t nextSlot = *nextParagraph(slot);
-    Paragraph& following = m_paragraphs[nextSlot];
     const qint64 start = paragraphStart(slot);
-    const qint64 oldLength = paragraph.text.size();
-    const qint64 oldUnits = m_wordIndex ? qint64(unitEnds(slot).size()) : 0;
-    logDeletion(slot, oldLength - 1, 1);
+    const qint64 firstLength = m_paragraphs[slot].text.size();
+    const qint64 secondLength = m_paragraphs[nextSlot].text.size();
+    logDeletion(slot, firstLength - 1, 1);
 
-    // The joined paragraph keeps this one's properties, and takes the other's content, with
-    // whatever markers lay between the two.
-    const WordNames& n = *m_names;
-    for (pugi::xml_node node = paragraph.node.next_sibling(); node && node != following.node;) {
-        const pugi::xml_node next = node.next_sibling();
-        paragraph.node.append_move(node);
-        node = next;
-    }
-    for (pugi::xml_node node = following.node.first_child(); node;) {
-        const pugi::xml_node next = node.next_sibling();
-        if (node.type() != pugi::node_element || n.pPr != node.name()) {
-            paragraph.node.append_move(node);
-        }
-        node = next;
-    }
-    following.node.parent().remove_child(following.node);
-    paragraph.cellEnd = following.cellEnd;
-    retire(nextSlot);
+    // The joined paragraph keeps the first one's properties and takes the second one's content,
+    // with whatever markers lay between the two. It lives on in the slot and element of the
+    // longer one, and the shorter one's content moves in, so a join costs the shorter paragraph:
+    // taking every mark out of a long document one by one, from either end, stays linear.
+    const bool keepFirst = firstLength >= secondLength;
+    const std::size_t kept = keepFirst ? slot : nextSlot;
+    const std::size_t gone = keepFirst ? nextSlot : slot;
+    Paragraph& first = m_paragraphs[slot];
+    Paragraph& second = m_paragraphs[nextSlot];
+    joinElements(first.node, second.node, keepFirst);
 
-    reread(slot);
-    paragraph.unitEnds = UnitEnds();
-    addCharacters(slot, paragraph.text.size() - oldLength);
+    const qint64 keptUnits = m_wordIndex ? m_words.value(kept) : 0;
+    const bool withUnits = !m_paragraphs[kept].unitEnds.empty();
+    if (withUnits) {
+        unitEnds(gone);
+    }
+    Paragraph joined;
+    joined.node = keepFirst ? first.node : second.node;
+    joined.text = ParagraphText::joined(std::move(first.text), std::move(second.text));
+    joined.pieces = PieceList::joined(std::move(first.pieces), firstLength, std::move(second.pieces), secondLength);
+    if (withUnits) {
+        joined.unitEnds = UnitEnds::joined(std::move(first.unitEnds), std::move(second.unitEnds));
+    }
+    joined.fieldsAtStart = std::move(first.fieldsAtStart);
+    joined.number = first.number;
+    joined.cellEnd = second.cellEnd;
+    // Neither paragraph's mark may go while the first one splits a field, so the second one's
+    // text reads the same after the first's as by itself, and the two split what it splits.
+    joined.splitsField = second.splitsField;
+
+    // The slot that goes counts for nothing; the one that stays counts for both.
+    retire(gone);
+    m_paragraphs[kept] = std::move(joined);
+    addCharacters(kept, keepFirst ? secondLength : firstLength);
     if (m_wordIndex) {
-        m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
+        m_words.add(kept, qint64(m_paragraphs[kept].unitEnds.size()) - keptUnits);
     }
+
+    // Then the first one's mark goes, as any character does.
+    Paragraph& paragraph = m_paragraphs[kept];
+    const qint64 mark = firstLength - 1;
+    paragraph.pieces.removeText(mark, mark + 1, [](const Piece&, qint64, qint64) { return true; });
+    paragraph.text.remove(mark, 1);
+    textChanged(kept, firstLength + secondLength, mark);
     if (m_findIndexBuilt) {
-        indexParagraph(slot, 0, paragraph.text.size());
+        // The find index lists the kept slot for its own words; the other paragraph's are new to it.
+        if (keepFirst) {
+            indexParagraph(kept, mark, paragraph.text.size());
+        } else {
+            indexParagraph(kept, 0, mark + 1);
+        }
     }
-    moveRanges(start + oldLength - 1, start + oldLength);
+    moveRanges(start + mark, start + firstLength);
+}
+
+pugi::xml_node DocxStory::properties(pugi::xml_node paragraph) const
+{
+    // They come first, so a long paragraph's runs are not looked through for them.
+    pugi::xml_node node = paragraph.first_child();
+    while (node && node.type() != pugi::node_element) {
+        node = node.next_sibling();
+    }
+    return node && m_names->pPr == node.name() ? node : pugi::xml_node();
+}
+
+void DocxStory::joinElements(pugi::xml_node first, pugi::xml_node second, bool intoFirst)
+{
+    std::vector<pugi::xml_node> between;
+    for (pugi::xml_node node = first.next_sibling(); node && node != second; node = node.next_sibling()) {
+        between.push_back(node);
+    }
+    // The second one's properties go.
+    if (const pugi::xml_node secondProperties = properties(second)) {
+        second.remove_child(secondProperties);
+    }
+    if (intoFirst) {
+        for (const pugi::xml_node node : between) {
+            first.append_move(node);
+        }
+        for (pugi::xml_node node = second.first_child(); node;) {
+            const pugi::xml_node next = node.next_sibling();
+            first.append_move(node);
+            node = next;
+        }
+        second.parent().remove_child(second);
+        return;
+    }
+    // Into the second element, in front of its content, which keeps the first one's attributes.
+    const pugi::xml_node content = second.first_child();
+    auto moveIn = [&](pugi::xml_node node) {
+        if (content) {
+            second.insert_move_before(node, content);
+        } else {
+            second.append_move(node);
+        }
+    };
+    for (pugi::xml_node node = first.first_child(); node;) {
+        const pugi::xml_node next = node.next_sibling();
+        moveIn(node);
+        node = next;
+    }
+    for (const pugi::xml_node node : between) {
+        moveIn(node);
+    }
+    second.remove_attributes();
+    for (const pugi::xml_attribute attribute : first.attributes()) {
+        second.append_copy(attribute);
+    }
+    first.parent().remove_child(first);
 }
 
 void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
@@ -814,7 +893,7 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
 
 void DocxStory::logDeletion(std::size_t slot, qint64 offset, qint64 length)
 {
-    m_deletions.push_back({quint32(slot), quint32(offset), quint32(length)});
+    m_deletions.push_back({m_paragraphs[slot].number, quint32(offset), quint32(length)});
     m_paragraphs[slot].text.appendTo(m_deletedText, offset, length);
 }
 
@@ -1208,7 +1287,7 @@ std::vector<DocxStory::FormattedParagraph> DocxStory::formattedParagraphs() cons
                 runs.push_back(std::move(run));
             }
         }
-        result.push_back({qint64(slot), std::move(runs)});
+        result.push_back({qint64(paragraph.number), std::move(runs)});
     }
     return result;
 }

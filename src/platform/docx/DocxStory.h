@@ -184,6 +184,8 @@ class DocxStory
     std::optional<Location> locate(engine::Unit unit, qint64 position);
     bool step(engine::Unit unit, Location& location, bool forward);
 
+    /// A paragraph element's w:pPr, or null.
+    pugi::xml_node properties(pugi::xml_node paragraph) const;
     bool isPinned(std::size_t slot) const;
     void removeParagraph(std::size_t slot);
     /// Takes a paragraph whose element is gone out of the indexes; its slot counts for nothing.
@@ -192,6 +194,9 @@ class DocxStory
     bool canJoinNext(std::size_t slot) const;
     /// Deletes the paragraph's mark: the next paragraph's content joins it.
     void joinNext(std::size_t slot);
+    /// Makes the paragraph elements first and second, and the markers between them, one element:
+    /// first's when intoFirst, else second's, with first's properties and attributes.
+    void joinElements(pugi::xml_node first, pugi::xml_node second, bool intoFirst);
     void deleteCharacters(std::size_t slot, qint64 from, qint64 to);
     void removeFromRun(pugi::xml_node node);
     /// Removes the characters [from, to) of a w:t element, which keeps at least one.

@@ -26,6 +26,9 @@ struct Paragraph {
     UnitEnds unitEnds;
     /// Where its words stand, built when a search first covers a long stretch of it.
     std::unique_ptr<WordPositions> positions;
+    /// Its place in the document's original order, as the log of deletions counts it. A paragraph
+    /// joined with the one after it keeps the first one's number in whichever slot it lives on.
+    quint32 number = 0;
     bool cellEnd = false;
     bool alive = true;
     /// Whether a field begins here and ends in another paragraph (or the other way round).

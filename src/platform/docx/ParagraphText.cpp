@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphText.h"
 
+#include "BlockRoom.h"
 #include "FenwickTree.h"
 
 #include <algorithm>
@@ -195,6 +196,37 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     }
 }
 
+ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
+{
+    if (!front.m_blocks && !back.m_blocks) {
+        return ParagraphText(front.m_text + back.m_text);
+    }
+    const bool keepFront = front.size() >= back.size();
+    ParagraphText& kept = keepFront ? front : back;
+    ParagraphText& other = keepFront ? back : front;
+    if (!kept.m_blocks) {
+        kept.split(kept.m_text);
+    }
+    std::vector<QString> incoming;
+    if (other.m_blocks) {
+        for (QString& text : other.m_blocks->texts) {
+            if (!text.isEmpty()) {
+                incoming.push_back(std::move(text));
+            }
+        }
+    } else {
+        cut(other.m_text, blockLength, incoming);
+    }
+    std::array<std::vector<qint64>, 1> lengths;
+    for (const QString& text : incoming) {
+        lengths[0].push_back(text.size());
+    }
+    Blocks& blocks = *kept.m_blocks;
+    joinBlocks(blocks.texts, std::array{&blocks.lengths}, std::move(incoming), lengths, !keepFront);
+    blocks.cached = false;
+    return std::move(kept);
+}
+
 struct UnitEnds::Blocks {
     /// Each block's ends, counted from where its stretch of text begins.
     std::vector<std::vector<quint32>> ends;
@@ -208,6 +240,11 @@ struct UnitEnds::Blocks {
     mutable bool stretchCached = false;
     mutable Place cachedStretch{0, 0, 0};
     mutable qint64 cachedSpan = 0;
+
+    UsedBlocks used() const
+    {
+        return usedBlocks(std::array{&spans, &counts}, ends.size());
+    }
 
     void index(const std::vector<qint64>& spanOf)
     {
@@ -245,6 +282,11 @@ namespace {
 void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits,
          std::vector<std::vector<quint32>>& blocks, std::vector<qint64>& spans)
 {
+    if (ends.empty() && textLength > 0) {
+        blocks.emplace_back();
+        spans.push_back(textLength);
+        return;
+    }
     qint64 base = 0;
     for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
         const std::size_t to = std::min(ends.size(), from + blockUnits);
@@ -291,6 +333,48 @@ void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
 std::size_t UnitEnds::size() const
 {
     return m_blocks ? std::size_t(m_blocks->counts.total()) : m_ends.size();
+}
+
+qint64 UnitEnds::textLength() const
+{
+    return m_blocks ? m_blocks->spans.total() : m_length;
+}
+
+std::size_t UnitEnds::lastBlock() const
+{
+    return std::size_t(std::max<std::ptrdiff_t>(m_blocks->used().last, 0));
+}
+
+UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
+{
+    const qint64 frontLength = front.textLength();
+    const qint64 backLength = back.textLength();
+    if (!front.m_blocks && !back.m_blocks) {
+        std::vector<quint32> all = std::move(front.m_ends);
+        for (const quint32 end : back.m_ends) {
+            all.push_back(quint32(end + frontLength));
+        }
+        return UnitEnds(all, frontLength + backLength);
+    }
+    const bool keepFront = front.size() >= back.size();
+    UnitEnds& kept = keepFront ? front : back;
+    if (!kept.m_blocks) {
+        const std::vector<quint32> ends = std::move(kept.m_ends);
+        kept.split(ends, keepFront ? frontLength : backLength);
+    }
+    const UnitEnds& other = keepFront ? back : front;
+    std::vector<std::vector<quint32>> incoming;
+    std::array<std::vector<qint64>, 2> values;
+    cut(std::vector<quint32>(other.begin(), other.end()), keepFront ? backLength : frontLength, blockUnits, incoming,
+        values[0]);
+    for (const auto& block : incoming) {
+        values[1].push_back(qint64(block.size()));
+    }
+    Blocks& blocks = *kept.m_blocks;
+    joinBlocks(blocks.ends, std::array{&blocks.spans, &blocks.counts}, std::move(incoming), values, !keepFront);
+    blocks.cached = false;
+    blocks.stretchCached = false;
+    return std::move(kept);
 }
 
 UnitEnds::Place UnitEnds::locate(std::size_t index) const
@@ -370,9 +454,8 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
     // The blocks from the one with the unit before the change to the one with the unit after it
     // become one block: every new end lies within their stretches, and the stretch of the last
     // of them takes the change, which moves the blocks after it.
-    const std::size_t lastBlock = blocks.ends.size() - 1;
-    const std::size_t from = first > 0 ? locate(first - 1).block : 0;
-    const std::size_t to = last < size() ? locate(last).block : lastBlock;
+    const std::size_t from = first > 0 ? locate(first - 1).block : std::size_t(blocks.used().first);
+    const std::size_t to = last < size() ? locate(last).block : lastBlock();
     const qint64 base = blocks.spans.prefix(from);
     if (from == to) {
         // Within one block, as nearly every change is: edit its vector in place.

@@ -51,6 +51,9 @@ class ParagraphText
     }
     void remove(qsizetype from, qsizetype length);
     void insert(qsizetype position, QStringView text);
+    /// front's text followed by back's. The longer one's blocks stay where they are and the
+    /// shorter one's join them, so this costs the shorter text (amortised), not the longer.
+    static ParagraphText joined(ParagraphText&& front, ParagraphText&& back);
 
     static constexpr qsizetype blockLength = 256;
     static constexpr qsizetype maxBlockLength = 4 * blockLength;
@@ -109,6 +112,9 @@ class UnitEnds
     /// Replaces the units [first, last) with ends (offsets in the new text) after an edit that
     /// left the text newLength characters long and moved the units from last on by the change.
     void splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength);
+    /// The ends of front's text followed by those of back's, as ParagraphText::joined() joins
+    /// the texts: this costs the fewer units, amortised.
+    static UnitEnds joined(UnitEnds&& front, UnitEnds&& back);
 
     static constexpr std::size_t blockUnits = 128;
     static constexpr std::size_t maxBlockUnits = 4 * blockUnits;
@@ -125,6 +131,10 @@ class UnitEnds
     Place locate(std::size_t index) const;
     /// Makes ends too many for one vector into blocks.
     void split(const std::vector<quint32>& ends, qint64 textLength);
+    /// The length of the text the ends are in.
+    qint64 textLength() const;
+    /// The last block in use (not room at the end), or 0.
+    std::size_t lastBlock() const;
 
     std::vector<quint32> m_ends;
     /// The length of the text the ends are in, while they are one vector.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PieceList.h"
 
+#include "BlockRoom.h"
+
 #include <algorithm>
 
 namespace quillsift::docx {
@@ -59,30 +61,69 @@ void PieceList::setTextLength(qint64 length)
     }
 }
 
-void PieceList::split(qint64 textLength)
+void PieceList::cut(const std::vector<Piece>& pieces, qint64 textLength, std::vector<std::vector<Piece>>& blocks,
+                    std::vector<qint64>& spans, std::vector<qint64>& counts)
 {
-    auto blocks = std::make_unique<Blocks>();
-    std::vector<qint64> spans;
-    std::vector<qint64> counts;
+    if (pieces.empty()) {
+        if (textLength > 0) {
+            blocks.emplace_back();
+            spans.push_back(textLength);
+            counts.push_back(0);
+        }
+        return;
+    }
     qint64 base = 0;
-    for (std::size_t from = 0; from < m_pieces.size(); from += blockPieces) {
-        const std::size_t to = std::min(m_pieces.size(), from + blockPieces);
+    for (std::size_t from = 0; from < pieces.size(); from += blockPieces) {
+        const std::size_t to = std::min(pieces.size(), from + blockPieces);
         // A block's stretch runs to where the next block's first piece begins, the last one's to
         // the end of the text.
-        const qint64 end = to < m_pieces.size() ? qint64(m_pieces[to].offset) : std::max<qint64>(textLength, base);
-        std::vector<Piece> block(m_pieces.begin() + std::ptrdiff_t(from), m_pieces.begin() + std::ptrdiff_t(to));
+        const qint64 end = to < pieces.size() ? qint64(pieces[to].offset) : std::max<qint64>(textLength, base);
+        std::vector<Piece> block(pieces.begin() + std::ptrdiff_t(from), pieces.begin() + std::ptrdiff_t(to));
         for (Piece& piece : block) {
             piece.offset = quint32(qint64(piece.offset) - base);
         }
         spans.push_back(end - base);
         counts.push_back(qint64(block.size()));
-        blocks->pieces.push_back(std::move(block));
+        blocks.push_back(std::move(block));
         base = end;
     }
+}
+
+void PieceList::split(qint64 textLength)
+{
+    auto blocks = std::make_unique<Blocks>();
+    std::vector<qint64> spans;
+    std::vector<qint64> counts;
+    cut(m_pieces, textLength, blocks->pieces, spans, counts);
     blocks->spans = FenwickTree(spans);
     blocks->counts = FenwickTree(counts);
     m_blocks = std::move(blocks);
     m_pieces = {};
+}
+
+PieceList PieceList::joined(PieceList&& front, qint64 frontLength, PieceList&& back, qint64 backLength)
+{
+    if (!front.m_blocks && !back.m_blocks) {
+        PieceList all = std::move(front);
+        for (Piece piece : back.m_pieces) {
+            piece.offset = quint32(piece.offset + frontLength);
+            all.m_pieces.push_back(piece);
+        }
+        all.setTextLength(frontLength + backLength);
+        return all;
+    }
+    const bool keepFront = front.size() >= back.size();
+    PieceList& kept = keepFront ? front : back;
+    if (!kept.m_blocks) {
+        kept.split(keepFront ? frontLength : backLength);
+    }
+    const PieceList& other = keepFront ? back : front;
+    std::vector<std::vector<Piece>> incoming;
+    std::array<std::vector<qint64>, 2> values;
+    cut(other.toVector(), keepFront ? backLength : frontLength, incoming, values[0], values[1]);
+    joinBlocks(kept.m_blocks->pieces, std::array{&kept.m_blocks->spans, &kept.m_blocks->counts}, std::move(incoming),
+               values, !keepFront);
+    return std::move(kept);
 }
 
 std::size_t PieceList::firstEndingFrom(qint64 offset) const

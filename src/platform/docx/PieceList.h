@@ -88,6 +88,10 @@ class PieceList
     /// piece grows and the pieces after it move on.
     void growPiece(std::size_t index, qint64 length);
 
+    /// front's pieces, in a text of frontLength characters, followed by back's: the more numerous
+    /// stay where they are and the others join them, so this costs the fewer pieces, amortised.
+    static PieceList joined(PieceList&& front, qint64 frontLength, PieceList&& back, qint64 backLength);
+
     static constexpr std::size_t blockPieces = 32;
     static constexpr std::size_t maxBlockPieces = 4 * blockPieces;
 
@@ -148,6 +152,11 @@ class PieceList
     Place locate(std::size_t index) const;
     /// Cuts the pieces, in a text of textLength characters, into blocks.
     void split(qint64 textLength);
+    /// Appends pieces (offsets in a text of textLength characters) to blocks in blocks of
+    /// blockPieces, with their stretches' lengths and their sizes; a text without pieces is one
+    /// empty block whose stretch is the text.
+    static void cut(const std::vector<Piece>& pieces, qint64 textLength, std::vector<std::vector<Piece>>& blocks,
+                    std::vector<qint64>& spans, std::vector<qint64>& counts);
 
     std::vector<Piece> m_pieces;
     std::unique_ptr<Blocks> m_blocks;

@@ -476,6 +476,71 @@ TEST_F(DocxEdit, WordsOfALongParagraphStayRightAfterEdits)
     EXPECT_EQ(document->range()->wordsCount(), fresh->range()->wordsCount());
 }
 
+TEST_F(DocxEdit, MarksDeletedOneByOneJoinShortAndLongParagraphsFromEitherEnd)
+{
+    // Short paragraphs and long ones of many runs, tabs, a hyperlink and bookmarks between them;
+    // their marks go one at a time at the start, at the end and anywhere, after the indexes of
+    // words and of searches are built. Each join must read as the two paragraphs' texts run
+    // together, and what it saves must read back the same, words and searches included.
+    std::mt19937 random(17);
+    const char* vocabulary[] = {"alpha", "beta", "gamma", "Straße", "3.14", "e-mail", "don't", "delta."};
+    QString body;
+    for (int p = 0; p < 40; ++p) {
+        const int runs = p % 2 == 1 ? 150 + int(random() % 150) : 1 + int(random() % 4);
+        body += u("<w:bookmarkStart w:id=\"%1\" w:name=\"b%1\"/>").arg(p);
+        body += p % 5 == 0 ? u("<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>") : u("<w:p w:rsidR=\"00%1\">").arg(p);
+        for (int r = 0; r < runs; ++r) {
+            const QString word = u(vocabulary[random() % std::size(vocabulary)]) + u("%1 ").arg(random() % 30);
+            body += r % 17 == 16 ? u("<w:r><w:tab/></w:r>") : QString();
+            body += r % 23 == 5
+                        ? u("<w:hyperlink><w:r><w:t xml:space=\"preserve\">") + word + u("</w:t></w:r></w:hyperlink>")
+                        : u("<w:r><w:t xml:space=\"preserve\">") + word + u("</w:t></w:r>");
+        }
+        body += u("</w:p><w:bookmarkEnd w:id=\"%1\"/>").arg(p);
+    }
+    auto document = open(body);
+    EXPECT_GT(document->range()->wordsCount(), 1000);
+    removeAll(*document->range(), u("absent")); // builds the index of searches
+    QStringList model = qt::paragraphTexts(*document);
+    for (int step = 0; step < 39; ++step) {
+        const int kind = step % 3;
+        const qint64 index = kind == 0 ? 1 : kind == 1 ? model.size() - 1 : 1 + qint64(random() % (model.size() - 1));
+        auto mark = document->range()->paragraph(index);
+        mark->setStart(mark->end() - 1);
+        mark->deleteContent();
+        model[index - 1] = model[index - 1].chopped(1) + model[index];
+        model.removeAt(index);
+        ASSERT_EQ(qt::paragraphTexts(*document), model) << "step " << step;
+        if (step % 6 != 5) {
+            continue;
+        }
+        const QString saved = QDir(m_folder.path()).filePath(u("joined%1.docx").arg(step));
+        document->saveAs(saved);
+        auto fresh = m_application->documents().open(saved);
+        ASSERT_EQ(qt::wordTexts(*document), qt::wordTexts(*fresh)) << "step " << step;
+        ASSERT_EQ(document->range()->wordsCount(), fresh->range()->wordsCount()) << "step " << step;
+        for (const char* plain : {"alpha", "beta", "gamma", "Straße"}) {
+            const QString word = u(plain) + u("%1").arg(step % 30);
+            removeAll(*document->range(), word);
+            removeAll(*fresh->range(), word);
+            ASSERT_EQ(document->range()->text(), fresh->range()->text()) << "step " << step << ": " << plain;
+        }
+        model = qt::paragraphTexts(*document);
+        fresh->close();
+    }
+    const QByteArray xml = savedXml(*document);
+    EXPECT_EQ(xml.count("<w:bookmarkStart"), 40);
+    EXPECT_EQ(xml.count("<w:bookmarkEnd"), 40);
+    EXPECT_EQ(xml.count("<w:jc "), 1) << "the joined paragraph keeps the first one's properties";
+    EXPECT_EQ(xml.count("w:rsidR="), 0) << "and its attributes";
+    EXPECT_EQ(xml.count("<w:p>") + xml.count("<w:p "), 1);
+    // The joined paragraph is still the document's first in the log's counting.
+    auto& host = dynamic_cast<docx::DocxDocument&>(*document);
+    const auto formatted = host.formattedParagraphs();
+    ASSERT_EQ(formatted.size(), 1u);
+    EXPECT_EQ(formatted[0].paragraph, 0);
+}
+
 TEST_F(DocxEdit, WordsStayRightAfterDeletingWordsBetweenSpaces)
 {
     // Deleting a word that spaces stand around does not segment the paragraph again; the units

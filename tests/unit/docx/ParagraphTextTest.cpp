@@ -245,6 +245,140 @@ TEST(PieceList, DeletionsShortenTouchedPiecesAndMoveTheRest)
     }
 }
 
+TEST(ParagraphText, JoinedStructuresReadAsTheirConcatenationWhateverEndGrows)
+{
+    // A paragraph that other paragraphs join one by one, at its end or its start, short ones and
+    // long ones, with edits in between: the text, the unit ends and the pieces must read as the
+    // plain concatenations do, whichever side is kept and whether its room is used or laid out
+    // again.
+    std::mt19937 random(3);
+    struct Part {
+        QString model;
+        std::vector<quint32> ends;
+        std::vector<docx::Piece> pieces;
+    };
+    auto makePart = [&](qsizetype length) {
+        Part part;
+        for (qsizetype i = 0; i < length; ++i) {
+            part.model.append(QChar(char16_t(u'a' + random() % 26)));
+        }
+        for (qint64 end = 1 + qint64(random() % 5); end <= length; end += 1 + qint64(random() % 5)) {
+            part.ends.push_back(quint32(end));
+        }
+        if (part.ends.empty() || part.ends.back() != quint32(length)) {
+            part.ends.push_back(quint32(length));
+        }
+        // Pieces cover all but the paragraph mark at the end.
+        for (qint64 offset = 0; offset < length - 1;) {
+            const auto pieceLength = std::min<qint64>(length - 1 - offset, 1 + qint64(random() % 7));
+            part.pieces.push_back({quint32(offset), quint32(pieceLength), {}, true});
+            offset += pieceLength;
+        }
+        return part;
+    };
+    auto structures = [](const Part& part) {
+        docx::ParagraphText text(part.model);
+        docx::UnitEnds ends(part.ends, part.model.size());
+        docx::PieceList pieces;
+        for (const docx::Piece& piece : part.pieces) {
+            pieces.append(piece);
+        }
+        pieces.setTextLength(part.model.size());
+        return std::make_tuple(std::move(text), std::move(ends), std::move(pieces));
+    };
+    for (const qsizetype startLength : {qsizetype(40), qsizetype(9000)}) {
+        Part whole = makePart(startLength);
+        auto [text, ends, pieces] = structures(whole);
+        for (int step = 0; step < 400; ++step) {
+            const qsizetype partLength = step % 37 == 0 ? 6000 : step % 5 == 0 ? 1500 : 1 + qsizetype(random() % 60);
+            const Part part = makePart(partLength);
+            auto [partText, partEnds, partPieces] = structures(part);
+            const bool atFront = random() % 2 == 0;
+            const Part& front = atFront ? part : whole;
+            const Part& back = atFront ? whole : part;
+            Part joined;
+            joined.model = front.model + back.model;
+            joined.ends = front.ends;
+            for (const quint32 end : back.ends) {
+                joined.ends.push_back(quint32(end + front.model.size()));
+            }
+            joined.pieces = front.pieces;
+            for (docx::Piece piece : back.pieces) {
+                piece.offset = quint32(piece.offset + front.model.size());
+                joined.pieces.push_back(piece);
+            }
+            if (atFront) {
+                text = docx::ParagraphText::joined(std::move(partText), std::move(text));
+                ends = docx::UnitEnds::joined(std::move(partEnds), std::move(ends));
+                pieces = docx::PieceList::joined(std::move(partPieces), part.model.size(), std::move(pieces),
+                                                 whole.model.size());
+            } else {
+                text = docx::ParagraphText::joined(std::move(text), std::move(partText));
+                ends = docx::UnitEnds::joined(std::move(ends), std::move(partEnds));
+                pieces = docx::PieceList::joined(std::move(pieces), whole.model.size(), std::move(partPieces),
+                                                 part.model.size());
+            }
+            whole = std::move(joined);
+
+            // Then an edit of each near one end or anywhere, as the host makes after a join.
+            const qint64 length = whole.model.size();
+            const qint64 from = step % 3 == 0 ? 0 : step % 3 == 1 ? length - 2 : qint64(random() % quint32(length - 1));
+            const qint64 to = std::min<qint64>(length - 1, from + 1 + qint64(random() % 4));
+            whole.model.remove(from, to - from);
+            text.remove(from, to - from);
+            pieces.removeText(
+                from, to, [](const docx::Piece& piece, qint64 low, qint64 high) { return high - low < piece.length; });
+            std::vector<docx::Piece> shortened;
+            for (docx::Piece piece : whole.pieces) {
+                const qint64 end = piece.offset + piece.length;
+                const qint64 cut =
+                    std::max<qint64>(0, std::min<qint64>(to, end) - std::max<qint64>(from, piece.offset));
+                if (cut == piece.length) {
+                    continue;
+                }
+                piece.offset =
+                    quint32(piece.offset >= to ? piece.offset - (to - from) : std::min<qint64>(piece.offset, from));
+                piece.length = quint32(piece.length - cut);
+                shortened.push_back(piece);
+            }
+            whole.pieces = std::move(shortened);
+            // The units the edit touched become one.
+            const auto first =
+                std::size_t(std::upper_bound(whole.ends.begin(), whole.ends.end(), quint32(from)) - whole.ends.begin());
+            const auto last =
+                std::size_t(std::upper_bound(whole.ends.begin(), whole.ends.end(), quint32(to)) - whole.ends.begin());
+            const quint32 merged = quint32(whole.ends[last] - (to - from));
+            ends.splice(first, last + 1, std::span(&merged, 1), whole.model.size());
+            whole.ends.erase(whole.ends.begin() + std::ptrdiff_t(first), whole.ends.begin() + std::ptrdiff_t(last + 1));
+            for (std::size_t i = first; i < whole.ends.size(); ++i) {
+                whole.ends[i] -= quint32(to - from);
+            }
+            whole.ends.insert(whole.ends.begin() + std::ptrdiff_t(first), merged);
+
+            ASSERT_EQ(text.toString(), whole.model) << "step " << step;
+            ASSERT_EQ(std::vector<quint32>(ends.begin(), ends.end()), whole.ends) << "step " << step;
+            const std::vector<docx::Piece> read = pieces.toVector();
+            ASSERT_EQ(read.size(), whole.pieces.size()) << "step " << step;
+            for (std::size_t i = 0; i < read.size(); ++i) {
+                ASSERT_EQ(read[i].offset, whole.pieces[i].offset) << "step " << step << " piece " << i;
+                ASSERT_EQ(read[i].length, whole.pieces[i].length) << "step " << step << " piece " << i;
+            }
+            for (int probe = 0; probe < 6; ++probe) {
+                const qint64 offset = qint64(random() % quint32(whole.model.size()));
+                ASSERT_EQ(text.at(offset), whole.model.at(offset)) << "step " << step;
+                const auto unit = std::upper_bound(whole.ends.begin(), whole.ends.end(), quint32(offset));
+                ASSERT_EQ(ends.upperBound(offset), std::size_t(unit - whole.ends.begin())) << "step " << step;
+                const auto piece =
+                    std::partition_point(whole.pieces.begin(), whole.pieces.end(), [&](const docx::Piece& each) {
+                        return qint64(each.offset) + each.length < offset;
+                    });
+                ASSERT_EQ(pieces.firstEndingFrom(offset), std::size_t(piece - whole.pieces.begin())) << "step " << step;
+            }
+        }
+        EXPECT_GT(whole.model.size(), 100000);
+    }
+}
+
 TEST(ParagraphText, LongTextElementsAreSplitAndStayTheSameText)
 {
     // A w:t far longer than one chunk, with characters of two, three and four UTF-8 bytes so that
