@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <string>
+#include <system_error>
 
 #include <unicode/uchar.h>
 
@@ -284,11 +286,16 @@ std::optional<std::size_t> DocxStory::previousParagraph(std::size_t slot) const
     return m_live.slotAfter(ordinal - 1);
 }
 
+void DocxStory::segment(WordSegmenter& segmenter, Paragraph& paragraph)
+{
+    paragraph.unitEnds = UnitEnds(segmenter.unitEnds(paragraph.text.toString()), paragraph.text.size());
+}
+
 const UnitEnds& DocxStory::unitEnds(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     if (paragraph.unitEnds.empty() && paragraph.alive) {
-        paragraph.unitEnds = UnitEnds(m_segmenter.unitEnds(paragraph.text.toString()), paragraph.text.size());
+        segment(m_segmenter, paragraph);
     }
     return paragraph.unitEnds;
 }
@@ -297,6 +304,33 @@ void DocxStory::ensureWordIndex()
 {
     if (m_wordIndex) {
         return;
+    }
+    // Segmenting every paragraph is most of what counting a long document's words costs: a second
+    // thread, with a segmenter of its own, takes the paragraphs of the second half of the text.
+    auto segmentFrom = [this](WordSegmenter& segmenter, std::size_t from, std::size_t to) {
+        for (std::size_t slot = from; slot < to; ++slot) {
+            Paragraph& paragraph = m_paragraphs[slot];
+            if (paragraph.alive && paragraph.unitEnds.empty()) {
+                segment(segmenter, paragraph);
+            }
+        }
+    };
+    std::size_t half = m_paragraphs.size();
+    std::future<void> secondHalf;
+    if (length() >= segmentInTwo) {
+        half = m_characters.slotAfter(length() / 2);
+        try {
+            secondHalf = std::async(std::launch::async, [&, half] {
+                WordSegmenter segmenter;
+                segmentFrom(segmenter, half, m_paragraphs.size());
+            });
+        } catch (const std::system_error&) {
+            half = m_paragraphs.size(); // no thread to be had: all on this one
+        }
+    }
+    segmentFrom(m_segmenter, 0, half);
+    if (secondHalf.valid()) {
+        secondHalf.get();
     }
     std::vector<qint64> counts(m_paragraphs.size(), 0);
     for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {

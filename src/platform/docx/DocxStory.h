@@ -158,6 +158,8 @@ class DocxStory
     /// A whole-word search over a longer stretch of one paragraph than this looks the word up in
     /// the paragraph's word positions instead of reading the stretch.
     static constexpr qint64 longSearch = 4096;
+    /// Counting the words of a story at least this long segments its two halves on two threads.
+    static constexpr qint64 segmentInTwo = 200000;
 
     struct Location {
         std::size_t paragraph = 0;
@@ -178,6 +180,7 @@ class DocxStory
     qint64 paragraphStart(std::size_t slot) const;
     std::optional<std::size_t> nextParagraph(std::size_t slot) const;
     std::optional<std::size_t> previousParagraph(std::size_t slot) const;
+    static void segment(WordSegmenter& segmenter, Paragraph& paragraph);
     const UnitEnds& unitEnds(std::size_t slot);
     void ensureWordIndex();
     Span spanOf(engine::Unit unit, const Location& location);

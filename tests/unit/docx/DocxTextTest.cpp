@@ -3,11 +3,14 @@
 #include "DocxFixture.h"
 
 #include "docx/DocxHostProvider.h"
+#include "docx/WordSegmenter.h"
 #include "engine/HostError.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 using namespace quillsift;
 namespace qt = quillsift::testing;
@@ -174,6 +177,34 @@ TEST_F(DocxText, CountsAndIndexesUnitsOfAPartialRange)
     EXPECT_EQ(range->paragraph(2)->text(), u("three four\r"));
     EXPECT_EQ(range->word(8), nullptr);
     EXPECT_EQ(range->paragraph(4), nullptr);
+}
+
+TEST_F(DocxText, WordsOfALongDocumentAreEachParagraphsOwn)
+{
+    // A document long enough for its words to be counted on two threads: every paragraph must
+    // still be cut into the units that segmenting it by itself gives.
+    const char* tokens[] = {"alpha", "don't", "3.14", "Straße", "e\u0301t\u00E9", "(x)", "1,000", "a.b", "\u00A0", "?"};
+    std::mt19937 random(23);
+    QString body;
+    QStringList expected;
+    docx::WordSegmenter segmenter;
+    for (int p = 0; p < 5000; ++p) {
+        QString text = p % 9 == 0 ? u("  ") : QString();
+        for (int w = 0; w < 8; ++w) {
+            text += QString::fromUtf8(tokens[random() % std::size(tokens)]) + (random() % 4 == 0 ? u("  ") : u(" "));
+        }
+        body += u("<w:p><w:r><w:t xml:space=\"preserve\">") + text.toHtmlEscaped() + u("</w:t></w:r></w:p>");
+        const QString paragraph = text + u("\r");
+        quint32 start = 0;
+        for (const quint32 end : segmenter.unitEnds(paragraph)) {
+            expected << paragraph.mid(start, end - start);
+            start = end;
+        }
+    }
+    auto document = open(body);
+    ASSERT_GE(document->range()->end(), 200000);
+    EXPECT_EQ(document->range()->wordsCount(), expected.size());
+    EXPECT_EQ(qt::wordTexts(*document), expected);
 }
 
 TEST_F(DocxText, ReadsStrictNamespaceAndOtherPrefixes)
