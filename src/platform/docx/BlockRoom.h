@@ -21,8 +21,8 @@ struct UsedBlocks {
     std::ptrdiff_t last = -1;
 };
 
-template <std::size_t Trees>
-UsedBlocks usedBlocks(const std::array<const FenwickTree*, Trees>& trees, std::size_t blockCount)
+template <typename Tree, std::size_t Trees>
+UsedBlocks usedBlocks(const std::array<Tree*, Trees>& trees, std::size_t blockCount)
 {
     UsedBlocks used{std::ptrdiff_t(blockCount), -1};
     for (const FenwickTree* tree : trees) {
@@ -42,9 +42,7 @@ template <typename Block, std::size_t Trees>
 void joinBlocks(std::vector<Block>& blocks, const std::array<FenwickTree*, Trees>& trees, std::vector<Block>&& incoming,
                 const std::array<std::vector<qint64>, Trees>& values, bool atFront)
 {
-    std::array<const FenwickTree*, Trees> readOnly;
-    std::copy(trees.begin(), trees.end(), readOnly.begin());
-    const UsedBlocks used = usedBlocks(readOnly, blocks.size());
+    const UsedBlocks used = usedBlocks(trees, blocks.size());
     const auto count = std::ptrdiff_t(incoming.size());
     const std::ptrdiff_t room = atFront ? used.first : std::ptrdiff_t(blocks.size()) - 1 - used.last;
     if (room >= count) {
@@ -65,23 +63,23 @@ void joinBlocks(std::vector<Block>& blocks, const std::array<FenwickTree*, Trees
     for (auto& sum : sums) {
         sum.assign(std::size_t(inUse), 0);
     }
-    auto place = [&](std::ptrdiff_t from, std::vector<Block>& source, std::ptrdiff_t first, std::ptrdiff_t n,
-                     auto valueOf) {
-        for (std::ptrdiff_t i = 0; i < n; ++i) {
-            laidOut.push_back(std::move(source[std::size_t(first + i)]));
+    // Moves source's blocks [first, end) into the new layout with what each counts for.
+    auto place = [&](std::vector<Block>& source, std::ptrdiff_t first, std::ptrdiff_t end, auto valueOf) {
+        for (std::ptrdiff_t i = first; i < end; ++i) {
+            laidOut.push_back(std::move(source[std::size_t(i)]));
             for (std::size_t t = 0; t < Trees; ++t) {
-                sums[t].push_back(valueOf(t, from + i));
+                sums[t].push_back(valueOf(t, std::size_t(i)));
             }
         }
     };
-    auto incomingValue = [&](std::size_t t, std::ptrdiff_t i) { return values[t][std::size_t(i)]; };
-    auto usedValue = [&](std::size_t t, std::ptrdiff_t b) { return trees[t]->value(std::size_t(b)); };
+    auto incomingValue = [&](std::size_t t, std::size_t i) { return values[t][i]; };
+    auto usedValue = [&](std::size_t t, std::size_t b) { return trees[t]->value(b); };
     if (atFront) {
-        place(0, incoming, 0, count, incomingValue);
+        place(incoming, 0, count, incomingValue);
     }
-    place(used.first, blocks, used.first, used.last + 1 - used.first, usedValue);
+    place(blocks, used.first, used.last + 1, usedValue);
     if (!atFront) {
-        place(0, incoming, 0, count, incomingValue);
+        place(incoming, 0, count, incomingValue);
     }
     laidOut.resize(laidOut.size() + std::size_t(inUse));
     for (std::size_t t = 0; t < Trees; ++t) {
