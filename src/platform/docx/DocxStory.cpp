@@ -860,13 +860,13 @@ void DocxStory::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
     if (paragraph.positions) {
         paragraph.positions->characters.remove(from, to);
     }
-    const auto spacedUnit = spacedWord(slot, from, to);
+    const auto removal = unitRemoval(slot, from, to);
     paragraph.text.remove(from, removed);
-    textChanged(slot, oldLength, from, spacedUnit);
+    textChanged(slot, oldLength, from, removal);
     moveRanges(start + from, start + to);
 }
 
-std::optional<std::size_t> DocxStory::spacedWord(std::size_t slot, qint64 from, qint64 to) const
+std::optional<DocxStory::UnitRemoval> DocxStory::unitRemoval(std::size_t slot, qint64 from, qint64 to) const
 {
     const Paragraph& paragraph = m_paragraphs[slot];
     const UnitEnds& ends = paragraph.unitEnds;
@@ -880,8 +880,15 @@ std::optional<std::size_t> DocxStory::spacedWord(std::size_t slot, qint64 from, 
     }
     const qint64 unitStart = unit > 0 ? ends[unit - 1] : 0;
     const qint64 unitEnd = ends[unit];
-    if (unitStart != from || unitEnd <= to || unitEnd >= text.size() || (from > 0 && text[from - 1] != u' ')) {
+    if (unitStart != from || unitEnd < to || unitEnd >= text.size() || (from > 0 && text[from - 1] != u' ')) {
         return std::nullopt;
+    }
+    if (unitEnd == to) {
+        // The whole unit goes: what follows keeps its boundaries when it is a mark that neither
+        // joins a space nor depends on what comes before it.
+        const char16_t next = text[to].unicode();
+        const bool mark = next < 0x80 && next != u' ' && next != u'_' && !QChar::isLetterOrNumber(next);
+        return mark ? std::optional(UnitRemoval{unit, false}) : std::nullopt;
     }
     for (qint64 i = to; i < unitEnd; ++i) {
         if (text[i] != u' ') {
@@ -897,7 +904,7 @@ std::optional<std::size_t> DocxStory::spacedWord(std::size_t slot, qint64 from, 
     if (wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ || wordBreak == U_WB_WSEGSPACE) {
         return std::nullopt;
     }
-    return unit;
+    return UnitRemoval{unit, true};
 }
 
 void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to)
@@ -973,7 +980,7 @@ void DocxStory::reread(std::size_t slot)
     ParagraphReader(*m_names).read(m_paragraphs[slot], fields);
 }
 
-void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt, std::optional<std::size_t> spacedUnit)
+void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt, std::optional<UnitRemoval> removal)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 newLength = paragraph.text.size();
@@ -984,14 +991,18 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
     // it was, and the index already lists this paragraph for them.
     qint64 indexFrom = 0;
     qint64 indexTo = newLength;
-    if (spacedUnit) {
+    if (removal && removal->leavesSpaces) {
         // The spaces left behind join the unit before, or stand alone at the paragraph's start.
-        const std::size_t unit = *spacedUnit;
+        const std::size_t unit = removal->unit;
         const std::size_t first = unit > 0 ? unit - 1 : 0;
         const auto spacesEnd = quint32(qint64(paragraph.unitEnds[unit]) + delta);
         paragraph.unitEnds.splice(first, unit + 1, std::span(&spacesEnd, 1), newLength);
         indexFrom = first > 0 ? paragraph.unitEnds[first - 1] : 0;
         indexTo = spacesEnd;
+    } else if (removal) {
+        // The unit is gone and no other changed: there is no new word to index.
+        paragraph.unitEnds.splice(removal->unit, removal->unit + 1, {}, newLength);
+        indexFrom = indexTo = changeAt;
     } else if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
         // Word boundaries depend on a few characters around them, so in a long paragraph only a
         // window of units around the change is segmented again and spliced into the rest.

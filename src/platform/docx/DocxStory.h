@@ -207,14 +207,22 @@ class DocxStory
     /// Inserts text at character at of a w:t element.
     void insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text);
     void reread(std::size_t slot);
+    /// A deletion whose new word boundaries are known without segmenting the text again: it takes
+    /// the characters of word unit `unit`, after a space or at the paragraph's start, and either
+    /// leaves the unit's trailing spaces (which join the unit before) or takes the whole unit
+    /// from in front of a mark that a space never joins (whose unit is left as it was).
+    struct UnitRemoval {
+        std::size_t unit = 0;
+        bool leavesSpaces = false;
+    };
     /// Brings the indexes up to date after paragraph slot's text changed at changeAt.
     void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
-                     std::optional<std::size_t> spacedUnit = std::nullopt);
-    /// Whether deleting [from, to) of a paragraph takes the characters of one word unit that a
-    /// space (or the paragraph's start) comes before and spaces follow: its index if so. The word
-    /// boundaries after such a deletion are known without segmenting the text again, since a
-    /// run of spaces stands between two units whatever is on either side of it.
-    std::optional<std::size_t> spacedWord(std::size_t slot, qint64 from, qint64 to) const;
+                     std::optional<UnitRemoval> removal = std::nullopt);
+    /// Whether deleting [from, to) of a paragraph is a UnitRemoval. A run of spaces stands between
+    /// two units whatever is on either side of it, and an ASCII mark other than a letter, digit,
+    /// space or underscore is a unit of its own whatever comes before it, so neither changes the
+    /// boundaries around it.
+    std::optional<UnitRemoval> unitRemoval(std::size_t slot, qint64 from, qint64 to) const;
     void moveRanges(qint64 from, qint64 to);
 
     void ensureFindIndex();
