@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Package.h"
 
+#include "Deflate.h"
 #include "engine/HostError.h"
 
 #include <QSet>
@@ -8,7 +9,10 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 namespace quillsift::docx {
 
@@ -313,7 +317,139 @@ QString Package::mainPartName() const
     return {};
 }
 
+namespace {
+
+/// A zip source of a part deflated beforehand, which libzip writes as it is: its size, CRC and
+/// method come with it, so there is nothing left to compress.
+class DeflatedSource
+{
+  public:
+    DeflatedSource(const Deflated& deflated, qint64 size)
+        : m_deflated(deflated)
+        , m_size(size)
+    {
+        zip_error_init(&m_error);
+    }
+    ~DeflatedSource()
+    {
+        zip_error_fini(&m_error);
+    }
+    DeflatedSource(const DeflatedSource&) = delete;
+    DeflatedSource& operator=(const DeflatedSource&) = delete;
+
+    static zip_int64_t command(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        return static_cast<DeflatedSource*>(state)->run(data, length, command);
+    }
+
+  private:
+    zip_int64_t run(void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        const QByteArray& bytes = m_deflated.bytes;
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            m_offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const auto count = std::min<zip_uint64_t>(length, zip_uint64_t(bytes.size() - m_offset));
+            std::memcpy(data, bytes.constData() + m_offset, count);
+            m_offset += qsizetype(count);
+            return zip_int64_t(count);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
+            if (!stat) {
+                return -1;
+            }
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            stat->size = zip_uint64_t(m_size);
+            stat->comp_size = zip_uint64_t(bytes.size());
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->crc = m_deflated.crc;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_FREE:
+            delete this;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&m_error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+
+    const Deflated& m_deflated;
+    qint64 m_size;
+    qsizetype m_offset = 0;
+    zip_error_t m_error;
+};
+
+/// Whether every part deflated beforehand went into archive as it was given.
+bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<Deflated>>& deflated,
+                    const std::vector<Package::Entry>& entries)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(archive.constData(), zip_uint64_t(archive.size()), 0, &error);
+    zip_t* reread = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+    zip_error_fini(&error);
+    if (!reread) {
+        if (source) {
+            zip_source_free(source);
+        }
+        return false;
+    }
+    const std::unique_ptr<zip_t, ZipCloser> closer(reread);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!deflated[i]) {
+            continue;
+        }
+        zip_stat_t stat;
+        if (zip_stat_index(reread, zip_uint64_t(i), 0, &stat) != 0 || stat.comp_method != ZIP_CM_DEFLATE ||
+            stat.comp_size != zip_uint64_t(deflated[i]->bytes.size()) ||
+            stat.size != zip_uint64_t(entries[i].data.size()) || stat.crc != deflated[i]->crc) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray Package::toZip(const QString& fileName) const
+{
+    // A large part (the main document) is deflated in pieces on several threads before libzip
+    // writes it; the rest libzip deflates itself.
+    std::vector<std::optional<Deflated>> deflated(m_entries.size());
+    bool anyDeflated = false;
+    try {
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            const QByteArray& data = m_entries[i].data;
+            if (const std::size_t pieces = deflatePieces(data.size()); pieces > 1) {
+                deflated[i] = deflateInPieces(data, deflateLevel, pieces);
+                anyDeflated = true;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        throw HostError(fileName, QStringLiteral("there is not enough memory to write the package"));
+    }
+    QByteArray out = writeZip(fileName, deflated);
+    // A libzip that compressed the given bytes once more would make a package no one can read:
+    // what was written is checked, and written the plain way if it is not what was given.
+    if (anyDeflated && !keptAsDeflated(out, deflated, m_entries)) {
+        out = writeZip(fileName, std::vector<std::optional<Deflated>>(m_entries.size()));
+    }
+    return out;
+}
+
+QByteArray Package::writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -335,8 +471,18 @@ QByteArray Package::toZip(const QString& fileName) const
         zip_source_free(buffer);
         throw HostError(fileName, cause);
     };
-    for (const Entry& entry : m_entries) {
-        zip_source_t* data = zip_source_buffer(archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const Entry& entry = m_entries[i];
+        zip_source_t* data = nullptr;
+        if (deflated[i]) {
+            auto* state = new DeflatedSource(*deflated[i], entry.data.size());
+            data = zip_source_function(archive, &DeflatedSource::command, state);
+            if (!data) {
+                delete state;
+            }
+        } else {
+            data = zip_source_buffer(archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
+        }
         const QByteArray name = entry.name.toUtf8();
         const zip_int64_t index = data ? zip_file_add(archive, name.constData(), data, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
@@ -344,6 +490,9 @@ QByteArray Package::toZip(const QString& fileName) const
                 zip_source_free(data);
             }
             fail(QStringLiteral("the part %1 cannot be written").arg(entry.name));
+        }
+        if (deflated[i]) {
+            continue;
         }
         // libzip deflates at level 9 unless told otherwise, which on document XML takes about twice
         // the time of level 6 (zip's and zlib's default) and gives a file no smaller.

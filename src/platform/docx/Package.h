@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Deflate.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace pugi {
@@ -64,6 +67,10 @@ class Package
                          std::size_t size, unsigned options);
 
   private:
+    /// The zip archive of every entry, each given in deflated[i] deflated already or else
+    /// deflated by libzip.
+    QByteArray writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const;
+
     std::vector<Entry> m_entries;
 };
 

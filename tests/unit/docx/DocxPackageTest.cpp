@@ -3,6 +3,7 @@
 // formats it reaches through LibreOffice.
 #include "DocxFixture.h"
 
+#include "docx/Deflate.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/OfficeConverter.h"
 #include "docx/Package.h"
@@ -15,6 +16,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
 
 using namespace quillsift;
 namespace qt = quillsift::testing;
@@ -166,6 +170,89 @@ TEST_F(DocxPackage, PlainTextSavesBackAsText)
     EXPECT_EQ(file.readAll(), QByteArray("alpha\nbeta\n\n"));
     auto& host = dynamic_cast<docx::DocxDocument&>(*document);
     EXPECT_TRUE(host.isPlainText());
+}
+
+// Text that deflate finds matches in, near and far: words drawn from a vocabulary, each paragraph
+// numbered so that no two are the same.
+QByteArray varied(qsizetype size, quint32 seed)
+{
+    std::mt19937 random(seed);
+    const char* const words[] = {"alpha ", "beta ", "gamma ", "delta ", "epsilon ", "zeta ", "eta ", "theta "};
+    QByteArray text;
+    text.reserve(size + 64);
+    while (text.size() < size) {
+        text += "<w:p><w:r><w:t>" + QByteArray::number(random()) + ' ';
+        for (int k = 0; k < 8; ++k) {
+            text += words[random() % 8];
+        }
+        text += "</w:t></w:r></w:p>";
+    }
+    text.truncate(size);
+    return text;
+}
+
+QByteArray inflateRaw(const QByteArray& deflated, qsizetype size)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, -15) != Z_OK) {
+        return {};
+    }
+    QByteArray out(size + 1, '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.constData()));
+    stream.avail_in = uInt(deflated.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    const int status = inflate(&stream, Z_FINISH);
+    out.truncate(qsizetype(stream.total_out));
+    inflateEnd(&stream);
+    return status == Z_STREAM_END && stream.avail_in == 0 ? out : QByteArray("(not one whole stream)");
+}
+
+TEST(Deflate, PiecesMakeOneStreamOfTheWholeWithItsCrc)
+{
+    std::mt19937 random(7);
+    QByteArray noise(300000, '\0');
+    for (char& c : noise) {
+        c = char(random());
+    }
+    const QByteArray samples[] = {QByteArray(),     QByteArray("x"),   varied(1000, 1),
+                                  varied(70000, 2), varied(400000, 3), noise};
+    for (const QByteArray& data : samples) {
+        const auto whole = quint32(crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.constData()),
+                                           std::size_t(data.size())));
+        for (std::size_t pieces : {1, 2, 3, 5}) {
+            SCOPED_TRACE(::testing::Message() << data.size() << " bytes in " << pieces << " pieces");
+            const docx::Deflated deflated = docx::deflateInPieces(data, 6, pieces);
+            EXPECT_EQ(inflateRaw(deflated.bytes, data.size()), data);
+            EXPECT_EQ(deflated.crc, whole);
+        }
+    }
+    // Each piece starts primed with the text before it, so cutting costs next to nothing.
+    const QByteArray text = varied(400000, 3);
+    const qsizetype one = docx::deflateInPieces(text, 6, 1).bytes.size();
+    EXPECT_LT(docx::deflateInPieces(text, 6, 4).bytes.size(), one + one / 100);
+}
+
+TEST_F(DocxPackage, LargePartsSaveWholeAndReadBack)
+{
+    // Parts large enough to be deflated on several threads where the machine has them: text, and
+    // noise that deflate cannot shrink.
+    docx::Package package = docx::Package::fromZip(u("x"), qt::docxBytes(u("<w:p/>")));
+    std::mt19937 random(11);
+    QByteArray noise(9 << 20, '\0');
+    for (char& c : noise) {
+        c = char(random());
+    }
+    const QByteArray text = varied(9 << 20, 4);
+    package.setData(u("word/media/noise.bin"), noise);
+    package.setData(u("word/media/text.bin"), text);
+    const QByteArray zip = package.toZip(u("x"));
+    const QString file = write(u("large.docx"), zip);
+    const docx::Package back = read(file);
+    ASSERT_TRUE(back.find(u("word/media/noise.bin")));
+    ASSERT_TRUE(back.find(u("word/media/text.bin")));
+    EXPECT_TRUE(back.find(u("word/media/noise.bin"))->data == noise);
+    EXPECT_TRUE(back.find(u("word/media/text.bin"))->data == text);
 }
 
 struct Refusal {

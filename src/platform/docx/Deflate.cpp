@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Deflate.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <future>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace quillsift::docx {
+
+namespace {
+
+// Deflate looks back at most 32 KB: a piece primed with that much of the text before it finds
+// the same matches as one stream would.
+constexpr qsizetype window = 32 * 1024;
+// Below this a piece is not worth a thread.
+constexpr qint64 smallestPiece = 2 * 1024 * 1024;
+// zlib's largest window and default memory level; a negative window asks for raw deflate.
+constexpr int rawWindowBits = -15;
+constexpr int memoryLevel = 8;
+
+struct Piece {
+    QByteArray bytes;
+    uLong crc = 0;
+    qsizetype length = 0;
+};
+
+class Stream
+{
+  public:
+    explicit Stream(int level)
+    {
+        if (deflateInit2(&m_stream, level, Z_DEFLATED, rawWindowBits, memoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
+            throw std::bad_alloc();
+        }
+    }
+    ~Stream()
+    {
+        deflateEnd(&m_stream);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    z_stream* operator->()
+    {
+        return &m_stream;
+    }
+    z_stream* get()
+    {
+        return &m_stream;
+    }
+
+  private:
+    z_stream m_stream{};
+};
+
+// Deflates data[from, to), primed with what comes before it, to the end of the stream when last
+// and to a byte boundary otherwise.
+Piece deflatePiece(QByteArrayView data, qsizetype from, qsizetype to, int level, bool last)
+{
+    Stream stream(level);
+    if (from > 0) {
+        const qsizetype primed = std::min(window, from);
+        const auto* dictionary = reinterpret_cast<const Bytef*>(data.data() + from - primed);
+        if (deflateSetDictionary(stream.get(), dictionary, uInt(primed)) != Z_OK) {
+            throw std::bad_alloc();
+        }
+    }
+    Piece piece;
+    piece.length = to - from;
+    const auto* input = reinterpret_cast<const Bytef*>(data.data() + from);
+    piece.crc = crc32_z(crc32_z(0, nullptr, 0), input, std::size_t(piece.length));
+    // A sync flush adds an empty stored block of at most six bytes to what deflateBound() allows.
+    piece.bytes.resize(qsizetype(deflateBound(stream.get(), uLong(piece.length))) + 16);
+    stream->next_in = const_cast<Bytef*>(input);
+    stream->avail_in = uInt(piece.length);
+    const int flush = last ? Z_FINISH : Z_SYNC_FLUSH;
+    qsizetype written = 0;
+    while (true) {
+        stream->next_out = reinterpret_cast<Bytef*>(piece.bytes.data() + written);
+        stream->avail_out = uInt(piece.bytes.size() - written);
+        const int status = deflate(stream.get(), flush);
+        written = piece.bytes.size() - qsizetype(stream->avail_out);
+        if (status == Z_STREAM_END || (!last && status == Z_OK && stream->avail_out > 0)) {
+            break;
+        }
+        if (status != Z_OK && status != Z_BUF_ERROR) {
+            throw std::bad_alloc();
+        }
+        piece.bytes.resize(piece.bytes.size() * 2);
+    }
+    piece.bytes.truncate(written);
+    return piece;
+}
+
+} // namespace
+
+std::size_t deflatePieces(qint64 size)
+{
+    const std::size_t threads = std::max(1U, std::thread::hardware_concurrency());
+    return std::clamp<std::size_t>(std::size_t(size / smallestPiece), 1, threads);
+}
+
+Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces)
+{
+    // zlib counts a call's input and output in 32 bits: no piece is let near that.
+    constexpr qsizetype largestPiece = qsizetype(1) << 30;
+    pieces = std::max(pieces, std::size_t(data.size() / largestPiece) + 1);
+    pieces = std::min(pieces, std::max<std::size_t>(1, std::size_t(data.size())));
+    const qsizetype step = data.size() / qsizetype(pieces);
+    auto bounds = [&](std::size_t i) { return i == pieces ? data.size() : qsizetype(i) * step; };
+    std::vector<Piece> done(pieces);
+    std::vector<std::future<Piece>> others;
+    for (std::size_t i = 1; i < pieces; ++i) {
+        try {
+            others.push_back(
+                std::async(std::launch::async, deflatePiece, data, bounds(i), bounds(i + 1), level, i + 1 == pieces));
+        } catch (const std::system_error&) {
+            break; // no thread to be had: the rest on this one
+        }
+    }
+    done[0] = deflatePiece(data, 0, bounds(1), level, pieces == 1);
+    for (std::size_t i = 1; i < pieces; ++i) {
+        done[i] = i <= others.size() ? others[i - 1].get()
+                                     : deflatePiece(data, bounds(i), bounds(i + 1), level, i + 1 == pieces);
+    }
+    Deflated result;
+    qsizetype total = 0;
+    for (const Piece& piece : done) {
+        total += piece.bytes.size();
+    }
+    result.bytes.reserve(total);
+    result.crc = quint32(done[0].crc);
+    result.bytes += done[0].bytes;
+    for (std::size_t i = 1; i < pieces; ++i) {
+        result.crc = quint32(crc32_combine(uLong(result.crc), done[i].crc, z_off_t(done[i].length)));
+        result.bytes += done[i].bytes;
+    }
+    return result;
+}
+
+} // namespace quillsift::docx
