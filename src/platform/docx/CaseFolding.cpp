@@ -26,6 +26,14 @@ QString foldCase(QStringView text)
     return folded;
 }
 
+QString foldCase(const QString& text)
+{
+    const bool folded = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 && !(c.unicode() >= u'A' && c.unicode() <= u'Z');
+    });
+    return folded ? text : foldCase(QStringView(text));
+}
+
 void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins)
 {
     const auto* data = reinterpret_cast<const UChar*>(text.utf16());

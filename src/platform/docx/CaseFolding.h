@@ -10,6 +10,9 @@ namespace quillsift::docx {
 
 /// Full Unicode case folding (ICU's default), as the search compares text.
 QString foldCase(QStringView text);
+/// The same for a string of its own: one already folded (plain ASCII in lower case, as most
+/// words are) comes back shared, without a copy.
+QString foldCase(const QString& text);
 
 /// Folds text and records, for every UTF-16 unit of the result, the offset in text of the
 /// character it came from, or -1 when it is not the first unit of that character's folding.

@@ -330,9 +330,9 @@ void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
     m_length = 0;
 }
 
-std::size_t UnitEnds::size() const
+std::size_t UnitEnds::blocksSize() const
 {
-    return m_blocks ? std::size_t(m_blocks->counts.total()) : m_ends.size();
+    return std::size_t(m_blocks->counts.total());
 }
 
 qint64 UnitEnds::textLength() const
@@ -393,25 +393,14 @@ UnitEnds::Place UnitEnds::locate(std::size_t index) const
     return place;
 }
 
-quint32 UnitEnds::operator[](std::size_t index) const
+quint32 UnitEnds::blocksAt(std::size_t index) const
 {
-    if (!m_blocks) {
-        return m_ends[index];
-    }
     const Place place = locate(index);
     return quint32(place.base + m_blocks->ends[place.block][index - place.first]);
 }
 
-std::size_t UnitEnds::upperBound(qint64 offset) const
+std::size_t UnitEnds::blocksUpperBound(qint64 offset) const
 {
-    if (offset < 0) {
-        return 0;
-    }
-    if (!m_blocks) {
-        return std::size_t(std::upper_bound(m_ends.begin(), m_ends.end(), quint64(offset),
-                                            [](quint64 value, quint32 end) { return value < end; }) -
-                           m_ends.begin());
-    }
     const Blocks& blocks = *m_blocks;
     const Place& cached = blocks.cachedStretch;
     if (!blocks.stretchCached || offset < cached.base || offset >= cached.base + blocks.cachedSpan) {

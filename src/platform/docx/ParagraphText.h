@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -96,17 +97,35 @@ class UnitEnds
     UnitEnds& operator=(UnitEnds&&) noexcept;
     ~UnitEnds();
 
-    std::size_t size() const;
+    // Most paragraphs are short and keep their ends in one vector: that case is inline.
+    std::size_t size() const
+    {
+        return m_blocks ? blocksSize() : m_ends.size();
+    }
     bool empty() const
     {
         return size() == 0;
     }
-    quint32 operator[](std::size_t index) const;
+    quint32 operator[](std::size_t index) const
+    {
+        return m_blocks ? blocksAt(index) : m_ends[index];
+    }
     const_iterator begin() const;
     const_iterator end() const;
     /// The index of the first unit that ends after offset (the unit holding the character at
     /// offset), or size().
-    std::size_t upperBound(qint64 offset) const;
+    std::size_t upperBound(qint64 offset) const
+    {
+        if (offset < 0) {
+            return 0;
+        }
+        if (m_blocks) {
+            return blocksUpperBound(offset);
+        }
+        return std::size_t(std::upper_bound(m_ends.begin(), m_ends.end(), quint64(offset),
+                                            [](quint64 value, quint32 end) { return value < end; }) -
+                           m_ends.begin());
+    }
     /// Whether a unit ends at offset.
     bool endsAt(qint64 offset) const;
     /// Replaces the units [first, last) with ends (offsets in the new text) after an edit that
@@ -129,6 +148,9 @@ class UnitEnds
     };
     /// The block holding unit index.
     Place locate(std::size_t index) const;
+    std::size_t blocksSize() const;
+    quint32 blocksAt(std::size_t index) const;
+    std::size_t blocksUpperBound(qint64 offset) const;
     /// Makes ends too many for one vector into blocks.
     void split(const std::vector<quint32>& ends, qint64 textLength);
     /// The length of the text the ends are in.
