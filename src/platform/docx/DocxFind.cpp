@@ -39,7 +39,9 @@ bool DocxFind::execute(const QString& findText, engine::FindWrap wrap, const QSt
     // Last first, so the matches still to be deleted keep their positions.
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         story.deleteText(it->start, it->end);
-        story.insertText(it->start, replaceWith);
+        if (!replaceWith.isEmpty()) {
+            story.insertText(it->start, replaceWith);
+        }
     }
     return true;
 }

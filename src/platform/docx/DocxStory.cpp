@@ -1154,6 +1154,30 @@ void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const Q
     }
 }
 
+bool DocxStory::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
+                                 std::vector<Span>& matches)
+{
+    const ParagraphText& text = m_paragraphs[slot].text;
+    const qint64 wordEnd = coreEnd(text, from, to);
+    if (wordEnd - from != foldedNeedle.size()) {
+        return false;
+    }
+    for (qint64 i = from; i < wordEnd; ++i) {
+        const char16_t c = text[i].unicode();
+        const char16_t lower = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+        if (c >= 0x80 || lower != foldedNeedle[i - from].unicode()) {
+            return false;
+        }
+    }
+    // Folding ASCII keeps every character where it was, and a match that ended in the spaces
+    // after the word would end in a space, as the word does not: the start is the one place.
+    if (isWholeWord(slot, from, wordEnd)) {
+        const qint64 start = paragraphStart(slot);
+        matches.push_back({start + from, start + wordEnd});
+    }
+    return true;
+}
+
 std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord)
 {
     std::vector<Span> matches;
@@ -1168,6 +1192,9 @@ std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, co
     const std::size_t firstSlot = paragraphAt(start);
     if (firstSlot == paragraphAt(end - 1)) {
         const qint64 begin = paragraphStart(firstSlot);
+        if (wholeWord && matchWordInPlace(firstSlot, start - begin, end - begin, foldedNeedle, matches)) {
+            return matches;
+        }
         const bool plainWord = wholeWord && end - start > longSearch && isPlainWord(needle);
         matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, plainWord, matches);
         return matches;

@@ -246,6 +246,12 @@ class DocxStory
                       bool plainWord, std::vector<Span>& matches);
     void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
                         std::vector<Span>& matches);
+    /// Matches a whole-word search over [from, to) of a paragraph without reading the stretch
+    /// into a buffer, where it is plain ASCII whose characters before its trailing spaces are as
+    /// many as the needle's: the one place a match can be is then its start. Returns false where
+    /// the stretch is not like that and matchParagraph must read it.
+    bool matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
+                          std::vector<Span>& matches);
 
     QString m_fileName;
     Package m_package;

@@ -2,6 +2,7 @@
 // Live ranges, Delete and Find on the in-process host.
 #include "DocxFixture.h"
 
+#include "docx/CaseFolding.h"
 #include "docx/DocxDocument.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
@@ -337,6 +338,43 @@ TEST_F(DocxEdit, FindStaysInsideItsRange)
     EXPECT_TRUE(removeAll(*range, u("cat")));
     EXPECT_EQ(document->range()->text(), u("cat dog \rcat\r"));
     EXPECT_FALSE(removeAll(*range, u("bird")));
+}
+
+TEST_F(DocxEdit, FindOverOneWordMatchesItOnlyAsAWholeWord)
+{
+    // The word walk searches each word's own range for that word. Within one unit a whole word
+    // can only be the unit's characters before its spaces: the search finds the needle there or
+    // nowhere, and never from a start that is not a unit's. Letter case folds fully ("ß" is "ss").
+    auto document = open(paragraphs({"Cat  cats concat x-cat cat's caf\u00E9 CAF\u00C9 \u00DF ss cat"}));
+    const QString needles[] = {u("cat"),       u("CAT"), u("ats"),    u("ca"), u("cat's"),
+                               u("caf\u00E9"), u("ss"),  u("\u00DF"), u("x")};
+    const qint64 words = document->range()->wordsCount();
+    for (qint64 index = 1; index <= words; ++index) {
+        for (const bool shifted : {false, true}) {
+            auto word = document->range()->word(index);
+            if (shifted) {
+                if (word->end() - word->start() < 2) {
+                    continue;
+                }
+                word->setStart(word->start() + 1);
+            }
+            QString core = word->text();
+            while (core.endsWith(u' ')) {
+                core.chop(1);
+            }
+            for (const QString& needle : needles) {
+                const bool expected = !shifted && docx::foldCase(core) == docx::foldCase(needle);
+                auto find = word->find();
+                find->setMatchWholeWord(true);
+                EXPECT_EQ(find->execute(needle, engine::FindWrap::Stop, QString(), engine::FindReplace::None), expected)
+                    << qPrintable(word->text()) << (shifted ? " (from its second character)" : "") << ", "
+                    << qPrintable(needle);
+            }
+        }
+    }
+    auto first = document->range()->word(1);
+    EXPECT_TRUE(removeAll(*first, u("cAT")));
+    EXPECT_EQ(first->text(), u("  "));
 }
 
 TEST_F(DocxEdit, FindWithoutWholeWordMatchesInsideWords)
