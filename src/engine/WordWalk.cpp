@@ -233,6 +233,7 @@ void WordWalk::settle(std::vector<Piece>& pieces, size_t from)
         if (first == never) {
             return;
         }
+        const qint64 removedBefore = m_removed;
         for (size_t i = pieces.size(); i-- > from;) {
             if (times[i] != first) {
                 continue;
@@ -248,6 +249,14 @@ void WordWalk::settle(std::vector<Piece>& pieces, size_t from)
                 // The host does not see a match: this search leaves the word alone.
                 piece.formedAt = first;
             }
+        }
+        if (from == 0 && pieces.size() == 1 && pieces.front().leadingSpaces == 0 && m_removed == removedBefore + 1) {
+            // A stretch of one word that is gone leaves only the spaces after it, which join the
+            // word before or stand alone, and nothing after it changed: the word read ahead is
+            // still the next one, and there is nothing to read again.
+            pieces.clear();
+            m_removedBeforeAhead = m_removed;
+            return;
         }
         reread(pieces, from, first);
         times.resize(pieces.size());
