@@ -907,15 +907,38 @@ std::optional<DocxStory::UnitRemoval> DocxStory::unitRemoval(std::size_t slot, q
     return UnitRemoval{unit, true};
 }
 
+namespace {
+
+/// Whether the first count bytes of text are all ASCII, looked at eight at a time.
+bool isAscii(const char* text, std::size_t count)
+{
+    constexpr quint64 highBits = 0x8080808080808080ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        quint64 eight;
+        std::memcpy(&eight, text + i, 8);
+        if (eight & highBits) {
+            return false;
+        }
+    }
+    for (; i < count; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to)
 {
     pugi::xml_text content = textElement.text();
     const char* utf8 = content.get();
     const std::size_t bytes = std::strlen(utf8);
-    const bool ascii = std::all_of(utf8, utf8 + bytes, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     bool spaceAtEdge = false;
-    if (ascii) {
-        // One byte per character: the offsets are byte offsets.
+    if (isAscii(utf8, std::min(bytes, std::size_t(to)))) {
+        // One byte per character up to the end of the cut: the offsets are byte offsets.
         std::string& value = m_newValue;
         value.assign(utf8, std::size_t(from));
         value.append(utf8 + to, bytes - std::size_t(to));

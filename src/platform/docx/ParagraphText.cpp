@@ -308,6 +308,18 @@ void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockU
 void spliceInto(std::vector<quint32>& ends, std::size_t low, std::size_t high, std::span<const quint32> fresh,
                 qint64 base, qint64 delta)
 {
+    if (fresh.size() <= high - low) {
+        // No more ends than before, as after most deletions: written over the old ones in place.
+        std::size_t out = low;
+        for (const quint32 end : fresh) {
+            ends[out++] = quint32(qint64(end) - base);
+        }
+        for (std::size_t i = high; i < ends.size(); ++i) {
+            ends[out++] = quint32(qint64(ends[i]) + delta);
+        }
+        ends.resize(out);
+        return;
+    }
     for (std::size_t i = high; i < ends.size(); ++i) {
         ends[i] = quint32(qint64(ends[i]) + delta);
     }
