@@ -286,6 +286,12 @@ TEST_F(DocxEdit, RepeatedDeletionsInsideRunsKeepTextAndFileInStep)
     EXPECT_TRUE(xml.contains(u("<w:t xml:space=\"preserve\">Größe  Maß </w:t>").toUtf8())) << xml.constData();
     EXPECT_TRUE(xml.contains(u("<w:t>aß</w:t>").toUtf8())) << xml.constData();
     EXPECT_TRUE(xml.contains(u("<w:t xml:space=\"preserve\">e </w:t>").toUtf8())) << xml.constData();
+
+    // ASCII before the cut and not after it.
+    auto mixed = open(u("<w:p><w:r><w:t>cat dog \u00FCber cat</w:t></w:r></w:p>"));
+    EXPECT_TRUE(removeAll(*mixed->range()->word(2), u("dog")));
+    EXPECT_EQ(mixed->range()->text(), u("cat  \u00FCber cat\r"));
+    EXPECT_TRUE(savedXml(*mixed).contains(u(">cat  \u00FCber cat</w:t>").toUtf8()));
 }
 
 struct FindCase {
