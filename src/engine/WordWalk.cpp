@@ -52,8 +52,10 @@ qint64 WordWalk::run()
             first = readPiece(std::move(word));
         }
     }
+    // One vector for every stretch, so that walking one does not allocate.
+    std::vector<Piece>& pieces = m_stretch;
     while (first) {
-        auto pieces = readStretch(std::move(*first), noLimit, true);
+        readStretch(std::move(*first), noLimit, true, pieces);
         settle(pieces, 0);
         for (size_t i = 0; i < pieces.size(); ++i) {
             Piece& piece = pieces[i];
@@ -141,8 +143,12 @@ WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
         ++begin;
     }
     piece.leadingSpaces = begin;
-    text.truncate(end);
-    text.remove(0, begin);
+    if (end < text.size()) {
+        text.truncate(end);
+    }
+    if (begin > 0) {
+        text.remove(0, begin);
+    }
     piece.key = foldedSearchText(piece.wanted);
     piece.hash = m_searches.hashOf(piece.key);
     return piece;
@@ -158,10 +164,10 @@ void WordWalk::lookUp(Piece& piece)
 // The words from first up to the end of its stretch, or up to the word that starts at or after
 // limit. The walk (walking) looks their searches up and reads the word after the stretch ahead,
 // into m_ahead; a reread keeps the next stretch's first word in m_lookahead.
-std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bool walking)
+void WordWalk::readStretch(Piece first, qint64 limit, bool walking, std::vector<Piece>& pieces)
 {
     m_lookahead.reset();
-    std::vector<Piece> pieces;
+    pieces.clear();
     // The word after the stretch: the walk reads it ahead, a reread keeps it for the walk.
     auto handOn = [&](std::unique_ptr<Range> next) {
         if (walking) {
@@ -197,7 +203,6 @@ std::vector<WordWalk::Piece> WordWalk::readStretch(Piece first, qint64 limit, bo
         }
         piece = readPiece(std::move(word));
     }
-    return pieces;
 }
 
 // The search that removes the piece, or never.
@@ -271,9 +276,10 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
     // Removals never reach beyond the stretch: it ends where its last word now ends.
     const qint64 limit = pieces.back().range->end();
     auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
-    std::vector<Piece> fresh;
+    std::vector<Piece>& fresh = m_fresh;
+    fresh.clear();
     if (restart && restart->start() < limit) {
-        fresh = readStretch(readPiece(std::move(restart)), limit, false);
+        readStretch(readPiece(std::move(restart)), limit, false, fresh);
     } else {
         m_lookahead = std::move(restart);
     }
@@ -292,6 +298,7 @@ void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
     }
     pieces.resize(from);
     std::move(fresh.begin(), fresh.end(), std::back_inserter(pieces));
+    fresh.clear();
 }
 
 } // namespace quillsift::engine

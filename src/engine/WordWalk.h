@@ -68,7 +68,8 @@ class WordWalk
     Piece readPiece(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
     void lookUp(Piece& piece);
-    std::vector<Piece> readStretch(Piece first, qint64 limit, bool walking);
+    /// Reads a stretch into pieces, which it empties first.
+    void readStretch(Piece first, qint64 limit, bool walking, std::vector<Piece>& pieces);
     /// Reads the word after a stretch before the stretch is settled.
     void keepAhead(std::unique_ptr<Range> range);
     /// The first word of the next stretch: the one read ahead, where it still is that word.
@@ -91,7 +92,9 @@ class WordWalk
     /// many words had been removed then.
     std::optional<Piece> m_ahead;
     qint64 m_removedBeforeAhead = 0;
-    std::vector<qint64> m_times; // settle()'s scratch: when each piece is removed
+    std::vector<qint64> m_times;  // settle()'s scratch: when each piece is removed
+    std::vector<Piece> m_stretch; // the stretch being walked
+    std::vector<Piece> m_fresh;   // reread()'s scratch: the stretch as it now is
 };
 
 } // namespace quillsift::engine
