@@ -260,12 +260,12 @@ struct UnitEnds::Blocks {
     }
 };
 
-UnitEnds::UnitEnds(const std::vector<quint32>& ends, qint64 textLength)
+UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
 {
     if (ends.size() > maxBlockUnits) {
         split(ends, textLength);
     } else {
-        m_ends = ends;
+        m_ends = std::move(ends);
         m_length = textLength;
     }
 }
@@ -366,7 +366,7 @@ UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
         for (const quint32 end : back.m_ends) {
             all.push_back(quint32(end + frontLength));
         }
-        return UnitEnds(all, frontLength + backLength);
+        return UnitEnds(std::move(all), frontLength + backLength);
     }
     const bool keepFront = front.size() >= back.size();
     UnitEnds& kept = keepFront ? front : back;

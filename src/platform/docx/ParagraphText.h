@@ -90,7 +90,7 @@ class UnitEnds
 
     UnitEnds();
     /// ends: ascending offsets into a text of textLength characters.
-    UnitEnds(const std::vector<quint32>& ends, qint64 textLength);
+    UnitEnds(std::vector<quint32> ends, qint64 textLength);
     UnitEnds(const UnitEnds&) = delete;
     UnitEnds& operator=(const UnitEnds&) = delete;
     UnitEnds(UnitEnds&&) noexcept;
