@@ -232,6 +232,16 @@ std::size_t DocxStory::paragraphAt(qint64 position) const
     if (last.valid && position >= last.start && position < last.end) {
         return last.slot;
     }
+    if (last.valid && position >= last.end && last.slot + 1 < m_paragraphs.size()) {
+        // The walks go forward: the paragraph after the last one found is the likeliest, and
+        // when it is in the next slot it is found without a descent through the tree.
+        const Paragraph& next = m_paragraphs[last.slot + 1];
+        const qint64 nextEnd = last.end + next.text.size();
+        if (next.alive && position < nextEnd) {
+            last = {true, last.slot + 1, last.end, nextEnd};
+            return last.slot;
+        }
+    }
     const std::size_t slot = m_characters.slotAfter(position);
     if (slot < m_paragraphs.size()) {
         last = {true, slot, m_characters.prefix(slot), m_characters.prefix(slot + 1)};
