@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WordNames.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
 namespace quillsift::docx {
 
@@ -97,12 +100,10 @@ std::string WordNames::qualified(const char* local) const
 
 bool WordNames::isMarker(const char* name) const
 {
-    for (const std::string& marker : markerNames) {
-        if (marker == name) {
-            return true;
-        }
-    }
-    return false;
+    // The name's length is taken once and compared first: most names are no marker's length.
+    const std::string_view wanted(name);
+    return std::any_of(std::begin(markerNames), std::end(markerNames),
+                       [&](const std::string& marker) { return marker == wanted; });
 }
 
 void preserveSpaces(pugi::xml_node textElement)
