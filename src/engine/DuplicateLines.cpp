@@ -14,6 +14,21 @@ QString paragraphKey(const QString& paragraphText)
     return key;
 }
 
+namespace {
+
+/// The form in which the walk's set holds a paragraph's key: the key followed by one paragraph
+/// mark. A paragraph whose one mark ends it, as almost every paragraph's does, is then its own
+/// entry, shared rather than copied.
+QString seenKey(const QString& paragraphText)
+{
+    if (paragraphText.indexOf(QChar(chars::ParagraphMark)) == paragraphText.size() - 1) {
+        return paragraphText;
+    }
+    return paragraphKey(paragraphText) + QChar(chars::ParagraphMark);
+}
+
+} // namespace
+
 bool holdsObject(const QString& paragraphText)
 {
     return paragraphText.contains(QChar(chars::Object)) || paragraphText.contains(QChar(chars::NoteReference));
@@ -36,7 +51,7 @@ qint64 removeDuplicateLines(Document& document, const YieldFunction& yield)
     qint64 removed = 0;
     while (paragraph) {
         const QString text = paragraph->text();
-        QString key = paragraphKey(text);
+        QString key = seenKey(text);
         if (!seen.contains(key) || holdsObject(text)) {
             seen.insert(key);
             paragraph = paragraph->next(Unit::Paragraph);
@@ -56,9 +71,9 @@ qint64 removeDuplicateLines(Document& document, const YieldFunction& yield)
                 if (keptText != text) {
                     ++removed;
                 }
-                seen.insert(paragraphKey(keptText));
+                seen.insert(seenKey(keptText));
             }
-        } else if (following || !key.isEmpty()) {
+        } else if (following || !paragraphKey(text).isEmpty()) {
             // Without a following paragraph this was the document's last, which the host
             // always keeps: it counts only when there was something in it to remove.
             ++removed;
