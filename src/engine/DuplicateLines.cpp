@@ -37,10 +37,12 @@ bool holdsObject(const QString& paragraphText)
 qint64 removeDuplicateLines(Document& document, const YieldFunction& yield)
 {
     std::unique_ptr<Range> paragraph;
+    qint64 paragraphs = 0;
     {
         // Every live range costs the host a little on each deletion: hold only the ones in use.
         const auto whole = document.range();
-        if (whole->paragraphsCount() <= 1) {
+        paragraphs = whole->paragraphsCount();
+        if (paragraphs <= 1) {
             return 0;
         }
         paragraph = whole->paragraph(1);
@@ -48,6 +50,8 @@ qint64 removeDuplicateLines(Document& document, const YieldFunction& yield)
 
     YieldThrottle throttle(yield);
     QSet<QString> seen;
+    // At most one key a paragraph: the set never grows by copying itself.
+    seen.reserve(paragraphs);
     qint64 removed = 0;
     while (paragraph) {
         const QString text = paragraph->text();
