@@ -14,9 +14,7 @@ QString foldCase(QStringView text)
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
         QString folded = text.toString();
         for (QChar& c : folded) {
-            if (c >= u'A' && c <= u'Z') {
-                c = QChar(char16_t(c.unicode() + 32));
-            }
+            c = QChar(asciiLower(c.unicode()));
         }
         return folded;
     }
@@ -28,9 +26,8 @@ QString foldCase(QStringView text)
 
 QString foldCase(const QString& text)
 {
-    const bool folded = std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.unicode() < 0x80 && !(c.unicode() >= u'A' && c.unicode() <= u'Z');
-    });
+    const bool folded = std::all_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() < 0x80 && asciiLower(c.unicode()) == c; });
     return folded ? text : foldCase(QStringView(text));
 }
 
@@ -45,7 +42,7 @@ void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& ori
         char16_t* out = reinterpret_cast<char16_t*>(folded.data());
         for (qint32 k = 0; k < length; ++k) {
             const UChar unit = data[k];
-            out[k] = unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : char16_t(unit);
+            out[k] = asciiLower(unit);
             origins[std::size_t(k)] = k;
         }
         origins[std::size_t(length)] = length;
@@ -61,7 +58,7 @@ void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& ori
         const UChar unit = data[i];
         if (unit < 0x80) {
             // Plain ASCII folds to lower case; this keeps the common case away from ICU.
-            folded.append(QChar(unit >= u'A' && unit <= u'Z' ? char16_t(unit + 32) : char16_t(unit)));
+            folded.append(QChar(asciiLower(unit)));
             origins.push_back(begin);
             ++i;
             continue;

@@ -8,6 +8,12 @@
 
 namespace quillsift::docx {
 
+/// An ASCII character in lower case, which is what full case folding makes of it.
+inline char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
 /// Full Unicode case folding (ICU's default), as the search compares text.
 QString foldCase(QStringView text);
 /// The same for a string of its own: one already folded (plain ASCII in lower case, as most

@@ -39,9 +39,7 @@ bool DocxFind::execute(const QString& findText, engine::FindWrap wrap, const QSt
     // Last first, so the matches still to be deleted keep their positions.
     for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
         story.deleteText(it->start, it->end);
-        if (!replaceWith.isEmpty()) {
-            story.insertText(it->start, replaceWith);
-        }
+        story.insertText(it->start, replaceWith);
     }
     return true;
 }

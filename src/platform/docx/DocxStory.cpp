@@ -589,6 +589,9 @@ void DocxStory::deleteText(qint64 start, qint64 end)
 void DocxStory::insertText(qint64 position, const QString& text)
 {
     ensureOpen();
+    if (text.isEmpty()) {
+        return; // as a replace-all with nothing asks, once for every match
+    }
     // Marks and characters XML cannot hold have no place inside a run's text.
     QString clean;
     for (const QChar c : text) {
@@ -1197,8 +1200,7 @@ bool DocxStory::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const
     }
     for (qint64 i = from; i < wordEnd; ++i) {
         const char16_t c = text[i].unicode();
-        const char16_t lower = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
-        if (c >= 0x80 || lower != foldedNeedle[i - from].unicode()) {
+        if (c >= 0x80 || asciiLower(c) != foldedNeedle[i - from].unicode()) {
             return false;
         }
     }
