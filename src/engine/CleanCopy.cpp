@@ -60,6 +60,7 @@ CleanResult makeCleanCopy(Application& application, const QString& path, Removal
         result.removed = mode == RemovalMode::Lines ? removeDuplicateLines(*result.copy, yield)
                                                     : removeDuplicateWords(*result.copy, yield);
         countUnits(*result.copy, result.paragraphsAfter, result.wordsAfter);
+        result.repairs = result.copy->repairs();
         return result;
     } catch (const HostError& error) {
         closeQuietly(source);

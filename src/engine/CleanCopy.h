@@ -6,6 +6,7 @@
 #include "YieldThrottle.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,6 +29,8 @@ struct CleanResult {
     /// Paragraphs removed (or emptied, where the host must keep the paragraph) in line mode,
     /// words removed in word mode.
     qint64 removed = 0;
+    /// What the host left out or mended while reading the source (Document::repairs).
+    QStringList repairs;
 };
 
 /// What one file of a run does, shared by the window's run and the command-line tool: opens the

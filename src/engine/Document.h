@@ -4,6 +4,7 @@
 #include "Range.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -32,6 +33,15 @@ class Document
     /// command-line tool keeps a cleaned copy.
     virtual void saveAs(const QString& path) = 0;
     virtual bool saved() const = 0;
+
+    /// What the host left out or mended while reading the document so that what it writes is
+    /// sound (an entry named outside the package, characters XML does not allow, ...), in
+    /// sentences naming the part concerned; empty for nearly every document, and for hosts that
+    /// mend nothing.
+    virtual QStringList repairs() const
+    {
+        return {};
+    }
 };
 
 } // namespace quillsift::engine

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HostError.h"
 
+#include "FileName.h"
+
 namespace quillsift::engine {
 
 namespace {
 std::string compose(const QString& file, const QString& cause)
 {
-    return (file.isEmpty() ? cause : file + QStringLiteral(": ") + cause).toStdString();
+    return (file.isEmpty() ? cause : FileName::forDisplay(file) + QStringLiteral(": ") + cause).toStdString();
 }
 } // namespace
 

@@ -28,6 +28,7 @@ class DocxDocument : public engine::Document
     /// Refuses to write over the file the document was opened or copied from.
     void saveAs(const QString& path) override;
     bool saved() const override;
+    QStringList repairs() const override;
 
     /// For the host window: the file the document's content was copied from (empty if none),
     /// whether it came from plain text, what was deleted, and the text with basic formatting.

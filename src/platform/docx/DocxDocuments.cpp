@@ -4,6 +4,7 @@
 #include "DocumentLoader.h"
 #include "PlainText.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -23,13 +24,15 @@ std::shared_ptr<DocxDocument> DocxDocuments::keep(std::shared_ptr<DocxDocument> 
 
 std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 {
-    const QString fullName = QFileInfo(fileName).absoluteFilePath();
+    // By string alone: a name that is not UTF-8 would not survive a trip through the system's encoding.
+    const QString fullName =
+        QDir::cleanPath(QDir::isAbsolutePath(fileName) ? fileName : QDir::currentPath() + QLatin1Char('/') + fileName);
     DocumentLoader::Loaded loaded = DocumentLoader::load(fullName);
     auto story = std::make_shared<DocxStory>(fullName, std::move(loaded.package));
     story->setPlainText(loaded.plainText);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(
-        QFileInfo(fullName).fileName(), fullName, std::move(story), [list](DocxDocument* closed) {
+        fullName.section(QLatin1Char('/'), -1), fullName, std::move(story), [list](DocxDocument* closed) {
             if (auto open = list.lock()) {
                 std::erase_if(*open, [closed](const auto& document) { return document.get() == closed; });
             }

@@ -4,6 +4,8 @@
 #include "CaseFolding.h"
 #include "DocxRange.h"
 #include "ParagraphReader.h"
+#include "XmlBytes.h"
+#include "XmlTree.h"
 
 #include "engine/HostError.h"
 
@@ -22,14 +24,6 @@ using engine::HostError;
 using engine::Unit;
 
 namespace {
-
-struct ByteWriter : pugi::xml_writer {
-    QByteArray bytes;
-    void write(const void* data, size_t size) override
-    {
-        bytes.append(static_cast<const char*>(data), qsizetype(size));
-    }
-};
 
 bool isOn(pugi::xml_node properties, const std::string& name, const std::string& val)
 {
@@ -86,8 +80,9 @@ void DocxStory::load(Package package)
     // serialized from the edited tree, when it is saved.
     m_xmlBuffer = std::move(main->data);
     main->data = QByteArray();
-    Package::parseXml(fileName, m_mainPart, m_xml, m_xmlBuffer.data(), std::size_t(m_xmlBuffer.size()),
-                      pugi::parse_default | pugi::parse_ws_pcdata_single);
+    const XmlTree::Prefixes prefixes =
+        XmlTree::parse(fileName, m_mainPart, m_xml, m_xmlBuffer.data(), std::size_t(m_xmlBuffer.size()),
+                       pugi::parse_default | pugi::parse_ws_pcdata_single);
     // The part is written back in UTF-8 whatever it was read in, so its declaration must say so.
     for (pugi::xml_node node = m_xml.first_child(); node; node = node.next_sibling()) {
         if (node.type() == pugi::node_declaration && node.attribute("encoding")) {
@@ -95,7 +90,7 @@ void DocxStory::load(Package package)
         }
     }
     const pugi::xml_node root = m_xml.document_element();
-    m_names = std::make_unique<WordNames>(root);
+    m_names = std::make_unique<WordNames>(prefixes);
     pugi::xml_node body = root.child(m_names->body.c_str());
     if (!m_names->isWordNamespace() || !body) {
         throw HostError(fileName, QStringLiteral("the main document part holds no WordprocessingML body, so it is "
@@ -1362,11 +1357,8 @@ void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const Q
 
 Package DocxStory::package() const
 {
-    ByteWriter writer;
-    writer.bytes.reserve(m_xmlBuffer.size() + m_xmlBuffer.size() / 8);
-    m_xml.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
     Package result = m_package;
-    result.setData(m_mainPart, writer.bytes);
+    result.setData(m_mainPart, xmlBytes(m_xml, m_xmlBuffer.size() + m_xmlBuffer.size() / 8));
     return result;
 }
 

@@ -135,6 +135,11 @@ class DocxStory
     {
         return m_mainPart;
     }
+    /// What was left out or mended when the package was read (Package::notes).
+    const QStringList& readingNotes() const
+    {
+        return m_package.notes();
+    }
     std::vector<Deletion> deletions() const;
     std::size_t deletionCount() const
     {

@@ -2,11 +2,12 @@
 #include "Package.h"
 
 #include "Deflate.h"
+#include "Relationships.h"
+
 #include "engine/HostError.h"
 
-#include <QSet>
-
-#include <pugixml.hpp>
+#include <QHash>
+#include <QRegularExpression>
 #include <zip.h>
 
 #include <algorithm>
@@ -34,14 +35,26 @@ struct ZipFileCloser {
     }
 };
 
-QString zipCause(int code)
+/// The cause of a libzip failure in plain words; part is the entry being read, if any.
+QString zipCause(int code, const QString& part = QString())
 {
     switch (code) {
     case ZIP_ER_NOZIP:
     case ZIP_ER_INCONS:
+    case ZIP_ER_MULTIDISK: // a damaged header reads as a disk number
         return QStringLiteral("the file is not a valid zip package (it may be truncated or damaged)");
+    case ZIP_ER_EOF:
+    case ZIP_ER_SEEK:
+    case ZIP_ER_TELL:
+        return QStringLiteral("the package is truncated (it ends before the data its index names)");
     case ZIP_ER_CRC:
-        return QStringLiteral("the package is damaged (a CRC check failed)");
+        return part.isEmpty() ? QStringLiteral("the package is damaged (a CRC check failed)")
+                              : QStringLiteral("the package is damaged (the CRC check of %1 failed)").arg(part);
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+    case ZIP_ER_INVAL:
+        return part.isEmpty() ? QStringLiteral("the file is not a valid zip package (it may be truncated or damaged)")
+                              : QStringLiteral("the compressed data of %1 is damaged").arg(part);
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
     case ZIP_ER_ENCRNOTSUPP:
@@ -49,41 +62,40 @@ QString zipCause(int code)
     case ZIP_ER_MEMORY:
         return QStringLiteral("there is not enough memory to read the package");
     case ZIP_ER_COMPNOTSUPP:
-        return QStringLiteral("the package uses a compression method that is not supported");
+        return part.isEmpty() ? QStringLiteral("the package uses a compression method that is not supported")
+                              : QStringLiteral("%1 is compressed with a method that is not supported").arg(part);
     default: {
         zip_error_t error;
         zip_error_init_with_code(&error, code);
-        QString text = QString::fromUtf8(zip_error_strerror(&error));
+        const QString text = QString::fromUtf8(zip_error_strerror(&error));
         zip_error_fini(&error);
-        return QStringLiteral("the package cannot be read (%1)").arg(text);
+        return part.isEmpty() ? QStringLiteral("the package cannot be read (%1)").arg(text)
+                              : QStringLiteral("the part %1 cannot be read (%2)").arg(part, text);
     }
     }
+}
+
+/// Whether an entry's name leaves the package's root: absolute, with a drive, or climbing with "..".
+bool climbsOut(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('/')) || name.startsWith(QLatin1Char('\\')) ||
+        (name.size() > 1 && name[1] == QLatin1Char(':'))) {
+        return true;
+    }
+    int depth = 0;
+    for (const QString& segment : name.split(QRegularExpression(QStringLiteral("[/\\\\]")))) {
+        if (segment == QLatin1String("..")) {
+            if (--depth < 0) {
+                return true;
+            }
+        } else if (!segment.isEmpty() && segment != QLatin1String(".")) {
+            ++depth;
+        }
+    }
+    return false;
 }
 
 constexpr zip_uint32_t deflateLevel = 6;
-
-bool isXmlPart(const QString& name)
-{
-    return name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".rels"), Qt::CaseInsensitive);
-}
-
-/// Resolves a relationship target against the folder of the part that holds the relationship.
-QString resolveTarget(const QString& sourceFolder, const QString& target)
-{
-    QString path = target.startsWith(QLatin1Char('/')) ? target.mid(1) : sourceFolder + target;
-    QStringList out;
-    for (const QString& segment : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (segment == QLatin1String("..")) {
-            if (!out.isEmpty()) {
-                out.removeLast();
-            }
-        } else if (segment != QLatin1String(".")) {
-            out << segment;
-        }
-    }
-    return out.join(QLatin1Char('/'));
-}
 
 } // namespace
 
@@ -167,23 +179,36 @@ Package Package::fromZip(const QString& fileName, const QByteArray& bytes)
 
     Package package;
     package.m_entries.reserve(items.size());
-    QSet<QString> seen;
+    QHash<QString, QString> seen; // lower-case name to the name first read
     for (const Item& item : items) {
-        const QString key = item.name.toLower();
-        if (seen.contains(key)) {
-            continue; // a repeated name: the first one is the part, as other readers take it
+        if (climbsOut(item.name)) {
+            package.addNote(QStringLiteral("the entry %1 names a place outside the package and was left out")
+                                .arg(item.name));
+            continue;
         }
-        seen.insert(key);
+        const QString key = item.name.toLower();
+        if (const auto first = seen.constFind(key); first != seen.constEnd()) {
+            // As other readers take it, the first of a name is the part.
+            package.addNote(*first == item.name
+                                ? QStringLiteral("the package holds the entry %1 twice; the first is used and "
+                                                 "the other was left out")
+                                      .arg(item.name)
+                                : QStringLiteral("the package holds the entries %1 and %2, whose names differ only "
+                                                 "in letter case; the first is used and the other was left out")
+                                      .arg(*first, item.name));
+            continue;
+        }
+        seen.insert(key, item.name);
         std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(archive.get(), item.index, 0));
         if (!file) {
-            throw HostError(fileName, zipCause(zip_error_code_zip(zip_get_error(archive.get()))));
+            throw HostError(fileName, zipCause(zip_error_code_zip(zip_get_error(archive.get())), item.name));
         }
         QByteArray data(item.size, Qt::Uninitialized);
         qint64 done = 0;
         while (done < item.size) {
             const zip_int64_t got = zip_fread(file.get(), data.data() + done, zip_uint64_t(item.size - done));
             if (got < 0) {
-                throw HostError(fileName, zipCause(zip_error_code_zip(zip_file_get_error(file.get()))));
+                throw HostError(fileName, zipCause(zip_error_code_zip(zip_file_get_error(file.get())), item.name));
             }
             if (got == 0) {
                 throw HostError(fileName, QStringLiteral("the part %1 is truncated").arg(item.name));
@@ -192,75 +217,15 @@ Package Package::fromZip(const QString& fileName, const QByteArray& bytes)
         }
         // Reading past the declared size makes libzip verify the CRC of the whole entry.
         char probe = 0;
-        if (zip_fread(file.get(), &probe, 1) != 0) {
-            throw HostError(fileName, zipCause(ZIP_ER_CRC));
+        const zip_int64_t beyond = zip_fread(file.get(), &probe, 1);
+        if (beyond != 0) {
+            throw HostError(fileName, beyond < 0
+                                          ? zipCause(zip_error_code_zip(zip_file_get_error(file.get())), item.name)
+                                          : QStringLiteral("the part %1 is longer than the package says").arg(item.name));
         }
         package.m_entries.push_back({item.name, std::move(data)});
     }
-    // The relationships are checked first, since they name the main part, which is left to the
-    // parser of the story.
-    const auto check = [&](const Entry& entry) {
-        if (isXmlPart(entry.name)) {
-            checkXml(fileName, entry.name, entry.data);
-        }
-    };
-    const Entry* relationships = package.find(QStringLiteral("_rels/.rels"));
-    if (relationships) {
-        check(*relationships);
-    }
-    const QString mainPart = package.mainPartName();
-    for (const Entry& entry : package.m_entries) {
-        if (&entry != relationships && entry.name.compare(mainPart, Qt::CaseInsensitive) != 0) {
-            check(entry);
-        }
-    }
     return package;
-}
-
-void Package::checkXml(const QString& fileName, const QString& partName, const QByteArray& data)
-{
-    pugi::xml_document document;
-    QByteArray copy(data.constData(), data.size());
-    parseXml(fileName, partName, document, copy.data(), std::size_t(copy.size()), pugi::parse_default);
-}
-
-void Package::parseXml(const QString& fileName, const QString& partName, pugi::xml_document& document, char* data,
-                       std::size_t size, unsigned options)
-{
-    const auto result =
-        document.load_buffer_inplace(data, size, options | pugi::parse_doctype | pugi::parse_declaration);
-    if (!result) {
-        throw HostError(fileName, QStringLiteral("the part %1 is not well-formed XML (%2 at byte %3)")
-                                      .arg(partName, QString::fromUtf8(result.description()))
-                                      .arg(result.offset));
-    }
-    // Walk without recursion so that a deeply nested part cannot exhaust the stack here.
-    pugi::xml_node node = document.first_child();
-    int depth = 1;
-    while (node) {
-        if (node.type() == pugi::node_doctype) {
-            throw HostError(fileName, QStringLiteral("the part %1 contains a document type or entity declaration, "
-                                                     "which Word documents never do")
-                                          .arg(partName));
-        }
-        if (depth > maxXmlDepth) {
-            throw HostError(
-                fileName,
-                QStringLiteral("the part %1 is nested more than %2 elements deep").arg(partName).arg(maxXmlDepth));
-        }
-        if (node.first_child()) {
-            node = node.first_child();
-            ++depth;
-            continue;
-        }
-        while (node && !node.next_sibling()) {
-            node = node.parent();
-            --depth;
-        }
-        if (node) {
-            node = node.next_sibling();
-        }
-    }
 }
 
 const Package::Entry* Package::find(const QString& name) const
@@ -303,15 +268,10 @@ QString Package::mainPartName() const
     if (!rels) {
         return {};
     }
-    pugi::xml_document document;
-    if (!document.load_buffer(rels->data.constData(), size_t(rels->data.size()))) {
-        return {};
-    }
-    for (pugi::xml_node relationship : document.document_element().children()) {
-        const QString type = QString::fromUtf8(relationship.attribute("Type").value());
-        const QString mode = QString::fromUtf8(relationship.attribute("TargetMode").value());
-        if (type.endsWith(QLatin1String("/officeDocument")) && mode != QLatin1String("External")) {
-            return resolveTarget(QString(), QString::fromUtf8(relationship.attribute("Target").value()));
+    const Relationships relationships(QString(), rels->data);
+    for (const auto& relationship : relationships.all()) {
+        if (relationship.isOfKind(QStringLiteral("officeDocument")) && !relationship.external) {
+            return relationship.part;
         }
     }
     return {};

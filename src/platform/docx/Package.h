@@ -5,21 +5,18 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <optional>
 #include <vector>
 
-namespace pugi {
-class xml_document;
-}
-
 namespace quillsift::docx {
 
-/// The parts of an OPC package (a .docx and its relatives), held in memory in their original order.
-/// Reading checks the whole package up front: sizes, CRCs and the well-formedness of every XML part
-/// but the main document part, so a document that opens is one that can be saved again. The main
-/// part is the largest by far; whoever parses it checks it with parseXml, so it is parsed once.
+/// The parts of an OPC package (a .docx and its relatives, or an OpenDocument file before its
+/// conversion), held in memory in their original order, with what was left out or mended on the
+/// way in. Reading checks the zip archive itself: sizes, CRCs, entry names; what the parts hold is
+/// PackageIntake's to check. Owns the parts' bytes and the notes.
 class Package
 {
   public:
@@ -35,6 +32,9 @@ class Package
     static constexpr int maxXmlDepth = 1000;
 
     /// Reads a zip package from bytes already read from fileName. Throws HostError naming the file.
+    /// An entry whose name climbs out of the package ("../x.xml", "/etc/x.xml", "C:\\x.xml") is
+    /// left out, and so is every entry after the first of a name (names compare without regard to
+    /// case, as part names do); each is noted.
     static Package fromZip(const QString& fileName, const QByteArray& bytes);
 
     /// Whether bytes start like a zip archive or an OLE compound file.
@@ -42,6 +42,10 @@ class Package
     static bool looksLikeCompoundFile(const QByteArray& bytes);
 
     const std::vector<Entry>& entries() const
+    {
+        return m_entries;
+    }
+    std::vector<Entry>& entries()
     {
         return m_entries;
     }
@@ -58,13 +62,16 @@ class Package
     /// The zip archive of every entry, in order. Throws HostError naming fileName on failure.
     QByteArray toZip(const QString& fileName) const;
 
-    /// Checks that data is well-formed XML without a document type declaration and not nested
-    /// deeper than maxXmlDepth; throws HostError naming fileName and the part otherwise.
-    static void checkXml(const QString& fileName, const QString& partName, const QByteArray& data);
-    /// Parses size bytes at data in place into document (data must outlive it), with pugixml's
-    /// options besides those checkXml needs, and checks the result as checkXml does.
-    static void parseXml(const QString& fileName, const QString& partName, pugi::xml_document& document, char* data,
-                         std::size_t size, unsigned options);
+    /// What was left out or mended while the package was read and checked, in sentences for the
+    /// user that name the part concerned.
+    const QStringList& notes() const
+    {
+        return m_notes;
+    }
+    void addNote(const QString& note)
+    {
+        m_notes << note;
+    }
 
   private:
     /// The zip archive of every entry, each given in deflated[i] deflated already or else
@@ -72,6 +79,7 @@ class Package
     QByteArray writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const;
 
     std::vector<Entry> m_entries;
+    QStringList m_notes;
 };
 
 } // namespace quillsift::docx

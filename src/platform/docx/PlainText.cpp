@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlainText.h"
 
+#include "XmlBytes.h"
+
 #include "engine/HostError.h"
 #include "engine/Units.h"
 
@@ -11,14 +13,6 @@
 namespace quillsift::docx {
 
 namespace {
-
-struct ByteWriter : pugi::xml_writer {
-    QByteArray bytes;
-    void write(const void* data, size_t size) override
-    {
-        bytes.append(static_cast<const char*>(data), qsizetype(size));
-    }
-};
 
 const char* const contentTypes =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -119,13 +113,12 @@ Package PlainText::toPackage(const QStringList& lines)
         body.append_child("w:p");
     }
     body.append_child("w:sectPr");
-    ByteWriter writer;
-    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    const QByteArray written = xmlBytes(document);
 
     Package package;
     package.setData(QStringLiteral("[Content_Types].xml"), QByteArray(contentTypes));
     package.setData(QStringLiteral("_rels/.rels"), QByteArray(packageRelationships));
-    package.setData(QStringLiteral("word/document.xml"), writer.bytes);
+    package.setData(QStringLiteral("word/document.xml"), written);
     return package;
 }
 

@@ -8,34 +8,11 @@
 
 namespace quillsift::docx {
 
-namespace {
-constexpr const char* transitionalNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
-constexpr const char* strictNamespace = "http://purl.oclc.org/ooxml/wordprocessingml/main";
-constexpr const char* compatibilityNamespace = "http://schemas.openxmlformats.org/markup-compatibility/2006";
-} // namespace
-
-WordNames::WordNames(pugi::xml_node root)
-    : m_prefix("w")
-    , m_mcPrefix("mc")
+WordNames::WordNames(const XmlTree::Prefixes& prefixes)
+    : m_prefix(prefixes.word)
+    , m_mcPrefix(prefixes.compatibility)
+    , m_found(prefixes.wordRoot)
 {
-    for (pugi::xml_attribute attribute : root.attributes()) {
-        const char* name = attribute.name();
-        std::string prefix;
-        if (std::strcmp(name, "xmlns") == 0) {
-            prefix.clear();
-        } else if (std::strncmp(name, "xmlns:", 6) == 0) {
-            prefix = name + 6;
-        } else {
-            continue;
-        }
-        const char* uri = attribute.value();
-        if (std::strcmp(uri, transitionalNamespace) == 0 || std::strcmp(uri, strictNamespace) == 0) {
-            m_prefix = prefix;
-            m_found = true;
-        } else if (std::strcmp(uri, compatibilityNamespace) == 0) {
-            m_mcPrefix = prefix;
-        }
-    }
     auto q = [this](const char* local) { return qualified(local); };
     body = q("body");
     p = q("p");

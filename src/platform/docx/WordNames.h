@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "XmlTree.h"
+
 #include <pugixml.hpp>
 
 #include <string>
@@ -8,12 +10,12 @@
 namespace quillsift::docx {
 
 /// The qualified names of the WordprocessingML elements the host reads, spelt with the prefix the
-/// main part binds to the transitional or the strict namespace (usually "w", but not always).
+/// main part uses for the transitional or the strict namespace (usually "w", but not always).
 class WordNames
 {
   public:
-    /// Takes the prefixes declared on the part's root element.
-    explicit WordNames(pugi::xml_node root);
+    /// Takes the prefixes the parsed part uses throughout.
+    explicit WordNames(const XmlTree::Prefixes& prefixes);
 
     bool isWordNamespace() const
     {

@@ -2,6 +2,9 @@
 #include "DocxFixture.h"
 
 #include "docx/Package.h"
+#include "docx/Relationships.h"
+#include "docx/XmlWellFormed.h"
+#include "engine/HostError.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -87,6 +90,10 @@ QStringList packageProblems(const QString& path)
     } catch (const std::exception& error) {
         return {QString::fromUtf8(error.what())};
     }
+    // A package read with anything left out or mended is no sound one.
+    for (const QString& note : package.notes()) {
+        problems << note;
+    }
     QSet<QString> names;
     for (const auto& entry : package.entries()) {
         names.insert(entry.name.toLower());
@@ -119,22 +126,28 @@ QStringList packageProblems(const QString& path)
         if (!lower.endsWith(u(".xml")) && !lower.endsWith(u(".rels"))) {
             continue;
         }
+        try {
+            docx::XmlWellFormed::check(path, entry.name, entry.data);
+        } catch (const engine::HostError& error) {
+            problems << error.cause();
+            continue;
+        }
         pugi::xml_document xml;
         if (!xml.load_buffer(entry.data.constData(), size_t(entry.data.size()))) {
             problems << u("not well-formed: ") + entry.name;
             continue;
         }
-        if (lower.endsWith(u(".rels"))) {
-            // _rels/x.xml.rels describes x.xml, whose folder the targets are relative to.
-            QString folder = entry.name.section(u("_rels/"), 0, 0);
-            for (pugi::xml_node relationship : xml.document_element().children()) {
-                if (std::string(relationship.attribute("TargetMode").value()) == "External") {
+        QString source;
+        if (docx::Relationships::describedPart(entry.name, source)) {
+            const docx::Relationships relationships(source, entry.data);
+            for (const auto& relationship : relationships.all()) {
+                if (relationship.external) {
                     continue;
                 }
-                QString target = QString::fromUtf8(relationship.attribute("Target").value());
-                target = target.startsWith(u("/")) ? target.mid(1) : QDir::cleanPath(folder + target);
-                if (!names.contains(target.toLower())) {
-                    problems << entry.name + u(" points to a missing part ") + target;
+                if (relationship.climbsOut) {
+                    problems << entry.name + u(" points outside the package: ") + relationship.target;
+                } else if (!names.contains(relationship.part.toLower())) {
+                    problems << entry.name + u(" points to a missing part ") + relationship.part;
                 }
             }
         }

@@ -32,8 +32,9 @@ inline QString u(const char* text)
 }
 
 /// What would make Word or LibreOffice ask to repair the package at path: a part that is not
-/// well-formed XML, a relationship whose target is missing, a table cell without a paragraph,
-/// a part without a content type. Empty when the package is sound.
+/// well-formed XML with namespaces, a relationship whose target is missing or outside the package,
+/// a table cell without a paragraph, a part without a content type, an entry that a reader leaves
+/// out (a name outside the package, a name given twice). Empty when the package is sound.
 QStringList packageProblems(const QString& path);
 
 /// A file's SHA-256.

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+
+#include <pugixml.hpp>
+
+namespace quillsift::docx {
+
+/// A parsed part written back as the bytes of a package entry: UTF-8, unindented, as read.
+/// sizeHint, when known, saves the buffer from growing in steps.
+QByteArray xmlBytes(const pugi::xml_document& document, qsizetype sizeHint = 0);
+
+} // namespace quillsift::docx

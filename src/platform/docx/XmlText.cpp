@@ -1,0 +1,356 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "XmlText.h"
+
+#include "engine/HostError.h"
+
+#include <QStringDecoder>
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace quillsift::docx {
+
+using engine::HostError;
+
+namespace {
+
+/// Where the declaration names the encoding: the value's bytes and place. Only read in a part
+/// whose first bytes are ASCII, as every encoding but UTF-16 and UTF-32 keeps them.
+struct DeclaredEncoding {
+    qsizetype start = -1;
+    qsizetype end = -1;
+    QByteArray name;
+};
+
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+DeclaredEncoding declaredEncoding(const QByteArray& bytes, qsizetype from)
+{
+    DeclaredEncoding found;
+    if (!QByteArrayView(bytes).sliced(from).startsWith("<?xml") || bytes.size() < from + 6 ||
+        !isXmlSpace(bytes[from + 5])) {
+        return found;
+    }
+    // A declaration is short; one that does not close soon is not one, and the parser says so.
+    const qsizetype close = bytes.indexOf("?>", from);
+    if (close < 0 || close - from > 1024) {
+        return found;
+    }
+    const qsizetype key = bytes.indexOf("encoding", from);
+    if (key < 0 || key > close) {
+        return found;
+    }
+    qsizetype at = key + 8;
+    while (at < close && isXmlSpace(bytes[at])) {
+        ++at;
+    }
+    if (at >= close || bytes[at] != '=') {
+        return found;
+    }
+    ++at;
+    while (at < close && isXmlSpace(bytes[at])) {
+        ++at;
+    }
+    if (at >= close || (bytes[at] != '"' && bytes[at] != '\'')) {
+        return found;
+    }
+    const char quote = bytes[at];
+    const qsizetype end = bytes.indexOf(quote, at + 1);
+    if (end < 0 || end > close) {
+        return found;
+    }
+    found.start = at + 1;
+    found.end = end;
+    found.name = bytes.mid(found.start, end - found.start);
+    return found;
+}
+
+/// Says UTF-8 in the declaration, if it names an encoding at all.
+void declareUtf8(QByteArray& bytes)
+{
+    const DeclaredEncoding declared = declaredEncoding(bytes, 0);
+    if (declared.start >= 0) {
+        bytes.replace(declared.start, declared.end - declared.start, "UTF-8");
+    }
+}
+
+bool namesUtf8(const QByteArray& name)
+{
+    const QByteArray lower = name.toLower();
+    // ASCII is a part of UTF-8; a declaration of UTF-16 over single bytes is plainly wrong, and
+    // the bytes are read as what they are.
+    return lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii" || lower.startsWith("utf-16");
+}
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const
+    {
+        ucnv_close(converter);
+    }
+};
+
+/// bytes in the encoding named, as UTF-8. Throws HostError when ICU does not know the encoding
+/// or the bytes are not valid in it.
+QByteArray decodeNamed(const QString& fileName, const QString& partName, const QByteArray& bytes,
+                       const QByteArray& name)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(name.constData(), &status));
+    if (U_FAILURE(status) || !converter) {
+        throw HostError(fileName, QStringLiteral("the part %1 is written in the encoding \"%2\", which cannot be read")
+                                      .arg(partName, QString::fromLatin1(name)));
+    }
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    // No encoding ICU reads takes fewer than one byte a UTF-16 unit, plus one for a pair's second.
+    QString text(bytes.size() * 2 + 1, Qt::Uninitialized);
+    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(text.data()),
+                                         int32_t(text.size()), bytes.constData(), int32_t(bytes.size()), &status);
+    if (U_FAILURE(status)) {
+        throw HostError(fileName, QStringLiteral("the part %1 holds bytes that are not valid %2")
+                                      .arg(partName, QString::fromLatin1(name)));
+    }
+    text.truncate(length);
+    return text.toUtf8();
+}
+
+QByteArray decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding);
+    return QString(decoder(bytes)).toUtf8();
+}
+
+/// What a byte can start: nothing to look at, a character XML forbids, a reference, or a
+/// sequence of more than one byte.
+enum ByteClass : std::uint8_t {
+    Plain,
+    Control,
+    Ampersand,
+    Multibyte,
+};
+
+constexpr std::array<std::uint8_t, 256> byteClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (int byte = 0; byte < 0x20; ++byte) {
+        classes[std::size_t(byte)] = Control;
+    }
+    classes['\t'] = classes['\n'] = classes['\r'] = Plain;
+    classes['&'] = Ampersand;
+    for (int byte = 0x80; byte < 0x100; ++byte) {
+        classes[std::size_t(byte)] = Multibyte;
+    }
+    return classes;
+}();
+
+bool allowedInXml(char32_t code)
+{
+    if (code < 0x20) {
+        return code == 0x9 || code == 0xA || code == 0xD;
+    }
+    return (code < 0xD800) || (code > 0xDFFF && code < 0xFFFE) || (code > 0xFFFF && code <= 0x10FFFF);
+}
+
+bool isContinuation(std::uint8_t byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+/// The length of the well-formed UTF-8 sequence at data[0], or 0 with length the bytes of the
+/// broken start to replace (at least 1). code receives the character.
+int utf8Sequence(const std::uint8_t* data, qsizetype available, char32_t& code, int& broken)
+{
+    const std::uint8_t lead = data[0];
+    int length = 0;
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // below is overlong
+        high = lead == 0xED ? 0x9F : 0xBF; // above is a surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;  // below is overlong
+        high = lead == 0xF4 ? 0x8F : 0xBF; // above is past U+10FFFF
+    } else {
+        broken = 1;
+        return 0;
+    }
+    for (int k = 1; k < length; ++k) {
+        if (k >= available || data[k] < (k == 1 ? low : 0x80) || data[k] > (k == 1 ? high : 0xBF) ||
+            !isContinuation(data[k])) {
+            broken = k;
+            return 0;
+        }
+        code = (code << 6) | (data[k] & 0x3F);
+    }
+    return length;
+}
+
+/// The length of a character reference at data[0] ("&#...;"), with its value, or 0 where the
+/// text is no well-formed reference (which the parser then judges).
+qsizetype characterReference(const std::uint8_t* data, qsizetype available, char32_t& code)
+{
+    if (available < 4 || data[1] != '#') {
+        return 0;
+    }
+    const bool hex = data[2] == 'x';
+    qsizetype at = hex ? 3 : 2;
+    std::uint64_t value = 0;
+    const qsizetype digitsFrom = at;
+    for (; at < available && data[at] != ';'; ++at) {
+        const std::uint8_t c = data[at];
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        }
+        if (digit < 0) {
+            return 0;
+        }
+        // Past U+10FFFF is forbidden however far past; stop counting before the value overflows.
+        value = std::min<std::uint64_t>(value * (hex ? 16 : 10) + std::uint64_t(digit), 0x110000);
+    }
+    if (at >= available || at == digitsFrom) {
+        return 0;
+    }
+    code = char32_t(value);
+    return at + 1;
+}
+
+/// Leaves out forbidden characters and replaces broken UTF-8, counting both. The bytes are
+/// copied only from the first thing to mend on.
+void repairUtf8(QByteArray& bytes, XmlText::Repairs& repairs)
+{
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    QByteArray out;
+    bool copying = false;
+    qsizetype copiedTo = 0;
+    const auto mend = [&](qsizetype from, qsizetype to, const char* replacement) {
+        if (!copying) {
+            out.reserve(size);
+            copying = true;
+        }
+        out.append(reinterpret_cast<const char*>(data) + copiedTo, from - copiedTo);
+        out.append(replacement);
+        copiedTo = to;
+    };
+    qsizetype at = 0;
+    while (at < size) {
+        while (at < size && byteClasses[data[at]] == Plain) {
+            ++at;
+        }
+        if (at >= size) {
+            break;
+        }
+        switch (byteClasses[data[at]]) {
+        case Control:
+            ++repairs.forbiddenCharacters;
+            mend(at, at + 1, "");
+            ++at;
+            break;
+        case Ampersand: {
+            char32_t code = 0;
+            const qsizetype length = characterReference(data + at, size - at, code);
+            if (length > 0 && !allowedInXml(code)) {
+                ++repairs.forbiddenCharacters;
+                mend(at, at + length, "");
+            }
+            at += std::max<qsizetype>(length, 1);
+            break;
+        }
+        default: {
+            char32_t code = 0;
+            int broken = 0;
+            const int length = utf8Sequence(data + at, size - at, code, broken);
+            if (length == 0) {
+                ++repairs.invalidSequences;
+                mend(at, at + broken, "\xEF\xBF\xBD");
+                at += broken;
+            } else if (!allowedInXml(code)) {
+                ++repairs.forbiddenCharacters;
+                mend(at, at + length, "");
+                at += length;
+            } else {
+                at += length;
+            }
+            break;
+        }
+        }
+    }
+    if (copying) {
+        out.append(reinterpret_cast<const char*>(data) + copiedTo, size - copiedTo);
+        bytes = std::move(out);
+    }
+}
+
+} // namespace
+
+XmlText::Repairs XmlText::repair(const QString& fileName, const QString& partName, QByteArray& bytes)
+{
+    Repairs repairs;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith(QByteArrayView("<\0?\0", 4))) {
+        bytes = decodeUtf16(bytes, QStringConverter::Utf16LE);
+        repairs.decodedFrom = QStringLiteral("UTF-16");
+        declareUtf8(bytes);
+    } else if (bytes.startsWith("\xFE\xFF") || bytes.startsWith(QByteArrayView("\0<\0?", 4))) {
+        bytes = decodeUtf16(bytes, QStringConverter::Utf16BE);
+        repairs.decodedFrom = QStringLiteral("UTF-16");
+        declareUtf8(bytes);
+    } else {
+        const qsizetype bom = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+        const DeclaredEncoding declared = declaredEncoding(bytes, bom);
+        if (declared.start >= 0 && !namesUtf8(declared.name)) {
+            if (bom) {
+                // The byte-order mark says UTF-8 whatever the declaration claims.
+                declareUtf8(bytes);
+            } else {
+                bytes = decodeNamed(fileName, partName, bytes, declared.name);
+                repairs.decodedFrom = QString::fromLatin1(declared.name);
+                declareUtf8(bytes);
+            }
+        } else if (declared.start >= 0 && declared.name.toLower().startsWith("utf-16")) {
+            declareUtf8(bytes);
+        }
+    }
+    repairUtf8(bytes, repairs);
+    return repairs;
+}
+
+QStringList XmlText::describe(const QString& partName, const Repairs& repairs)
+{
+    QStringList sentences;
+    if (!repairs.decodedFrom.isEmpty()) {
+        sentences << QStringLiteral("the part %1 was written in %2 and is kept in UTF-8")
+                         .arg(partName, repairs.decodedFrom);
+    }
+    if (repairs.forbiddenCharacters > 0) {
+        sentences << QStringLiteral("the part %1 held %2 character(s) that XML does not allow, which were left out")
+                         .arg(partName)
+                         .arg(repairs.forbiddenCharacters);
+    }
+    if (repairs.invalidSequences > 0) {
+        sentences << QStringLiteral("the part %1 held %2 byte sequence(s) that are not UTF-8, each replaced by "
+                                    "U+FFFD")
+                         .arg(partName)
+                         .arg(repairs.invalidSequences);
+    }
+    return sentences;
+}
+
+} // namespace quillsift::docx
