@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "docx/DocxHostProvider.h"
+#include "engine/FileName.h"
 #include "engine/HostError.h"
 #include "platform/Allocator.h"
 #ifdef QUILLSIFT_HAVE_LIBREOFFICE
@@ -68,7 +69,12 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quillsift-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLSIFT_VERSION));
 
-    const ParsedCommandLine parsed = parseCommandLine(QCoreApplication::arguments(), QThread::idealThreadCount());
+    // The arguments as the system gave them: a file name need not be UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << quillsift::engine::FileName::fromNative(QByteArray(argv[i]));
+    }
+    const ParsedCommandLine parsed = parseCommandLine(arguments, QThread::idealThreadCount());
     switch (parsed.action) {
     case ParsedCommandLine::Action::ShowHelp:
         print(stdout, helpText());

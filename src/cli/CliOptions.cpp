@@ -72,7 +72,11 @@ QString helpText()
                        "into a folder. The cleaned copy of path/name.ext is DIR/name.docx (DIR/name.txt for\n"
                        "plain text); a name already used by an earlier file gets \" (2)\", \" (3)\", ...\n"
                        "Source files are never written. Exit status: 0 when every file was cleaned, 1 when\n"
-                       "any file failed (the others are still written), 2 for a usage error."));
+                       "any file failed (the others are still written), 2 for a usage error.\n"
+                       "Reports follow the order of the files given, each printed as soon as its file and\n"
+                       "every file before it are done; what the host mended in a file to keep its copy sound\n"
+                       "is reported with it. A FILE whose name starts with \"-\" goes after \"--\", which\n"
+                       "ends the options."));
     // QCommandLineParser's own text starts with a usage line made from the program's arguments;
     // ours is spelt out, since scripts and documentation quote it.
     QString text = parser.helpText();

@@ -134,6 +134,7 @@ FileReport CliRun::processFile(engine::Application* application, const QString& 
         report.wordsBefore = result.wordsBefore;
         report.wordsAfter = result.wordsAfter;
         report.removed = result.removed;
+        report.repairs = result.repairs;
 
         if (!m_options.dryRun) {
             writeCopy(*copy, target, m_options.force);
@@ -201,6 +202,9 @@ int CliRun::exec(std::FILE* out, std::FILE* err)
             writeLine(out, jsonLine(*report));
         } else {
             writeLine(report->succeeded() ? out : err, humanLine(*report, m_options.dryRun).toUtf8());
+            for (const QString& line : repairLines(*report)) {
+                writeLine(err, line.toUtf8());
+            }
         }
         progress.show(index + 1);
     }

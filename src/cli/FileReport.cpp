@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileReport.h"
 
+#include "engine/FileName.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -35,9 +37,9 @@ QByteArray jsonLine(const FileReport& report)
     // Milliseconds are as fine as a wall-clock figure for a whole file means anything.
     const double seconds = std::round(report.seconds * 1000.0) / 1000.0;
     // Written member by member, because QJsonObject sorts its keys and the documented order
-    // (file, output, mode, counts, seconds, error) is easier to read in a log.
+    // (file, output, mode, counts, seconds, error, repairs) is easier to read in a log.
     const std::pair<const char*, QJsonValue> members[] = {
-        {"file", report.file},
+        {"file", engine::FileName::forDisplay(report.file)},
         {"output", orNull(report.output)},
         {"mode", linesMode(report) ? QStringLiteral("lines") : QStringLiteral("words")},
         {"paragraphs_before", report.paragraphsBefore},
@@ -47,6 +49,7 @@ QByteArray jsonLine(const FileReport& report)
         {"removed", report.removed},
         {"seconds", seconds},
         {"error", orNull(report.error)},
+        {"repairs", QJsonArray::fromStringList(report.repairs)},
     };
     QByteArray line = "{";
     for (const auto& [key, value] : members) {
@@ -65,16 +68,25 @@ QByteArray jsonLine(const FileReport& report)
 QString humanLine(const FileReport& report, bool dryRun)
 {
     if (!report.succeeded()) {
-        return QStringLiteral("%1: failed: %2").arg(report.file, report.error);
+        return QStringLiteral("%1: failed: %2").arg(engine::FileName::forDisplay(report.file), report.error);
     }
     const QString unit = linesMode(report) ? QStringLiteral("paragraphs") : QStringLiteral("words");
     const qint64 before = linesMode(report) ? report.paragraphsBefore : report.wordsBefore;
     return QStringLiteral("%1 -> %2%3: %4 of %5 %6 removed (%7 s)")
-        .arg(report.file, report.output, dryRun ? QStringLiteral(" (dry run, not written)") : QString())
+        .arg(engine::FileName::forDisplay(report.file), report.output, dryRun ? QStringLiteral(" (dry run, not written)") : QString())
         .arg(report.removed)
         .arg(before)
         .arg(unit)
         .arg(report.seconds, 0, 'f', 2);
+}
+
+QStringList repairLines(const FileReport& report)
+{
+    QStringList lines;
+    for (const QString& repair : report.repairs) {
+        lines << QStringLiteral("%1: repaired: %2").arg(engine::FileName::forDisplay(report.file), repair);
+    }
+    return lines;
 }
 
 } // namespace quillsift::cli

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace quillsift::cli {
 
@@ -24,6 +25,8 @@ struct FileReport {
     /// Empty when the file was cleaned (and written); otherwise the message, which names the
     /// file concerned and the cause.
     QString error;
+    /// What the host left out or mended while reading the file, so that the copy is sound.
+    QStringList repairs;
 
     bool succeeded() const
     {
@@ -36,5 +39,7 @@ QByteArray jsonLine(const FileReport& report);
 
 /// The report as one line for a person to read (without the line break).
 QString humanLine(const FileReport& report, bool dryRun);
+/// One line for a person for each repair (without the line breaks).
+QStringList repairLines(const FileReport& report);
 
 } // namespace quillsift::cli

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutputNames.h"
 
+#include "engine/FileName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,15 +25,16 @@ QString baseName(const QString& source)
 {
     const QFileInfo info(source);
     const QString base = info.completeBaseName();
-    // A name that is all extension (".docx") keeps it rather than becoming an empty name.
-    return base.isEmpty() ? info.fileName() : base;
+    // A name that is all extension (".docx") keeps it rather than becoming an empty name. The
+    // copy's name is UTF-8 even where the source's is not.
+    return engine::FileName::withReplacements(base.isEmpty() ? info.fileName() : base);
 }
 
 std::optional<std::pair<quint64, quint64>> identity(const QString& path)
 {
     struct stat status {
     };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+    if (::stat(engine::FileName::toNative(path).constData(), &status) != 0) {
         return std::nullopt;
     }
     return std::pair<quint64, quint64>(quint64(status.st_dev), quint64(status.st_ino));

@@ -9,9 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QTest>
 
+#include <cstdio>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillsift;
 using namespace quillsift::testing;
@@ -154,8 +160,9 @@ class CliTest : public QObject
                                            "\",\"paragraphs_before\":3,\"paragraphs_after\":"),
                      result.out);
             const QJsonObject report = result.reports().value(0);
-            QCOMPARE(report.keys().size(), 10);
+            QCOMPARE(report.keys().size(), 11);
             QVERIFY(report[u("error")].isNull());
+            QVERIFY(report[u("repairs")].isArray() && report[u("repairs")].toArray().isEmpty());
             QVERIFY(report[u("seconds")].isDouble() && report[u("seconds")].toDouble() >= 0);
             QCOMPARE(report[u("words_before")].toInt(), 10);
             if (mode == u("lines")) {
@@ -313,9 +320,61 @@ class CliTest : public QObject
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith("Usage: quillsift-cli [--lines | --words] --output DIR"));
         QVERIFY(result.out.contains("--jobs <N>"));
+        QVERIFY(result.out.contains("goes after \"--\""));
         result = runCli({u("--version")});
         QCOMPARE(result.exitCode, 0);
         QVERIFY2(result.out.startsWith("quillsift-cli "), result.out);
+    }
+
+    void namesStartingWithADashFollowTheEndOfOptions()
+    {
+        writeDocx(path({}), u("-dash.docx"), {u("A"), u("A"), u("B")});
+        const CliResult refused = runCli({u("--output"), u("out"), u("-dash.docx")}, path({}));
+        QCOMPARE(refused.exitCode, 2);
+        const CliResult result = runCli({u("--output"), u("out"), u("--"), u("-dash.docx")}, path({}));
+        QVERIFY2(result.exitCode == 0, result.transcript());
+        QCOMPARE(paragraphsOf(path(u("out/-dash.docx"))), (QStringList{u("A"), u("B")}));
+    }
+
+    void namesThatAreNotUtf8AreOpenedAndShownEscaped()
+    {
+        // A name in Latin-1, as old archives hold them; the shell passes its bytes untouched.
+        const QByteArray name("caf\xE9.docx");
+        const QByteArray full = QFile::encodeName(path({})) + '/' + name;
+        const QByteArray bytes = docxBytes(paragraphXml(u("A")) + paragraphXml(u("A")) + paragraphXml(u("B")));
+        FILE* out = std::fopen(full.constData(), "wb");
+        QVERIFY(out);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+        std::fclose(out);
+        QProcess shell;
+        shell.setWorkingDirectory(path({}));
+        shell.start(u("/bin/sh"), {u("-c"), u("exec \"$0\" --json --output out \"$(printf 'caf\\351.docx')\""),
+                                   QStringLiteral(QUILLSIFT_CLI_PATH)});
+        QVERIFY(shell.waitForFinished(60000));
+        const QByteArray report = shell.readAllStandardOutput();
+        ::unlink(full.constData());
+        QVERIFY2(shell.exitCode() == 0, report + shell.readAllStandardError());
+        const QJsonObject json = QJsonDocument::fromJson(report).object();
+        QCOMPARE(json[u("file")].toString(), u("caf\\xE9.docx"));
+        // The copy's name is UTF-8, the byte that was not made U+FFFD.
+        QCOMPARE(json[u("output")].toString(), u("out/caf\uFFFD.docx"));
+        QCOMPARE(paragraphsOf(path(u("out/caf\uFFFD.docx"))), (QStringList{u("A"), u("B")}));
+    }
+
+    void repairsAreReportedWithTheirFile()
+    {
+        const QByteArray forbidden = "<w:p><w:r><w:t>a\x01"
+                                     "b</w:t></w:r></w:p>";
+        writeAt(path({}), u("odd.docx"), docxBytes(QString::fromLatin1(forbidden)));
+        const CliResult json = runCli({u("--json"), u("--output"), u("out"), u("odd.docx")}, path({}));
+        QVERIFY2(json.exitCode == 0, json.transcript());
+        const QJsonArray repairs = json.reports().value(0)[u("repairs")].toArray();
+        QCOMPARE(repairs.size(), 1);
+        QVERIFY(repairs[0].toString().contains(u("the part word/document.xml held 1 character(s) that XML does not "
+                                                  "allow")));
+        const CliResult human = runCli({u("--force"), u("--output"), u("out"), u("odd.docx")}, path({}));
+        QVERIFY2(human.err.contains("odd.docx: repaired: the part word/document.xml"), human.transcript());
+        QCOMPARE(paragraphsOf(path(u("out/odd.docx"))), QStringList{u("ab")});
     }
 
   private:
