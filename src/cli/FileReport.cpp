@@ -73,7 +73,8 @@ QString humanLine(const FileReport& report, bool dryRun)
     const QString unit = linesMode(report) ? QStringLiteral("paragraphs") : QStringLiteral("words");
     const qint64 before = linesMode(report) ? report.paragraphsBefore : report.wordsBefore;
     return QStringLiteral("%1 -> %2%3: %4 of %5 %6 removed (%7 s)")
-        .arg(engine::FileName::forDisplay(report.file), report.output, dryRun ? QStringLiteral(" (dry run, not written)") : QString())
+        .arg(engine::FileName::forDisplay(report.file), report.output,
+             dryRun ? QStringLiteral(" (dry run, not written)") : QString())
         .arg(report.removed)
         .arg(before)
         .arg(unit)

@@ -8,10 +8,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
@@ -371,7 +371,7 @@ class CliTest : public QObject
         const QJsonArray repairs = json.reports().value(0)[u("repairs")].toArray();
         QCOMPARE(repairs.size(), 1);
         QVERIFY(repairs[0].toString().contains(u("the part word/document.xml held 1 character(s) that XML does not "
-                                                  "allow")));
+                                                 "allow")));
         const CliResult human = runCli({u("--force"), u("--output"), u("out"), u("odd.docx")}, path({}));
         QVERIFY2(human.err.contains("odd.docx: repaired: the part word/document.xml"), human.transcript());
         QCOMPARE(paragraphsOf(path(u("out/odd.docx"))), QStringList{u("ab")});

@@ -5,6 +5,8 @@
 #include "docx/DocxRange.h"
 #include "docx/DocxStory.h"
 #include "docx/Package.h"
+#include "docx/PackageIntake.h"
+#include "docx/XmlWellFormed.h"
 #include "engine/HostError.h"
 
 #include <QStringList>
@@ -25,6 +27,14 @@ QStringList wordTexts(const engine::Range& range)
     return texts;
 }
 
+/// A package as the host opens one: read, then checked and mended.
+docx::Package readPackage(const QByteArray& zip)
+{
+    docx::Package package = docx::Package::fromZip(QStringLiteral("fuzz"), zip);
+    docx::PackageIntake::prepare(QStringLiteral("fuzz"), package);
+    return package;
+}
+
 docx::Package packageAround(const QByteArray& mainPart)
 {
     docx::Package package;
@@ -35,8 +45,8 @@ docx::Package packageAround(const QByteArray& mainPart)
                     "<Relationship Id=\"rId1\" "
                     "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
                     "Target=\"word/document.xml\"/></Relationships>");
-    docx::Package::checkXml(QStringLiteral("fuzz"), QStringLiteral("word/document.xml"), mainPart);
     package.setData(QStringLiteral("word/document.xml"), mainPart);
+    docx::PackageIntake::prepare(QStringLiteral("fuzz"), package);
     return package;
 }
 
@@ -44,8 +54,7 @@ void exercise(const QByteArray& input)
 {
     const bool wholePackage = input.isEmpty() || !(static_cast<unsigned char>(input[0]) & 1);
     const QByteArray mainPart = input.mid(1);
-    docx::Package package =
-        wholePackage ? docx::Package::fromZip(QStringLiteral("fuzz"), input) : packageAround(mainPart);
+    docx::Package package = wholePackage ? readPackage(input) : packageAround(mainPart);
     auto story = std::make_shared<docx::DocxStory>(QStringLiteral("fuzz"), std::move(package));
     docx::DocxRange whole(story, 0, story->length());
     const qint64 paragraphs = whole.paragraphsCount();
@@ -118,10 +127,23 @@ void exercise(const QByteArray& input)
     }
     const docx::Package saved = story->package();
     const QByteArray zip = saved.toZip(QStringLiteral("fuzz"));
-    // What we write must open again, and where it reads as the same text its words, segmented
-    // afresh, must be the ones the edits left.
-    auto reopened =
-        std::make_shared<docx::DocxStory>(QStringLiteral("fuzz"), docx::Package::fromZip(QStringLiteral("fuzz"), zip));
+    // Every XML part written, the main part too, is well-formed to a strict reader.
+    for (const auto& entry : saved.entries()) {
+        if (entry.name.endsWith(QLatin1String(".xml")) || entry.name.endsWith(QLatin1String(".rels"))) {
+            try {
+                docx::XmlWellFormed::check(QStringLiteral("fuzz"), entry.name, entry.data);
+            } catch (const engine::HostError&) {
+                __builtin_trap();
+            }
+        }
+    }
+    // What we write must open again with nothing left to mend, and where it reads as the same
+    // text its words, segmented afresh, must be the ones the edits left.
+    docx::Package reread = readPackage(zip);
+    if (!reread.notes().isEmpty()) {
+        __builtin_trap();
+    }
+    auto reopened = std::make_shared<docx::DocxStory>(QStringLiteral("fuzz"), std::move(reread));
     docx::DocxRange edited(story, 0, story->length());
     docx::DocxRange fresh(reopened, 0, reopened->length());
     if (edited.text() == fresh.text() && wordTexts(edited) != wordTexts(fresh)) {

@@ -31,8 +31,8 @@ constexpr MacroKind projectKinds[] = {
     {"wordVbaData", "application/vnd.ms-word.vbaData+xml"},
 };
 
-template <std::size_t N> const MacroKind* kindOf(const Relationships::Relationship& relationship,
-                                                 const MacroKind (&kinds)[N])
+template <std::size_t N>
+const MacroKind* kindOf(const Relationships::Relationship& relationship, const MacroKind (&kinds)[N])
 {
     for (const MacroKind& kind : kinds) {
         if (relationship.isOfKind(QString::fromLatin1(kind.kind))) {

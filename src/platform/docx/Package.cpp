@@ -182,8 +182,8 @@ Package Package::fromZip(const QString& fileName, const QByteArray& bytes)
     QHash<QString, QString> seen; // lower-case name to the name first read
     for (const Item& item : items) {
         if (climbsOut(item.name)) {
-            package.addNote(QStringLiteral("the entry %1 names a place outside the package and was left out")
-                                .arg(item.name));
+            package.addNote(
+                QStringLiteral("the entry %1 names a place outside the package and was left out").arg(item.name));
             continue;
         }
         const QString key = item.name.toLower();
@@ -219,9 +219,9 @@ Package Package::fromZip(const QString& fileName, const QByteArray& bytes)
         char probe = 0;
         const zip_int64_t beyond = zip_fread(file.get(), &probe, 1);
         if (beyond != 0) {
-            throw HostError(fileName, beyond < 0
-                                          ? zipCause(zip_error_code_zip(zip_file_get_error(file.get())), item.name)
-                                          : QStringLiteral("the part %1 is longer than the package says").arg(item.name));
+            throw HostError(fileName,
+                            beyond < 0 ? zipCause(zip_error_code_zip(zip_file_get_error(file.get())), item.name)
+                                       : QStringLiteral("the part %1 is longer than the package says").arg(item.name));
         }
         package.m_entries.push_back({item.name, std::move(data)});
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace quillsift::docx {
@@ -111,11 +112,12 @@ QByteArray decodeNamed(const QString& fileName, const QString& partName, const Q
     ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     // No encoding ICU reads takes fewer than one byte a UTF-16 unit, plus one for a pair's second.
     QString text(bytes.size() * 2 + 1, Qt::Uninitialized);
-    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(text.data()),
-                                         int32_t(text.size()), bytes.constData(), int32_t(bytes.size()), &status);
+    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(text.data()), int32_t(text.size()),
+                                         bytes.constData(), int32_t(bytes.size()), &status);
     if (U_FAILURE(status)) {
-        throw HostError(fileName, QStringLiteral("the part %1 holds bytes that are not valid %2")
-                                      .arg(partName, QString::fromLatin1(name)));
+        throw HostError(
+            fileName,
+            QStringLiteral("the part %1 holds bytes that are not valid %2").arg(partName, QString::fromLatin1(name)));
     }
     text.truncate(length);
     return text.toUtf8();
@@ -232,6 +234,34 @@ qsizetype characterReference(const std::uint8_t* data, qsizetype available, char
     return at + 1;
 }
 
+/// The first position from at that holds anything but plain ASCII (a control character, "&" or a
+/// byte of a longer sequence), eight bytes at a time: nearly all of a part is plain.
+qsizetype skipPlain(const std::uint8_t* data, qsizetype at, qsizetype size)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    for (;;) {
+        while (at + 8 <= size) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, data + at, 8);
+            const std::uint64_t control = (word - ones * 0x20) & ~word; // some byte below 0x20
+            const std::uint64_t ampersand = word ^ (ones * '&');         // some zero byte where '&' was
+            if ((control | ((ampersand - ones) & ~ampersand) | word) & highs) {
+                break;
+            }
+            at += 8;
+        }
+        // The test above may flag a block with nothing in it; the block is looked at byte by byte.
+        const qsizetype stop = std::min(at + 8, size);
+        while (at < stop && byteClasses[data[at]] == Plain) {
+            ++at;
+        }
+        if (at < stop || at >= size) {
+            return at;
+        }
+    }
+}
+
 /// Leaves out forbidden characters and replaces broken UTF-8, counting both. The bytes are
 /// copied only from the first thing to mend on.
 void repairUtf8(QByteArray& bytes, XmlText::Repairs& repairs)
@@ -252,9 +282,7 @@ void repairUtf8(QByteArray& bytes, XmlText::Repairs& repairs)
     };
     qsizetype at = 0;
     while (at < size) {
-        while (at < size && byteClasses[data[at]] == Plain) {
-            ++at;
-        }
+        at = skipPlain(data, at, size);
         if (at >= size) {
             break;
         }
@@ -336,8 +364,8 @@ QStringList XmlText::describe(const QString& partName, const Repairs& repairs)
 {
     QStringList sentences;
     if (!repairs.decodedFrom.isEmpty()) {
-        sentences << QStringLiteral("the part %1 was written in %2 and is kept in UTF-8")
-                         .arg(partName, repairs.decodedFrom);
+        sentences
+            << QStringLiteral("the part %1 was written in %2 and is kept in UTF-8").arg(partName, repairs.decodedFrom);
     }
     if (repairs.forbiddenCharacters > 0) {
         sentences << QStringLiteral("the part %1 held %2 character(s) that XML does not allow, which were left out")

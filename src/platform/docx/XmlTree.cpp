@@ -47,28 +47,85 @@ Space spaceOf(std::string_view uri)
 struct Binding {
     std::string_view prefix;
     std::string_view uri;
+    Space space = Other;
 };
 
-/// A qualified name's parts; false when it is no name XML namespaces allow (an empty prefix or
-/// local part, or a second colon).
-bool splitName(const char* name, std::string_view& prefix, std::string_view& local)
+/// A qualified name's parts, split in one pass over its bytes.
+struct Name {
+    std::string_view prefix;
+    std::string_view local;
+    /// Whether the name has the form namespaces allow: no empty prefix or local part, one
+    /// colon at most.
+    bool wellFormed = true;
+    bool ascii = true;
+};
+
+Name splitName(const char* name)
 {
-    const std::string_view whole(name);
-    const std::size_t colon = whole.find(':');
-    if (colon == std::string_view::npos) {
-        prefix = {};
-        local = whole;
-        return !whole.empty();
+    Name result;
+    const char* colon = nullptr;
+    unsigned char high = 0;
+    const char* at = name;
+    for (char c = *at; c; c = *++at) {
+        high |= static_cast<unsigned char>(c);
+        if (c == ':') {
+            result.wellFormed = result.wellFormed && !colon;
+            colon = at;
+        }
     }
-    prefix = whole.substr(0, colon);
-    local = whole.substr(colon + 1);
-    return !prefix.empty() && !local.empty() && local.find(':') == std::string_view::npos;
+    result.ascii = high < 0x80;
+    if (!colon) {
+        result.local = std::string_view(name, std::size_t(at - name));
+        result.wellFormed = at != name;
+        return result;
+    }
+    result.prefix = std::string_view(name, std::size_t(colon - name));
+    result.local = std::string_view(colon + 1, std::size_t(at - colon - 1));
+    result.wellFormed = result.wellFormed && colon != name && at != colon + 1;
+    return result;
 }
 
-/// The prefix an attribute named name declares, or nothing when it declares none.
+bool isNameStart(char32_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameCharacter(char32_t c)
+{
+    return isNameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+/// Whether a name with characters beyond ASCII is made of those XML allows in names (pugixml
+/// takes any such byte, a strict reader does not). The text is UTF-8 by now.
+bool isXmlName(std::string_view name)
+{
+    bool first = true;
+    for (std::size_t at = 0; at < name.size();) {
+        const auto lead = static_cast<unsigned char>(name[at]);
+        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length && at + std::size_t(k) < name.size(); ++k) {
+            code = (code << 6) | (static_cast<unsigned char>(name[at + std::size_t(k)]) & 0x3F);
+        }
+        if (!(first ? isNameStart(code) : isNameCharacter(code))) {
+            return false;
+        }
+        first = false;
+        at += std::size_t(length);
+    }
+    return true;
+}
+
+/// The prefix an attribute named name declares ("" for the default namespace), or nothing when
+/// it declares none.
 std::optional<std::string_view> declaredPrefix(const char* name)
 {
-    if (std::strncmp(name, "xmlns", 5) != 0) {
+    if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0) {
         return std::nullopt;
     }
     if (name[5] == '\0') {
@@ -80,6 +137,8 @@ std::optional<std::string_view> declaredPrefix(const char* name)
     return std::nullopt;
 }
 
+constexpr std::string_view xmlUri = "http://www.w3.org/XML/1998/namespace";
+
 /// The namespace bindings in force at the element being visited.
 class Scope
 {
@@ -90,7 +149,8 @@ class Scope
         for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
              attribute = attribute.next_attribute()) {
             if (const auto prefix = declaredPrefix(attribute.name())) {
-                m_bindings.push_back({*prefix, attribute.value()});
+                const std::string_view uri = attribute.value();
+                m_bindings.push_back({*prefix, uri, spaceOf(uri)});
                 m_cacheValid = false;
             }
         }
@@ -103,22 +163,21 @@ class Scope
         }
         m_marks.pop_back();
     }
-    /// The namespace prefix is bound to here; nothing when it is unbound.
-    std::optional<std::string_view> resolve(std::string_view prefix)
+    /// The binding of prefix in force here; nullptr when it is unbound.
+    const Binding* resolve(std::string_view prefix)
     {
         // Nearly every name of a part has the same prefix, so the last answer is kept.
-        if (m_cacheValid && prefix == m_cachedPrefix) {
-            return m_cachedUri;
+        if (m_cacheValid && prefix == m_cached.prefix) {
+            return &m_cached;
         }
         for (auto it = m_bindings.rbegin(); it != m_bindings.rend(); ++it) {
             if (it->prefix == prefix) {
-                m_cachedPrefix = prefix;
-                m_cachedUri = it->uri;
+                m_cached = *it;
                 m_cacheValid = true;
-                return it->uri;
+                return &m_cached;
             }
         }
-        return std::nullopt;
+        return nullptr;
     }
     /// Whether the bindings of the element entered last include prefix to uri.
     bool bindsHere(std::string_view prefix, std::string_view uri) const
@@ -130,8 +189,7 @@ class Scope
   private:
     std::vector<Binding> m_bindings;
     std::vector<std::size_t> m_marks;
-    std::string_view m_cachedPrefix;
-    std::string_view m_cachedUri;
+    Binding m_cached;
     bool m_cacheValid = false;
 };
 
@@ -188,8 +246,8 @@ class NamespaceWalk
             [&](pugi::xml_node element, int depth) {
                 if (depth > Package::maxXmlDepth) {
                     throw HostError(m_fileName, QStringLiteral("the part %1 is nested more than %2 elements deep")
-                                                      .arg(m_partName)
-                                                      .arg(Package::maxXmlDepth));
+                                                    .arg(m_partName)
+                                                    .arg(Package::maxXmlDepth));
                 }
                 scope.enter(element);
                 checkElement(scope, element, depth == 1);
@@ -282,28 +340,33 @@ class NamespaceWalk
         throw HostError(m_fileName, QStringLiteral("the part %1 is not well-formed XML: %2").arg(m_partName, what));
     }
 
-    /// The space a name is in; fails when its prefix is not declared.
-    Space spaceOfName(Scope& scope, const char* name, bool element, std::string_view& prefix)
+    /// The space a name is in; fails when it is no name namespaces allow or its prefix is not
+    /// declared.
+    Space spaceOfName(Scope& scope, const char* text, bool element, std::string_view& prefix)
     {
-        std::string_view local;
-        if (!splitName(name, prefix, local)) {
-            fail(QStringLiteral("it has a name that namespaces do not allow (\"%1\")").arg(QString::fromUtf8(name)));
+        const Name name = splitName(text);
+        if (!name.wellFormed || (!name.ascii && !(isXmlName(name.prefix) && isXmlName(name.local)))) {
+            fail(QStringLiteral("it has a name that namespaces do not allow (\"%1\")").arg(QString::fromUtf8(text)));
         }
+        prefix = name.prefix;
         if (prefix.empty() && !element) {
             return Other; // an attribute without a prefix is in no namespace
         }
         if (prefix == "xml") {
             return Other;
         }
-        const auto uri = scope.resolve(prefix);
-        if (!uri) {
+        if (prefix == "xmlns") {
+            fail(QStringLiteral("it uses the reserved prefix \"xmlns\" in the name %1").arg(QString::fromUtf8(text)));
+        }
+        const Binding* binding = scope.resolve(prefix);
+        if (!binding) {
             if (prefix.empty()) {
                 return Other;
             }
             fail(QStringLiteral("it uses the prefix \"%1\", which is not declared")
                      .arg(QString::fromUtf8(prefix.data(), qsizetype(prefix.size()))));
         }
-        return spaceOf(*uri);
+        return binding->space;
     }
 
     void note(Space space, std::string_view prefix)
@@ -320,6 +383,26 @@ class NamespaceWalk
         }
     }
 
+    void checkDeclaration(std::string_view prefix, pugi::xml_attribute attribute, bool isRoot)
+    {
+        const std::string_view uri = attribute.value();
+        const auto shown = [&] { return QString::fromUtf8(prefix.data(), qsizetype(prefix.size())); };
+        if (!prefix.empty() && uri.empty()) {
+            fail(QStringLiteral("it binds the prefix \"%1\" to no namespace").arg(shown()));
+        }
+        const bool emptyPrefix = attribute.name()[5] == ':' && prefix.empty();
+        if (emptyPrefix || prefix == "xmlns" || (prefix == "xml") != (uri == xmlUri) ||
+            prefix.find(':') != std::string_view::npos) {
+            fail(QStringLiteral("it binds the prefix \"%1\" as namespaces forbid").arg(shown()));
+        }
+        const Space bound = spaceOf(uri);
+        if (isRoot && bound != Other && !prefix.empty() && !m_spaces[std::size_t(bound)].boundOnRoot) {
+            m_spaces[std::size_t(bound)].boundOnRoot = true;
+            m_spaces[std::size_t(bound)].onRoot = prefix;
+        }
+        m_declarations.push_back({prefix, uri, bound});
+    }
+
     void checkElement(Scope& scope, pugi::xml_node element, bool isRoot)
     {
         std::string_view prefix;
@@ -329,29 +412,18 @@ class NamespaceWalk
             m_rootSpace = space;
             m_rootPrefix = prefix;
         }
-        int count = 0;
+        bool several = false;
         for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
              attribute = attribute.next_attribute()) {
-            ++count;
+            several = several || attribute != element.first_attribute();
             if (const auto declared = declaredPrefix(attribute.name())) {
-                if (!declared->empty() && *attribute.value() == '\0') {
-                    fail(QStringLiteral("it binds the prefix \"%1\" to no namespace")
-                             .arg(QString::fromUtf8(declared->data(), qsizetype(declared->size()))));
-                }
-                if (isRoot) {
-                    const Space bound = spaceOf(attribute.value());
-                    if (bound != Other && !declared->empty() && !m_spaces[std::size_t(bound)].boundOnRoot) {
-                        m_spaces[std::size_t(bound)].boundOnRoot = true;
-                        m_spaces[std::size_t(bound)].onRoot = *declared;
-                    }
-                }
-                m_declarations.push_back({*declared, attribute.value()});
+                checkDeclaration(*declared, attribute, isRoot);
                 continue;
             }
             std::string_view attributePrefix;
             note(spaceOfName(scope, attribute.name(), false, attributePrefix), attributePrefix);
         }
-        if (count > 1) {
+        if (several) {
             checkAttributesDiffer(element);
         }
     }
@@ -410,9 +482,8 @@ class NamespaceWalk
         }
         const std::string_view uri = spaceUris[std::size_t(space)];
         const auto takenElsewhere = [&](std::string_view prefix) {
-            return std::any_of(m_declarations.begin(), m_declarations.end(), [&](const Binding& binding) {
-                return binding.prefix == prefix && binding.uri != uri;
-            });
+            return std::any_of(m_declarations.begin(), m_declarations.end(),
+                               [&](const Binding& binding) { return binding.prefix == prefix && binding.uri != uri; });
         };
         std::string prefix(preferred);
         for (int n = 1; takenElsewhere(prefix); ++n) {
@@ -455,6 +526,42 @@ class NamespaceWalk
     std::string_view m_rootPrefix;
 };
 
+/// Gives the XML declaration, which pugixml reads like any processing instruction, only what a
+/// declaration may hold, in its order: the version, the encoding (UTF-8, as the part is written)
+/// and whether it stands alone.
+void normalizeDeclaration(pugi::xml_document& document)
+{
+    pugi::xml_node declaration = document.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        return;
+    }
+    const char* names[] = {"version", "encoding", "standalone"};
+    std::size_t next = 0;
+    bool sound = true;
+    for (pugi::xml_attribute attribute = declaration.first_attribute(); attribute && sound;
+         attribute = attribute.next_attribute()) {
+        while (next < 3 && std::strcmp(attribute.name(), names[next]) != 0) {
+            ++next;
+        }
+        sound = next < 3 && (next != 0 || std::strcmp(attribute.value(), "1.0") == 0) &&
+                (next != 2 || std::strcmp(attribute.value(), "yes") == 0 || std::strcmp(attribute.value(), "no") == 0);
+        ++next;
+    }
+    sound = sound && std::strcmp(declaration.first_attribute().name(), "version") == 0;
+    if (sound) {
+        return;
+    }
+    const bool standalone = std::strcmp(declaration.attribute("standalone").value(), "yes") == 0;
+    while (declaration.first_attribute()) {
+        declaration.remove_attribute(declaration.first_attribute());
+    }
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("UTF-8");
+    if (standalone) {
+        declaration.append_attribute("standalone").set_value("yes");
+    }
+}
+
 } // namespace
 
 XmlTree::Prefixes XmlTree::parse(const QString& fileName, const QString& partName, pugi::xml_document& document,
@@ -468,7 +575,8 @@ XmlTree::Prefixes XmlTree::parse(const QString& fileName, const QString& partNam
         return HostError(fileName, QStringLiteral("the part %1 is not well-formed XML: %2").arg(partName, what));
     };
     if (!result) {
-        throw malformed(QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(result.description())).arg(result.offset));
+        throw malformed(
+            QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(result.description())).arg(result.offset));
     }
     pugi::xml_node root;
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
@@ -493,6 +601,7 @@ XmlTree::Prefixes XmlTree::parse(const QString& fileName, const QString& partNam
     if (!root) {
         throw malformed(QStringLiteral("it has no root element"));
     }
+    normalizeDeclaration(document);
     NamespaceWalk walk(fileName, partName);
     walk.check(root);
     if (walk.needsRenaming()) {

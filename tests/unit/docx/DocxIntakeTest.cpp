@@ -29,7 +29,8 @@ namespace {
 constexpr const char* wordNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
 /// A main part around body, with the usual declaration unless another is given.
-QByteArray mainPart(const QByteArray& body, const QByteArray& declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>")
+QByteArray mainPart(const QByteArray& body,
+                    const QByteArray& declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>")
 {
     return declaration + "<w:document xmlns:w=\"" + wordNamespace + "\"><w:body>" + body + "</w:body></w:document>";
 }
@@ -60,8 +61,8 @@ QByteArray relationshipsPart(const QByteArray& relationships)
            relationships + "</Relationships>";
 }
 
-QByteArray relationship(const char* id, const char* kind, const char* target, const char* base =
-                        "http://schemas.openxmlformats.org/officeDocument/2006/relationships/")
+QByteArray relationship(const char* id, const char* kind, const char* target,
+                        const char* base = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/")
 {
     return QByteArray("<Relationship Id=\"") + id + "\" Type=\"" + base + kind + "\" Target=\"" + target + "\"/>";
 }
@@ -106,8 +107,7 @@ class DocxIntake : public ::testing::Test
         const QString source = write(u("source.docx"), bytes);
         for (const auto mode : {engine::RemovalMode::Lines, engine::RemovalMode::Words}) {
             engine::CleanResult cleaned = engine::makeCleanCopy(*m_application, source, mode);
-            (mode == engine::RemovalMode::Lines ? result.linesText : result.wordsText) =
-                cleaned.copy->range()->text();
+            (mode == engine::RemovalMode::Lines ? result.linesText : result.wordsText) = cleaned.copy->range()->text();
             result.repairs = cleaned.repairs;
             const QString saved = path(saveName);
             cleaned.copy->saveAs(saved);
@@ -130,9 +130,9 @@ TEST_F(DocxIntake, CharactersXmlForbidsAreLeftOutWhereverTheyStand)
     const QByteArray text = "a&#1;b&#x8;c\x01"
                             "d&#0;e&#xFFFE;f&#xD800;g&#x110000;h&#99999999999999999999;i\xEF\xBF\xBFj\x1Fk&#9;l";
     const QByteArray styles = stylesPart("<w:style w:styleId=\"x&#2;y\"><w:name w:val=\"\x02z\"/></w:style>");
-    const Cleaned cleaned = clean(withParts({{u("word/document.xml"), mainPart("<w:p><w:r><w:t>" + text +
-                                                                               "</w:t></w:r></w:p>")},
-                                             {u("word/styles.xml"), styles}}));
+    const Cleaned cleaned =
+        clean(withParts({{u("word/document.xml"), mainPart("<w:p><w:r><w:t>" + text + "</w:t></w:r></w:p>")},
+                         {u("word/styles.xml"), styles}}));
     // Nothing after a NUL is lost, and the tab, which XML allows, stays.
     EXPECT_EQ(cleaned.linesText, u("abcdefghijk\tl\r"));
     EXPECT_EQ(cleaned.wordsText, cleaned.linesText);
@@ -140,7 +140,8 @@ TEST_F(DocxIntake, CharactersXmlForbidsAreLeftOutWhereverTheyStand)
     const QByteArray savedStyles = cleaned.saved.find(u("word/styles.xml"))->data;
     EXPECT_TRUE(savedStyles.contains("w:styleId=\"xy\"")) << savedStyles.toStdString();
     EXPECT_TRUE(savedStyles.contains("w:val=\"z\""));
-    EXPECT_EQ(cleaned.repairs.filter(u("word/document.xml held 10 character(s)")).size(), 1) << cleaned.repairs.join(u("\n")).toStdString();
+    EXPECT_EQ(cleaned.repairs.filter(u("word/document.xml held 10 character(s)")).size(), 1)
+        << cleaned.repairs.join(u("\n")).toStdString();
     EXPECT_EQ(cleaned.repairs.filter(u("word/styles.xml held 2 character(s)")).size(), 1);
 }
 
@@ -169,10 +170,12 @@ TEST_F(DocxIntake, DeclaredEncodingsAreDecodedAndWrittenAsUtf8)
 {
     const QByteArray cp1252 = mainPart("<w:p><w:r><w:t>caf\xE9 \x80uro \x93quoted\x94</w:t></w:r></w:p>",
                                        "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>");
-    const QByteArray latin1 = stylesPart("<w:style w:styleId=\"\xE9t\xE9\"/>", "<?xml version='1.0' encoding='ISO-8859-1'?>");
+    const QByteArray latin1 =
+        stylesPart("<w:style w:styleId=\"\xE9t\xE9\"/>", "<?xml version='1.0' encoding='ISO-8859-1'?>");
     QByteArray utf16("\xFF\xFE", 2);
     const QString numbering = u("<?xml version=\"1.0\" encoding=\"UTF-16\"?><w:numbering xmlns:w=\"") +
-                              QLatin1String(wordNamespace) + u("\"><w:abstractNum w:abstractNumId=\"\u00e9\"/></w:numbering>");
+                              QLatin1String(wordNamespace) +
+                              u("\"><w:abstractNum w:abstractNumId=\"\u00e9\"/></w:numbering>");
     utf16.append(reinterpret_cast<const char*>(numbering.utf16()), numbering.size() * 2);
     const Cleaned cleaned = clean(withParts(
         {{u("word/document.xml"), cp1252}, {u("word/styles.xml"), latin1}, {u("word/numbering.xml"), utf16}}));
@@ -184,18 +187,19 @@ TEST_F(DocxIntake, DeclaredEncodingsAreDecodedAndWrittenAsUtf8)
     EXPECT_TRUE(styles.startsWith("<?xml version='1.0' encoding='UTF-8'?>")) << styles.toStdString();
     EXPECT_TRUE(styles.contains("w:styleId=\"\xC3\xA9t\xC3\xA9\""));
     const QByteArray savedNumbering = cleaned.saved.find(u("word/numbering.xml"))->data;
-    EXPECT_TRUE(savedNumbering.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << savedNumbering.toStdString();
+    EXPECT_TRUE(savedNumbering.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"))
+        << savedNumbering.toStdString();
     EXPECT_TRUE(savedNumbering.contains("w:abstractNumId=\"\xC3\xA9\""));
     EXPECT_EQ(cleaned.repairs.filter(u("was written in windows-1252")).size(), 1);
 
-    const QString unknown = refusal(withParts({{u("word/styles.xml"),
-                                                 stylesPart("", "<?xml version=\"1.0\" encoding=\"x-no-such-code\"?>")}}));
+    const QString unknown = refusal(
+        withParts({{u("word/styles.xml"), stylesPart("", "<?xml version=\"1.0\" encoding=\"x-no-such-code\"?>")}}));
     EXPECT_TRUE(unknown.contains(u("the part word/styles.xml is written in the encoding \"x-no-such-code\", which "
                                    "cannot be read")))
         << unknown.toStdString();
     // Bytes Shift_JIS has no character for.
-    const QString invalid = refusal(withParts(
-        {{u("word/styles.xml"), stylesPart("\x81\x20", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>")}}));
+    const QString invalid = refusal(
+        withParts({{u("word/styles.xml"), stylesPart("\x81\x20", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>")}}));
     EXPECT_TRUE(invalid.contains(u("holds bytes that are not valid Shift_JIS"))) << invalid.toStdString();
 }
 
@@ -228,6 +232,10 @@ TEST_F(DocxIntake, MalformedXmlIsRefusedNamingThePartAndTheFault)
         {"text after the root", mainPart("") + "tail", "text stands outside its root element"},
         {"a prefix bound to nothing", mainPart("<w:p xmlns:e=\"\"/>"), "binds the prefix \"e\" to no namespace"},
         {"a name with two colons", mainPart("<w:p><w:a:b/></w:p>"), "a name that namespaces do not allow"},
+        {"a name with a character names may not hold", mainPart("<w:p><w:\xC3\x97/></w:p>"),
+         "a name that namespaces do not allow"},
+        {"the reserved prefix declared", mainPart("<w:p xmlns:xmlns=\"urn:x\"/>"), "as namespaces forbid"},
+        {"the xml prefix bound elsewhere", mainPart("<w:p xmlns:xml=\"urn:x\"/>"), "as namespaces forbid"},
     };
     for (const Case& each : main) {
         const QString cause = refusal(withParts({{u("word/document.xml"), each.part}}));
@@ -250,8 +258,8 @@ TEST_F(DocxIntake, TheWordNamespaceIsFoundByItsUriWhereverItIsDeclared)
     const QByteArray otherW = "<?xml version=\"1.0\"?><ww:document xmlns:ww=\"" + uri +
                               "\" xmlns:w=\"urn:other\"><ww:body><ww:p><w:x/><ww:r><ww:t>five</ww:t></ww:r></ww:p>"
                               "</ww:body></ww:document>";
-    for (const auto& [part, expected] : {std::pair{twoPrefixes, u("one\rtwo\r")}, std::pair{onTheBody, u("three\rfour\r")},
-                                         std::pair{otherW, u("five\r")}}) {
+    for (const auto& [part, expected] : {std::pair{twoPrefixes, u("one\rtwo\r")},
+                                         std::pair{onTheBody, u("three\rfour\r")}, std::pair{otherW, u("five\r")}}) {
         const Cleaned cleaned = clean(withParts({{u("word/document.xml"), part}}));
         EXPECT_EQ(cleaned.linesText, expected);
         EXPECT_EQ(cleaned.wordsText, expected);
@@ -264,6 +272,17 @@ TEST_F(DocxIntake, TheWordNamespaceIsFoundByItsUriWhereverItIsDeclared)
     const QByteArray twice = "<?xml version=\"1.0\"?><w:document xmlns:w=\"" + uri + "\" xmlns:x=\"" + uri +
                              "\"><w:body><w:p w:rsidR=\"1\" x:rsidR=\"2\"/></w:body></w:document>";
     EXPECT_TRUE(refusal(withParts({{u("word/document.xml"), twice}})).contains(u("gives the attribute w:rsidR twice")));
+}
+
+TEST_F(DocxIntake, ADeclarationIsWrittenWithWhatADeclarationMayHold)
+{
+    const Cleaned cleaned = clean(withParts(
+        {{u("word/document.xml"),
+          mainPart("<w:p><w:r><w:t>text</w:t></w:r></w:p>", "<?xml version=\"1.0\" foo=\"bar\" standalone=\"yes\"?>")}}));
+    EXPECT_EQ(cleaned.linesText, u("text\r"));
+    EXPECT_EQ(cleaned.problems, QStringList());
+    EXPECT_TRUE(cleaned.saved.find(u("word/document.xml"))
+                    ->data.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"));
 }
 
 QByteArray macroContentTypes()
@@ -309,12 +328,12 @@ TEST_F(DocxIntake, SavingMacrosAwayDropsOnlyWhatIsAMacro)
     EXPECT_FALSE(plain.saved.find(u("word/_rels/document.xml.rels"))->data.contains("vbaProject"));
 
     // Macro relationships crafted to point at parts the document needs drop the relationship alone.
-    Cleaned crafted = clean(macroDocument(
-        relationship("rId1", "styles", "styles.xml") + relationship("rId2", "vbaProject", "styles.xml", office) +
-        relationship("rId3", "vbaProject", "document.xml", office) +
-        relationship("rId4", "vbaProject", "../[Content_Types].xml", office) +
-        relationship("rId5", "vbaProject", "/_rels/.rels", office) +
-        relationship("rId6", "keyMapCustomizations", "styles.xml", office)));
+    Cleaned crafted = clean(macroDocument(relationship("rId1", "styles", "styles.xml") +
+                                          relationship("rId2", "vbaProject", "styles.xml", office) +
+                                          relationship("rId3", "vbaProject", "document.xml", office) +
+                                          relationship("rId4", "vbaProject", "../[Content_Types].xml", office) +
+                                          relationship("rId5", "vbaProject", "/_rels/.rels", office) +
+                                          relationship("rId6", "keyMapCustomizations", "styles.xml", office)));
     EXPECT_EQ(crafted.problems, QStringList());
     for (const char* kept : {"word/styles.xml", "word/document.xml", "[Content_Types].xml", "_rels/.rels"}) {
         EXPECT_TRUE(crafted.saved.find(u(kept))) << kept;
@@ -330,12 +349,12 @@ TEST_F(DocxIntake, EntriesOutsideThePackageAndRepeatedNamesAreLeftOutAndSaid)
 {
     // The first of a name is the styles part libzip wrote earlier, so it goes in first here.
     QByteArray bytes = qt::docxBytes(u("<w:p><w:r><w:t>kept</w:t></w:r></w:p>"),
-                          {{u("word/styles.xml"), stylesPart("<w:style w:styleId=\"first\"/>")},
-                           {u("aa/aa/evil.xml"), "<evil/>"},
-                           {u("word/aa/aa/up.xml"), "<up/>"},
-                           {u("aetc/x.xml"), "<x/>"},
-                           {u("word/stylez.xml"), stylesPart("<w:style w:styleId=\"second\"/>")},
-                           {u("word/qTyles.xml"), stylesPart("<w:style w:styleId=\"third\"/>")}});
+                                     {{u("word/styles.xml"), stylesPart("<w:style w:styleId=\"first\"/>")},
+                                      {u("aa/aa/evil.xml"), "<evil/>"},
+                                      {u("word/aa/aa/up.xml"), "<up/>"},
+                                      {u("aetc/x.xml"), "<x/>"},
+                                      {u("word/stylez.xml"), stylesPart("<w:style w:styleId=\"second\"/>")},
+                                      {u("word/qTyles.xml"), stylesPart("<w:style w:styleId=\"third\"/>")}});
     bytes = renamed(bytes, "aa/aa/evil.xml", "../../evil.xml");
     bytes = renamed(bytes, "word/aa/aa/up.xml", "word/../../up.xml");
     bytes = renamed(bytes, "aetc/x.xml", "/etc/x.xml");
@@ -362,9 +381,9 @@ TEST_F(DocxIntake, EntriesOutsideThePackageAndRepeatedNamesAreLeftOutAndSaid)
 
 TEST_F(DocxIntake, PackagesThatCannotBeMadeSoundAreRefused)
 {
-    const QString climbing = refusal(withParts(
-        {{u("word/_rels/document.xml.rels"),
-          relationshipsPart(relationship("rId9", "image", "../../../etc/passwd"))}}));
+    const QString climbing =
+        refusal(withParts({{u("word/_rels/document.xml.rels"),
+                            relationshipsPart(relationship("rId9", "image", "../../../etc/passwd"))}}));
     EXPECT_EQ(climbing, u("the relationship rId9 in word/_rels/document.xml.rels points outside the package "
                           "(../../../etc/passwd)"));
 
@@ -387,8 +406,9 @@ TEST_F(DocxIntake, FailedReadsSayWhatHappened)
     // Names that are not UTF-8 are opened by their bytes and shown with the bytes escaped.
     const QByteArray folder = QFile::encodeName(m_folder.path());
     const QByteArray good = qt::docxBytes(u("<w:p><w:r><w:t>latin</w:t></w:r></w:p>"));
-    for (const auto& [name, bytes] : {std::pair{QByteArray("/caf\xE9.docx"), good},
-                                      std::pair{QByteArray("/broken\xFF\xFE.docx"), QByteArray("PK\x03\x04 nothing")}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{QByteArray("/caf\xE9.docx"), good},
+          std::pair{QByteArray("/broken\xFF\xFE.docx"), QByteArray("PK\x03\x04 nothing")}}) {
         const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(::write(fd, bytes.constData(), size_t(bytes.size())), bytes.size());
@@ -409,7 +429,8 @@ TEST_F(DocxIntake, FailedReadsSayWhatHappened)
     ::unlink((folder + "/broken\xFF\xFE.docx").constData());
 
     // Damaged compressed data is named by its part, in words rather than libzip's.
-    QByteArray damaged = qt::docxBytes(u("<w:p><w:r><w:t>") + u("many words ").repeated(4000) + u("</w:t></w:r></w:p>"));
+    QByteArray damaged =
+        qt::docxBytes(u("<w:p><w:r><w:t>") + u("many words ").repeated(4000) + u("</w:t></w:r></w:p>"));
     const qsizetype header = damaged.indexOf("word/document.xml") - 30;
     ASSERT_TRUE(damaged.mid(header, 4) == "PK\x03\x04");
     const qsizetype data = header + 30 + 17 + quint8(damaged[header + 28]) + 256 * quint8(damaged[header + 29]);
