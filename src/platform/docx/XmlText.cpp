@@ -129,12 +129,12 @@ QByteArray decodeUtf16(const QByteArray& bytes, QStringConverter::Encoding encod
     return QString(decoder(bytes)).toUtf8();
 }
 
-/// What a byte can start: nothing to look at, a character XML forbids, a reference, or a
-/// sequence of more than one byte.
+/// What a byte can be: nothing to look at, a character XML forbids, the end of a reference, or
+/// the start of a sequence of more than one byte.
 enum ByteClass : std::uint8_t {
     Plain,
     Control,
-    Ampersand,
+    Semicolon,
     Multibyte,
 };
 
@@ -144,7 +144,7 @@ constexpr std::array<std::uint8_t, 256> byteClasses = [] {
         classes[std::size_t(byte)] = Control;
     }
     classes['\t'] = classes['\n'] = classes['\r'] = Plain;
-    classes['&'] = Ampersand;
+    classes[';'] = Semicolon;
     for (int byte = 0x80; byte < 0x100; ++byte) {
         classes[std::size_t(byte)] = Multibyte;
     }
@@ -200,41 +200,44 @@ int utf8Sequence(const std::uint8_t* data, qsizetype available, char32_t& code, 
     return length;
 }
 
-/// The length of a character reference at data[0] ("&#...;"), with its value, or 0 where the
-/// text is no well-formed reference (which the parser then judges).
-qsizetype characterReference(const std::uint8_t* data, qsizetype available, char32_t& code)
+bool isHexDigit(char c)
 {
-    if (available < 4 || data[1] != '#') {
-        return 0;
-    }
-    const bool hex = data[2] == 'x';
-    qsizetype at = hex ? 3 : 2;
-    std::uint64_t value = 0;
-    const qsizetype digitsFrom = at;
-    for (; at < available && data[at] != ';'; ++at) {
-        const std::uint8_t c = data[at];
-        int digit = -1;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (hex && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (hex && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        }
-        if (digit < 0) {
-            return 0;
-        }
-        // Past U+10FFFF is forbidden however far past; stop counting before the value overflows.
-        value = std::min<std::uint64_t>(value * (hex ? 16 : 10) + std::uint64_t(digit), 0x110000);
-    }
-    if (at >= available || at == digitsFrom) {
-        return 0;
-    }
-    code = char32_t(value);
-    return at + 1;
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-/// The first position from at that holds anything but plain ASCII (a control character, "&" or a
+/// Where a character reference ("&#...;") starts whose ";" is text[end], or -1 where the text
+/// before it is no well-formed reference (which the parser then judges); code receives its value.
+/// Looking back from each ";" keeps a reference that only the mending of the text around it
+/// brought together ("&#x1" "\x0F" ";") from slipping through.
+qsizetype referenceBefore(const char* text, qsizetype end, char32_t& code)
+{
+    qsizetype digits = end;
+    while (digits > 0 && isHexDigit(text[digits - 1])) {
+        --digits;
+    }
+    qsizetype at = digits;
+    const bool hex = at > 0 && text[at - 1] == 'x';
+    if (hex) {
+        --at;
+    }
+    if (digits == end || at < 2 || text[at - 1] != '#' || text[at - 2] != '&') {
+        return -1;
+    }
+    std::uint64_t value = 0;
+    for (qsizetype k = digits; k < end; ++k) {
+        const char c = text[k];
+        if (!hex && !(c >= '0' && c <= '9')) {
+            return -1;
+        }
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        // Past U+10FFFF is forbidden however far past; the value stops growing before it overflows.
+        value = std::min<std::uint64_t>(value * (hex ? 16 : 10) + std::uint64_t(digit), 0x110000);
+    }
+    code = char32_t(value);
+    return at - 2;
+}
+
+/// The first position from at that holds anything but plain ASCII (a control character, ";" or a
 /// byte of a longer sequence), eight bytes at a time: nearly all of a part is plain.
 qsizetype skipPlain(const std::uint8_t* data, qsizetype at, qsizetype size)
 {
@@ -245,8 +248,8 @@ qsizetype skipPlain(const std::uint8_t* data, qsizetype at, qsizetype size)
             std::uint64_t word = 0;
             std::memcpy(&word, data + at, 8);
             const std::uint64_t control = (word - ones * 0x20) & ~word; // some byte below 0x20
-            const std::uint64_t ampersand = word ^ (ones * '&');         // some zero byte where '&' was
-            if ((control | ((ampersand - ones) & ~ampersand) | word) & highs) {
+            const std::uint64_t semicolon = word ^ (ones * ';');        // some zero byte where ';' was
+            if ((control | ((semicolon - ones) & ~semicolon) | word) & highs) {
                 break;
             }
             at += 8;
@@ -292,14 +295,26 @@ void repairUtf8(QByteArray& bytes, XmlText::Repairs& repairs)
             mend(at, at + 1, "");
             ++at;
             break;
-        case Ampersand: {
+        case Semicolon: {
             char32_t code = 0;
-            const qsizetype length = characterReference(data + at, size - at, code);
-            if (length > 0 && !allowedInXml(code)) {
-                ++repairs.forbiddenCharacters;
-                mend(at, at + length, "");
+            // Judged on the text as it will be written: the copy, once mending has begun.
+            if (copying) {
+                out.append(reinterpret_cast<const char*>(data) + copiedTo, at - copiedTo);
+                copiedTo = at;
+                const qsizetype start = referenceBefore(out.constData(), out.size(), code);
+                if (start >= 0 && !allowedInXml(code)) {
+                    ++repairs.forbiddenCharacters;
+                    out.truncate(start);
+                    copiedTo = at + 1;
+                }
+            } else {
+                const qsizetype start = referenceBefore(reinterpret_cast<const char*>(data), at, code);
+                if (start >= 0 && !allowedInXml(code)) {
+                    ++repairs.forbiddenCharacters;
+                    mend(start, at + 1, "");
+                }
             }
-            at += std::max<qsizetype>(length, 1);
+            ++at;
             break;
         }
         default: {

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include <unicode/uchar.h>
+
 namespace quillsift::docx {
 
 using engine::HostError;
@@ -100,6 +102,35 @@ bool isNameCharacter(char32_t c)
            (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
 }
 
+/// Whether a character beyond ASCII may stand in a name for every reader: within the ranges of
+/// XML 1.0's fifth edition, and a letter (or, after the first, a digit or mark) as its earlier
+/// editions, which some readers still follow, require.
+bool isNameCharacterEverywhere(char32_t c, bool first)
+{
+    if (!(first ? isNameStart(c) : isNameCharacter(c))) {
+        return false;
+    }
+    if (c < 0x80) {
+        return true;
+    }
+    switch (u_charType(UChar32(c))) {
+    case U_UPPERCASE_LETTER:
+    case U_LOWERCASE_LETTER:
+    case U_TITLECASE_LETTER:
+    case U_OTHER_LETTER:
+    case U_MODIFIER_LETTER:
+    case U_LETTER_NUMBER:
+        return true;
+    case U_NON_SPACING_MARK:
+    case U_COMBINING_SPACING_MARK:
+    case U_ENCLOSING_MARK:
+    case U_DECIMAL_DIGIT_NUMBER:
+        return !first;
+    default:
+        return c == 0xB7 && !first;
+    }
+}
+
 /// Whether a name with characters beyond ASCII is made of those XML allows in names (pugixml
 /// takes any such byte, a strict reader does not). The text is UTF-8 by now.
 bool isXmlName(std::string_view name)
@@ -112,7 +143,7 @@ bool isXmlName(std::string_view name)
         for (int k = 1; k < length && at + std::size_t(k) < name.size(); ++k) {
             code = (code << 6) | (static_cast<unsigned char>(name[at + std::size_t(k)]) & 0x3F);
         }
-        if (!(first ? isNameStart(code) : isNameCharacter(code))) {
+        if (!isNameCharacterEverywhere(code, first)) {
             return false;
         }
         first = false;

@@ -143,6 +143,13 @@ TEST_F(DocxIntake, CharactersXmlForbidsAreLeftOutWhereverTheyStand)
     EXPECT_EQ(cleaned.repairs.filter(u("word/document.xml held 10 character(s)")).size(), 1)
         << cleaned.repairs.join(u("\n")).toStdString();
     EXPECT_EQ(cleaned.repairs.filter(u("word/styles.xml held 2 character(s)")).size(), 1);
+
+    // What leaving one character out brings together is judged again.
+    const Cleaned joined =
+        clean(withParts({{u("word/document.xml"), mainPart("<w:p><w:r><w:t>p&#x1\x0F;q&#&#1;x2;r&#x\x0E\x0E"
+                                                           "41;s</w:t></w:r></w:p>")}}));
+    EXPECT_EQ(joined.linesText, u("pqrAs\r"));
+    EXPECT_EQ(joined.problems, QStringList());
 }
 
 TEST_F(DocxIntake, BytesThatAreNotUtf8BecomeReplacementCharactersInBothModes)
@@ -276,9 +283,9 @@ TEST_F(DocxIntake, TheWordNamespaceIsFoundByItsUriWhereverItIsDeclared)
 
 TEST_F(DocxIntake, ADeclarationIsWrittenWithWhatADeclarationMayHold)
 {
-    const Cleaned cleaned = clean(withParts(
-        {{u("word/document.xml"),
-          mainPart("<w:p><w:r><w:t>text</w:t></w:r></w:p>", "<?xml version=\"1.0\" foo=\"bar\" standalone=\"yes\"?>")}}));
+    const Cleaned cleaned = clean(
+        withParts({{u("word/document.xml"), mainPart("<w:p><w:r><w:t>text</w:t></w:r></w:p>",
+                                                     "<?xml version=\"1.0\" foo=\"bar\" standalone=\"yes\"?>")}}));
     EXPECT_EQ(cleaned.linesText, u("text\r"));
     EXPECT_EQ(cleaned.problems, QStringList());
     EXPECT_TRUE(cleaned.saved.find(u("word/document.xml"))
