@@ -1,41 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DocxWriter.h"
 
-#include <zip.h>
+#include "docx/Package.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <QFile>
+
 #include <stdexcept>
 
 namespace quillsift::testing {
 
 namespace {
-
-const char contentTypes[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
-<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
-<Default Extension="xml" ContentType="application/xml"/>
-<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>
-</Types>)";
-
-const char packageRelationships[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
-<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/>
-</Relationships>)";
-
-void add(zip_t* archive, const char* name, const QByteArray& data)
-{
-    // libzip keeps the buffer until zip_close: hand it a copy it frees itself.
-    void* copy = std::malloc(static_cast<size_t>(data.size()) + 1);
-    std::memcpy(copy, data.constData(), static_cast<size_t>(data.size()));
-    zip_source_t* source = zip_source_buffer(archive, copy, static_cast<zip_uint64_t>(data.size()), 1);
-    if (!source || zip_file_add(archive, name, source, ZIP_FL_ENC_UTF_8) < 0) {
-        zip_source_free(source);
-        throw std::runtime_error(std::string("cannot add ") + name);
-    }
-}
 
 QString runXml(const QString& text)
 {
@@ -90,27 +64,43 @@ QString bodyXml(const QStringList& paragraphs)
     return xml;
 }
 
+QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArray>>& extraParts)
+{
+    docx::Package package;
+    package.setData(
+        QStringLiteral("[Content_Types].xml"),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
+        "<Override PartName=\"/word/document.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+        "</Types>");
+    package.setData(QStringLiteral("_rels/.rels"),
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                    "<Relationship Id=\"rId1\" "
+                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+                    "Target=\"word/document.xml\"/></Relationships>");
+    const QByteArray document = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                                "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+                                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+                                "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+                                "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><w:body>" +
+                                bodyXml.toUtf8() + "</w:body></w:document>";
+    package.setData(QStringLiteral("word/document.xml"), document);
+    for (const auto& part : extraParts) {
+        package.setData(part.first, part.second);
+    }
+    return package.toZip(QStringLiteral("fixture"));
+}
+
 void writeDocxBody(const QString& path, const QString& body)
 {
-    int error = 0;
-    zip_t* archive = zip_open(path.toUtf8().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive) {
-        throw std::runtime_error("cannot create " + path.toStdString());
-    }
-    try {
-        add(archive, "[Content_Types].xml", QByteArray(contentTypes));
-        add(archive, "_rels/.rels", QByteArray(packageRelationships));
-        const QString document =
-            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document "
-                           "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>") +
-            body + QStringLiteral("</w:body></w:document>");
-        add(archive, "word/document.xml", document.toUtf8());
-    } catch (...) {
-        zip_discard(archive);
-        throw;
-    }
-    if (zip_close(archive) < 0) {
-        zip_discard(archive);
+    const QByteArray bytes = docxBytes(body);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
         throw std::runtime_error("cannot write " + path.toStdString());
     }
 }

@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
 namespace quillsift::testing {
 
-/// Writes the smallest Word package that holds the given body XML (the content of w:body).
-/// Throws std::runtime_error when the file cannot be written.
+/// The one builder of Word packages for tests: the smallest package whose main part's body is
+/// bodyXml (the "w", "r", "wp" and "mc" prefixes are bound). extraParts are name/content pairs
+/// added as they are, or put in place of a part of the same name.
+QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArray>>& extraParts = {});
+
+/// Writes docxBytes(bodyXml) to path. Throws std::runtime_error when the file cannot be written.
 void writeDocxBody(const QString& path, const QString& bodyXml);
 
 /// The body XML of paragraphs given as TextDocument::fromParagraphs takes them: character 9 is a

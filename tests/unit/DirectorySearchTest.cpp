@@ -130,8 +130,12 @@ class TestDirectorySearch : public QObject
         ::close(fd);
 
         const auto entries = localDirectorySearch().enumerate(m_root, QStringLiteral("*.doc"), file_attribute::Normal);
-        QCOMPARE(allNames(*entries), QStringList{QStringLiteral("fine.doc")});
-        QVERIFY(!entries->error().isEmpty());
+        const QStringList names = allNames(*entries);
+        const QString error = entries->error();
+        // QTemporaryDir cannot name this file to remove it.
+        ::unlink(invalid.constData());
+        QCOMPARE(names, QStringList{QStringLiteral("fine.doc")});
+        QVERIFY(!error.isEmpty());
     }
 
     void unreadableFolderReportsItsCause()

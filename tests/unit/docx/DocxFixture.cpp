@@ -16,38 +16,6 @@
 
 namespace quillsift::testing {
 
-QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArray>>& extraParts)
-{
-    docx::Package package;
-    package.setData(
-        u("[Content_Types].xml"),
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
-        "<Override PartName=\"/word/document.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-        "</Types>");
-    package.setData(u("_rels/.rels"),
-                    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-                    "<Relationship Id=\"rId1\" "
-                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-                    "Target=\"word/document.xml\"/></Relationships>");
-    const QByteArray document = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
-                                "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
-                                "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-                                "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
-                                "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><w:body>" +
-                                bodyXml.toUtf8() + "</w:body></w:document>";
-    package.setData(u("word/document.xml"), document);
-    for (const auto& part : extraParts) {
-        package.setData(part.first, part.second);
-    }
-    return package.toZip(u("fixture"));
-}
-
 QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes)
 {
     const QString path = QDir(folder).filePath(name);

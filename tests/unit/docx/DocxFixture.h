@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "DocxWriter.h"
+
 #include "engine/Document.h"
 #include "engine/Range.h"
 
@@ -12,10 +14,6 @@
 #include <ostream>
 
 namespace quillsift::testing {
-
-/// A Word package whose main part's body is bodyXml (the "w", "r", "wp" and "mc" prefixes are
-/// bound). extraParts are name/content pairs added as they are.
-QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArray>>& extraParts = {});
 
 /// Writes bytes to folder/name and returns the path.
 QString writeFile(const QString& folder, const QString& name, const QByteArray& bytes);
