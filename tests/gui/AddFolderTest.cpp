@@ -8,8 +8,10 @@
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/PushButtonCheckBox.h"
 
+#include "FolderTree.h"
 #include <QDir>
 #include <QFile>
+
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -22,13 +24,6 @@ using file_list::pointer::Default;
 using file_list::pointer::Hourglass;
 
 namespace {
-
-void makeFile(const QString& path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-}
 
 class RecordingWindow : public file_list::WindowState
 {
@@ -91,12 +86,12 @@ struct Fixture {
 ///   root/~tmp/ kept.doc
 ///   root/.hiddendir/ unseen.doc
 ///   root/sub/deeper/ deep.doc
-void makeTree(const QString& root)
+void makeTree(quillsift::testing::FolderTree& tree)
 {
     for (const char* name : {"top.doc", "Top.DOCX", "macro.docm", "~$top.doc", ".hidden.doc", "template.dot",
                              "notes.txt", "sub/ünïcødé.doc", "sub/~$lock.doc", "~tmp/kept.doc", ".hiddendir/unseen.doc",
                              "sub/deeper/deep.doc", "sub/deeper/readme"}) {
-        makeFile(root + QString::fromUtf8(name));
+        QVERIFY(!tree.file(QString::fromUtf8(name)).isEmpty());
     }
 }
 
@@ -116,22 +111,19 @@ class AddFolderTest : public QObject
   private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_root = m_dir->path() + QLatin1Char('/');
+        m_tree = std::make_unique<quillsift::testing::FolderTree>();
+        QVERIFY(m_tree->isValid());
+        m_root = m_tree->root();
     }
 
     void cleanup()
     {
-        for (const char* folder : {"locked", "sub/shut"}) {
-            ::chmod(QFile::encodeName(m_root + QString::fromLatin1(folder)).constData(), 0700);
-        }
-        m_dir.reset();
+        m_tree.reset();
     }
 
     void defaultExtensionAddsTheTreeLevelByLevel()
     {
-        makeTree(m_root);
+        makeTree(*m_tree);
         Fixture f;
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << QDir::cleanPath(m_root);
@@ -175,7 +167,7 @@ class AddFolderTest : public QObject
         QFETCH(QString, reply);
         QFETCH(QStringList, expected);
         for (const char* name : {"a.DOC", "b.docx", "two..doc", "README", ".hidden.doc", "~$a.doc"}) {
-            makeFile(m_root + QString::fromLatin1(name));
+            QVERIFY(!m_tree->file(QString::fromLatin1(name)).isEmpty());
         }
         Fixture f;
         f.services.inputBox.replies << reply;
@@ -208,7 +200,7 @@ class AddFolderTest : public QObject
     {
         QFETCH(QStringList, replies);
         QFETCH(bool, browserShown);
-        makeTree(m_root);
+        makeTree(*m_tree);
         Fixture f;
         f.services.inputBox.replies.append(replies);
 
@@ -223,7 +215,7 @@ class AddFolderTest : public QObject
 
     void hourglassAndBusyLastForTheScan()
     {
-        makeTree(m_root);
+        makeTree(*m_tree);
         Fixture f;
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
@@ -244,7 +236,7 @@ class AddFolderTest : public QObject
 
     void noMatchAnywhereRestoresThePointerQuietly()
     {
-        makeFile(m_root + QStringLiteral("sub/notes.txt"));
+        QVERIFY(!m_tree->file(QStringLiteral("sub/notes.txt")).isEmpty());
         Fixture f;
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
@@ -258,7 +250,7 @@ class AddFolderTest : public QObject
 
     void sameFolderTwiceAddsEveryFileTwice()
     {
-        makeTree(m_root);
+        makeTree(*m_tree);
         Fixture f;
         f.services.inputBox.replies << QStringLiteral("doc") << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root << m_root;
@@ -284,14 +276,14 @@ class AddFolderTest : public QObject
             QSKIP("Running as root: a folder with mode 000 stays readable; the failing directory search "
                   "row covers the case.");
         }
-        makeTree(m_root);
-        makeFile(m_root + QStringLiteral("locked/inside.doc"));
-        makeFile(m_root + QStringLiteral("sub/shut/inside.doc"));
+        makeTree(*m_tree);
+        QVERIFY(!m_tree->file(QStringLiteral("locked/inside.doc")).isEmpty());
+        QVERIFY(!m_tree->file(QStringLiteral("sub/shut/inside.doc")).isEmpty());
         Fixture f;
         platform::testing::FailingDirectorySearch failing;
         if (throughPermissions) {
             for (const char* folder : {"locked", "sub/shut"}) {
-                QCOMPARE(::chmod(QFile::encodeName(m_root + QString::fromLatin1(folder)).constData(), 0), 0);
+                QVERIFY(m_tree->setMode(QString::fromLatin1(folder), 0));
             }
         } else {
             failing.unreadable << m_root + QStringLiteral("locked") << m_root + QStringLiteral("sub/shut/");
@@ -332,7 +324,7 @@ class AddFolderTest : public QObject
         for (int depth = 0; depth < 60; ++depth) {
             folder += QStringLiteral("level%1/").arg(depth);
         }
-        makeFile(folder + QStringLiteral("bottom.doc"));
+        QVERIFY(!m_tree->file(folder.mid(m_root.size()) + QStringLiteral("bottom.doc")).isEmpty());
         Fixture f;
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
@@ -347,7 +339,7 @@ class AddFolderTest : public QObject
 
     void pressesDuringTheScanDoNothing()
     {
-        makeTree(m_root);
+        makeTree(*m_tree);
         platform::testing::TestServices services;
         main_window::Form1 form;
         form.show();
@@ -377,7 +369,7 @@ class AddFolderTest : public QObject
     }
 
   private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<quillsift::testing::FolderTree> m_tree;
     QString m_root;
 };
 

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DirectorySearch.h"
 
+#include "FolderTree.h"
 #include <QDir>
 #include <QFile>
+
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,13 +17,6 @@
 using namespace quillsift::platform;
 
 namespace {
-
-void makeFile(const QString& path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-}
 
 QStringList allNames(DirectoryEnumeration& entries)
 {
@@ -42,16 +37,14 @@ class TestDirectorySearch : public QObject
   private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_root = m_dir->path() + QLatin1Char('/');
+        m_tree = std::make_unique<quillsift::testing::FolderTree>();
+        QVERIFY(m_tree->isValid());
+        m_root = m_tree->root();
     }
 
     void cleanup()
     {
-        // Give a locked fixture folder back its permissions so that it can be removed.
-        ::chmod(QFile::encodeName(m_root + QStringLiteral("locked")).constData(), 0700);
-        m_dir.reset();
+        m_tree.reset();
     }
 
     void filtersFollowWindowsRules_data()
@@ -80,11 +73,11 @@ class TestDirectorySearch : public QObject
         QFETCH(quint32, filter);
         QFETCH(QStringList, expected);
 
-        makeFile(m_root + QStringLiteral("a.doc"));
-        makeFile(m_root + QStringLiteral("b.DOCX"));
-        makeFile(m_root + QStringLiteral("notes.txt"));
-        makeFile(m_root + QStringLiteral(".hidden.doc"));
-        makeFile(m_root + QStringLiteral("ü~é.doc"));
+        QVERIFY(!m_tree->file(QStringLiteral("a.doc")).isEmpty());
+        QVERIFY(!m_tree->file(QStringLiteral("b.DOCX")).isEmpty());
+        QVERIFY(!m_tree->file(QStringLiteral("notes.txt")).isEmpty());
+        QVERIFY(!m_tree->file(QStringLiteral(".hidden.doc")).isEmpty());
+        QVERIFY(!m_tree->file(QStringLiteral("ü~é.doc")).isEmpty());
         QVERIFY(QDir(m_root).mkdir(QStringLiteral("folder.doc")));
         QVERIFY(QDir(m_root).mkdir(QStringLiteral(".hiddendir")));
         QVERIFY(QFile::link(m_root + QStringLiteral("a.doc"), m_root + QStringLiteral("link.doc")));
@@ -99,7 +92,7 @@ class TestDirectorySearch : public QObject
 
     void attributesDescribeThePath()
     {
-        makeFile(m_root + QStringLiteral(".hidden.doc"));
+        QVERIFY(!m_tree->file(QStringLiteral(".hidden.doc")).isEmpty());
         QVERIFY(QDir(m_root).mkdir(QStringLiteral("folder")));
         QVERIFY(QFile::link(m_root + QStringLiteral("folder"), m_root + QStringLiteral("link")));
 
@@ -123,19 +116,12 @@ class TestDirectorySearch : public QObject
 
     void nameInvalidInTheSystemEncodingIsLeftOutAndReported()
     {
-        makeFile(m_root + QStringLiteral("fine.doc"));
-        const QByteArray invalid = QFile::encodeName(m_root) + QByteArray("bad\xff.doc");
-        const int fd = ::open(invalid.constData(), O_WRONLY | O_CREAT, 0600);
-        QVERIFY(fd >= 0);
-        ::close(fd);
+        QVERIFY(!m_tree->file(QStringLiteral("fine.doc")).isEmpty());
+        QVERIFY(!m_tree->fileNamedInBytes(QByteArray("bad\xff.doc")).isEmpty());
 
         const auto entries = localDirectorySearch().enumerate(m_root, QStringLiteral("*.doc"), file_attribute::Normal);
-        const QStringList names = allNames(*entries);
-        const QString error = entries->error();
-        // QTemporaryDir cannot name this file to remove it.
-        ::unlink(invalid.constData());
-        QCOMPARE(names, QStringList{QStringLiteral("fine.doc")});
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(allNames(*entries), QStringList{QStringLiteral("fine.doc")});
+        QVERIFY(!entries->error().isEmpty());
     }
 
     void unreadableFolderReportsItsCause()
@@ -144,8 +130,8 @@ class TestDirectorySearch : public QObject
             QSKIP("Running as root: a folder with mode 000 stays readable, so this case cannot be made here.");
         }
         const QString locked = m_root + QStringLiteral("locked");
-        makeFile(locked + QStringLiteral("/inside.doc"));
-        QCOMPARE(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+        QVERIFY(!m_tree->file(QStringLiteral("locked/inside.doc")).isEmpty());
+        QVERIFY(m_tree->setMode(QStringLiteral("locked"), 0));
 
         const auto entries = localDirectorySearch().enumerate(locked, QStringLiteral("*"), file_attribute::Directory);
         QVERIFY(entries->next().isEmpty());
@@ -153,7 +139,7 @@ class TestDirectorySearch : public QObject
     }
 
   private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<quillsift::testing::FolderTree> m_tree;
     QString m_root;
 };
 

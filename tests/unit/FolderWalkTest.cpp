@@ -2,8 +2,10 @@
 #include "file_list/AddFolder.h"
 #include "platform/testing/TestServices.h"
 
+#include "FolderTree.h"
 #include <QDir>
 #include <QFile>
+
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,18 +14,6 @@ using file_list::CollectSubFolders;
 using file_list::FolderWalk;
 
 namespace {
-
-void makeFile(const QString& path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-}
-
-void makeFolder(const QString& path)
-{
-    QVERIFY2(QDir().mkpath(path), qPrintable(path));
-}
 
 int depthBelow(const QString& root, const QString& folder)
 {
@@ -60,22 +50,22 @@ class TestFolderWalk : public QObject
   private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_root = m_dir->path() + QLatin1Char('/');
+        m_tree = std::make_unique<quillsift::testing::FolderTree>();
+        QVERIFY(m_tree->isValid());
+        m_root = m_tree->root();
     }
 
     void cleanup()
     {
-        m_dir.reset();
+        m_tree.reset();
     }
 
     void walksBreadthFirstAndYields()
     {
         for (const char* folder : {"b/b2/deep/deeper", "a/a1", "a/a2/x", "b/b1", "c", "Ünïcødé/ß"}) {
-            makeFolder(m_root + QString::fromUtf8(folder));
+            QVERIFY(!m_tree->folder(QString::fromUtf8(folder)).isEmpty());
         }
-        makeFile(m_root + QStringLiteral("a/file.doc"));
+        QVERIFY(!m_tree->file(QStringLiteral("a/file.doc")).isEmpty());
         platform::testing::TestServices services;
 
         QStringList folders{m_root};
@@ -94,8 +84,8 @@ class TestFolderWalk : public QObject
     void hiddenFoldersAreNotEnteredButTildeFoldersAre()
     {
         const QString chosen = m_root + QStringLiteral(".chosen/");
-        makeFolder(chosen + QStringLiteral(".git/objects"));
-        makeFolder(chosen + QStringLiteral("~tmp/inner"));
+        QVERIFY(!m_tree->folder(chosen.mid(m_root.size()) + QStringLiteral(".git/objects")).isEmpty());
+        QVERIFY(!m_tree->folder(chosen.mid(m_root.size()) + QStringLiteral("~tmp/inner")).isEmpty());
         platform::testing::TestServices services;
 
         QStringList folders{chosen};
@@ -107,9 +97,9 @@ class TestFolderWalk : public QObject
 
     void linksBackIntoTheTreeAreNotEnteredAgain()
     {
-        makeFolder(m_root + QStringLiteral("a"));
-        makeFolder(m_root + QStringLiteral("b"));
-        makeFolder(m_root + QStringLiteral("outside/more"));
+        QVERIFY(!m_tree->folder(QStringLiteral("a")).isEmpty());
+        QVERIFY(!m_tree->folder(QStringLiteral("b")).isEmpty());
+        QVERIFY(!m_tree->folder(QStringLiteral("outside/more")).isEmpty());
         QVERIFY(QFile::link(m_root, m_root + QStringLiteral("a/loop")));
         QVERIFY(QFile::link(m_root + QStringLiteral("a"), m_root + QStringLiteral("b/again")));
         QVERIFY(QFile::link(m_root + QStringLiteral("outside"), m_root + QStringLiteral("b/away")));
@@ -126,8 +116,8 @@ class TestFolderWalk : public QObject
 
     void entryThatVanishesIsSkippedSilently()
     {
-        makeFolder(m_root + QStringLiteral("stays"));
-        makeFolder(m_root + QStringLiteral("goes/inner"));
+        QVERIFY(!m_tree->folder(QStringLiteral("stays")).isEmpty());
+        QVERIFY(!m_tree->folder(QStringLiteral("goes/inner")).isEmpty());
         platform::testing::TestServices services;
         // The second yield comes after the enumeration has read the folder and before the first
         // entry is examined: the folder is gone by the time it is looked at.
@@ -146,7 +136,7 @@ class TestFolderWalk : public QObject
     }
 
   private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<quillsift::testing::FolderTree> m_tree;
     QString m_root;
 };
 
