@@ -4,10 +4,9 @@
 #include "Units.h"
 #include "WordWalk.h"
 
-#include <algorithm>
+#include "text/CaseFolding.h"
 
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
+#include <algorithm>
 
 namespace quillsift::engine {
 
@@ -22,31 +21,7 @@ bool passesThreshold(const QString& wordText)
 
 QString foldedSearchText(const QString& text)
 {
-    // Most words are ASCII, where full case folding is plain lowering: no need to ask ICU.
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; })) {
-            return text;
-        }
-        QString folded = text;
-        for (QChar& c : folded) {
-            if (c >= u'A' && c <= u'Z') {
-                c = QChar(static_cast<char16_t>(c.unicode() + (u'a' - u'A')));
-            }
-        }
-        return folded;
-    }
-    const auto* source = reinterpret_cast<const UChar*>(text.utf16());
-    const auto length = static_cast<int32_t>(text.size());
-    // Full folding grows a text by at most three times ("ΐ" folds to three characters).
-    QString folded(text.size() * 3 + 1, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t written = u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), static_cast<int32_t>(folded.size()),
-                                          source, length, U_FOLD_CASE_DEFAULT, &status);
-    if (U_FAILURE(status)) {
-        return text.toCaseFolded();
-    }
-    folded.truncate(written);
-    return folded;
+    return text::foldCase(text);
 }
 
 qint64 removeDuplicateWords(Document& document, const YieldFunction& yield)

@@ -7,18 +7,56 @@
 #include <QString>
 
 #include <algorithm>
+#include <concepts>
 #include <memory>
 
 namespace quillsift::platform {
 
+/// A unit's place in a story, as a story's walks answer it.
+template <typename Span>
+concept StorySpan = requires(const Span& span)
+{
+    {
+        span.start
+        } -> std::convertible_to<qint64>;
+    {
+        span.end
+        } -> std::convertible_to<qint64>;
+};
+
+/// What a host's story must provide for its ranges: the text and its length, the units it holds
+/// (counted, found by their index, the next one after a span and the one before a position),
+/// and deletion. Every member is answered by the story itself, in what its host's cost rule
+/// allows.
+template <typename S>
+concept Story = requires(S& story, const S& constStory, engine::Unit unit, qint64 position, qint64 index)
+{
+    constStory.ensureOpen();
+    {
+        constStory.length()
+        } -> std::convertible_to<qint64>;
+    {
+        constStory.text(position, position)
+        } -> std::convertible_to<QString>;
+    {
+        story.countUnits(unit, position, position)
+        } -> std::convertible_to<qint64>;
+    {
+        *story.unitByIndex(unit, position, position, index)
+        } -> StorySpan;
+    {
+        *story.nextUnit(unit, position, position)
+        } -> StorySpan;
+    {
+        *story.previousUnit(unit, position)
+        } -> StorySpan;
+    story.deleteText(position, position);
+};
+
 /// What the hosts' live ranges share: a span of a story that the story moves when text before
 /// or inside it is deleted, with every walk and count answered by the story itself. A host's
 /// range adds registration with its story, the search and the formatted copy.
-///
-/// Story provides ensureOpen(), length(), text(start, end), countUnits(unit, start, end),
-/// unitByIndex(unit, start, end, index), nextUnit(unit, start, end), previousUnit(unit, start)
-/// (the last three giving an optional span with start and end) and deleteText(start, end).
-template <typename Story> class StoryRange : public engine::Range
+template <typename StoryType> class StoryRange : public engine::Range
 {
   public:
     qint64 start() const override
@@ -110,21 +148,23 @@ template <typename Story> class StoryRange : public engine::Range
         m_end = 0;
     }
 
-    Story& story() const
+    StoryType& story() const
     {
         return *m_story;
     }
 
   protected:
-    explicit StoryRange(std::shared_ptr<Story> story)
+    explicit StoryRange(std::shared_ptr<StoryType> story)
         : m_story(std::move(story))
     {
+        // Checked here rather than on the class, where a host's story may not be complete yet.
+        static_assert(Story<StoryType>, "a range's story must provide what Story names");
     }
 
     /// A new range of the same host over [start, end).
     virtual std::unique_ptr<engine::Range> make(qint64 start, qint64 end) const = 0;
 
-    std::shared_ptr<Story> m_story;
+    std::shared_ptr<StoryType> m_story;
     qint64 m_start = 0;
     qint64 m_end = 0;
 };

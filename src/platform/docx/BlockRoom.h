@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FenwickTree.h"
+#include "text/FenwickTree.h"
 
 #include <algorithm>
 #include <array>
@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace quillsift::docx {
+
+using text::FenwickTree;
 
 /// A paragraph's text, word-unit ends and pieces are kept, when long, in blocks whose sizes lie in
 /// Fenwick trees. Blocks that hold nothing at either end of such a list are room: another

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DocxStory.h"
 
-#include "CaseFolding.h"
 #include "DocxRange.h"
 #include "ParagraphReader.h"
 #include "XmlBytes.h"
 #include "XmlTree.h"
+#include "text/CaseFolding.h"
 
 #include "engine/HostError.h"
 
@@ -19,6 +19,12 @@
 #include <unicode/uchar.h>
 
 namespace quillsift::docx {
+
+using text::asciiLower;
+using text::FenwickTree;
+using text::foldCase;
+using text::foldWithOrigins;
+using text::WordSegmenter;
 
 using engine::HostError;
 using engine::Unit;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FenwickTree.h"
 #include "Package.h"
 #include "Paragraph.h"
 #include "WordNames.h"
-#include "WordSegmenter.h"
+#include "text/FenwickTree.h"
+#include "text/WordSegmenter.h"
 
 #include "engine/Units.h"
 
@@ -21,6 +21,9 @@
 #include <vector>
 
 namespace quillsift::docx {
+
+using text::FenwickTree;
+using text::WordSegmenter;
 
 class DocxRange;
 

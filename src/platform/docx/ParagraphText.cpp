@@ -2,11 +2,13 @@
 #include "ParagraphText.h"
 
 #include "BlockRoom.h"
-#include "FenwickTree.h"
+#include "text/FenwickTree.h"
 
 #include <algorithm>
 
 namespace quillsift::docx {
+
+using text::FenwickTree;
 
 struct ParagraphText::Blocks {
     std::vector<QString> texts;

@@ -7,6 +7,8 @@
 
 namespace quillsift::docx {
 
+using text::FenwickTree;
+
 Piece PieceList::operator[](std::size_t index) const
 {
     if (!m_blocks) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FenwickTree.h"
+#include "text/FenwickTree.h"
 
 #include <QtGlobal>
 
@@ -13,6 +13,8 @@
 #include <vector>
 
 namespace quillsift::docx {
+
+using text::FenwickTree;
 
 /// Where a stretch of a paragraph's text lives in the XML: a w:t element (its characters one for
 /// one) or an element that stands for a single character (a tab, a break, a picture...).

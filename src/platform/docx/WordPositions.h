@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "FenwickTree.h"
+#include "text/FenwickTree.h"
 
 #include <QHash>
 #include <QString>
@@ -9,6 +9,8 @@
 #include <vector>
 
 namespace quillsift::docx {
+
+using text::FenwickTree;
 
 /// Which characters of a text, as it stood at some moment, are still there after removals, so
 /// that a position then and a position now convert into each other in O(log n). Positions are

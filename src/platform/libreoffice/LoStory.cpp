@@ -4,7 +4,7 @@
 #include "LoRange.h"
 #include "UnoProperties.h"
 
-#include "docx/CaseFolding.h"
+#include "text/CaseFolding.h"
 #include "engine/HostError.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -97,8 +97,8 @@ void LoStory::markClosed()
 {
     m_closed = true;
     m_paragraphs.clear();
-    m_characters = docx::FenwickTree();
-    m_live = docx::FenwickTree();
+    m_characters = text::FenwickTree();
+    m_live = text::FenwickTree();
 }
 
 void LoStory::reload()
@@ -201,8 +201,8 @@ void LoStory::load()
         lengths.push_back(paragraph.text.size());
         live.push_back(1);
     }
-    m_characters = docx::FenwickTree(lengths);
-    m_live = docx::FenwickTree(live);
+    m_characters = text::FenwickTree(lengths);
+    m_live = text::FenwickTree(live);
 }
 
 void LoStory::collect(const Reference<css::text::XText>& container, bool inCell)
@@ -661,7 +661,7 @@ std::vector<LoStory::Span> LoStory::findMatches(qint64 start, qint64 end, const 
     std::vector<Span> matches;
     start = std::max<qint64>(start, 0);
     end = std::min(end, length());
-    const QString foldedNeedle = docx::foldCase(needle);
+    const QString foldedNeedle = text::foldCase(needle);
     if (foldedNeedle.isEmpty() || start >= end) {
         return matches;
     }
@@ -677,7 +677,7 @@ std::vector<LoStory::Span> LoStory::findMatches(qint64 start, qint64 end, const 
         const qint64 to = std::min<qint64>(end - begin, text.size());
         QString folded;
         std::vector<qint32> origins;
-        docx::foldWithOrigins(QStringView(text).mid(from, to - from), folded, origins);
+        text::foldWithOrigins(QStringView(text).mid(from, to - from), folded, origins);
         qsizetype position = 0;
         while (true) {
             const qsizetype found = folded.indexOf(foldedNeedle, position);

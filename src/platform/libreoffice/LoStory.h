@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "docx/FenwickTree.h"
-#include "docx/WordSegmenter.h"
+#include "text/FenwickTree.h"
+#include "text/WordSegmenter.h"
 
 #include "engine/Units.h"
 
@@ -122,9 +122,9 @@ class LoStory
     css::uno::Reference<css::text::XTextDocument> m_document;
     css::uno::Reference<css::frame::XComponentLoader> m_loader;
     std::vector<Paragraph> m_paragraphs;
-    docx::FenwickTree m_characters;
-    docx::FenwickTree m_live;
-    docx::WordSegmenter m_segmenter;
+    text::FenwickTree m_characters;
+    text::FenwickTree m_live;
+    text::WordSegmenter m_segmenter;
     std::unordered_set<LoRange*> m_ranges;
     bool m_closed = false;
 };

@@ -2,7 +2,7 @@
 // Live ranges, Delete and Find on the in-process host.
 #include "DocxFixture.h"
 
-#include "docx/CaseFolding.h"
+#include "text/CaseFolding.h"
 #include "docx/DocxDocument.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
@@ -369,7 +369,7 @@ TEST_F(DocxEdit, FindOverOneWordMatchesItOnlyAsAWholeWord)
                 core.chop(1);
             }
             for (const QString& needle : needles) {
-                const bool expected = !shifted && docx::foldCase(core) == docx::foldCase(needle);
+                const bool expected = !shifted && text::foldCase(core) == text::foldCase(needle);
                 auto find = word->find();
                 find->setMatchWholeWord(true);
                 EXPECT_EQ(find->execute(needle, engine::FindWrap::Stop, QString(), engine::FindReplace::None), expected)

@@ -3,7 +3,7 @@
 #include "DocxFixture.h"
 
 #include "docx/DocxHostProvider.h"
-#include "docx/WordSegmenter.h"
+#include "text/WordSegmenter.h"
 #include "engine/HostError.h"
 
 #include <QTemporaryDir>
@@ -187,7 +187,7 @@ TEST_F(DocxText, WordsOfALongDocumentAreEachParagraphsOwn)
     std::mt19937 random(23);
     QString body;
     QStringList expected;
-    docx::WordSegmenter segmenter;
+    text::WordSegmenter segmenter;
     for (int p = 0; p < 5000; ++p) {
         QString text = p % 9 == 0 ? u("  ") : QString();
         for (int w = 0; w < 8; ++w) {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 /// Prefix sums over a fixed number of slots with O(log n) update and search. The story keeps one
 /// per quantity (characters, live paragraphs, word units) with one slot per paragraph, so a
@@ -41,4 +41,4 @@ class FenwickTree
     qint64 m_total = 0;
 };
 
-} // namespace quillsift::docx
+} // namespace quillsift::text

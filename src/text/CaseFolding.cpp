@@ -7,7 +7,7 @@
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 QString foldCase(QStringView text)
 {
@@ -83,4 +83,4 @@ void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& ori
     origins.push_back(length);
 }
 
-} // namespace quillsift::docx
+} // namespace quillsift::text

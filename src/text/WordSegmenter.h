@@ -12,7 +12,7 @@ U_NAMESPACE_BEGIN
 class BreakIterator;
 U_NAMESPACE_END
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 /// Splits one paragraph's text into word units: a run of letters or digits as ICU's word
 /// boundaries delimit it, or any other single character, each with the spaces that follow it;
@@ -33,4 +33,4 @@ class WordSegmenter
     std::unique_ptr<icu::BreakIterator> m_iterator;
 };
 
-} // namespace quillsift::docx
+} // namespace quillsift::text

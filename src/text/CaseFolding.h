@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 /// An ASCII character in lower case, which is what full case folding makes of it.
 inline char16_t asciiLower(char16_t c)
@@ -25,4 +25,4 @@ QString foldCase(const QString& text);
 /// origins gets one more element than folded: text.size(), the end.
 void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins);
 
-} // namespace quillsift::docx
+} // namespace quillsift::text

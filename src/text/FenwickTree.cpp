@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FenwickTree.h"
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 FenwickTree::FenwickTree(const std::vector<qint64>& values)
     : m_tree(values)
@@ -53,4 +53,4 @@ std::size_t FenwickTree::slotAfter(qint64 target) const
     return position;
 }
 
-} // namespace quillsift::docx
+} // namespace quillsift::text

@@ -7,7 +7,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
-namespace quillsift::docx {
+namespace quillsift::text {
 
 WordSegmenter::WordSegmenter()
 {
@@ -65,4 +65,4 @@ std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
     return ends;
 }
 
-} // namespace quillsift::docx
+} // namespace quillsift::text
