@@ -39,7 +39,8 @@ lintian --fail-on error --display-info "$deb"
 
 step "apt-get install $(basename "$deb")"
 export DEBIAN_FRONTEND=noninteractive
-apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "$deb"
+# --reinstall: a package of the same version installed before is replaced by this one.
+apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends --reinstall "$deb"
 dpkg -L quillsift
 
 step "versions"
