@@ -34,6 +34,10 @@ class NoYieldProcess : public platform::Process
     {
         return QString();
     }
+    QString dataFolder() const override
+    {
+        return QString();
+    }
     void yield() override
     {
     }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window/Form1.h"
+#include "main_window/StartOptions.h"
+#include "main_window/WindowStart.h"
 #include "platform/Allocator.h"
 #include "platform/docx/window/HostWindow.h"
 #include "platform/widgets/DesktopSystem.h"
@@ -10,18 +12,70 @@
 #endif
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+
+namespace {
+
+using quillsift::main_window::StartOptions;
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+/// The exit status when the options only ask for a text (help, version, a usage error), printed.
+std::optional<int> answerWithText(const StartOptions& options)
+{
+    switch (options.action) {
+    case StartOptions::Action::ShowHelp:
+        print(stdout, quillsift::main_window::startHelpText());
+        return 0;
+    case StartOptions::Action::ShowVersion:
+        print(stdout, QStringLiteral("quillsift %1\n").arg(QStringLiteral(QUILLSIFT_VERSION)));
+        return 0;
+    case StartOptions::Action::UsageError:
+        print(stderr,
+              QStringLiteral("quillsift: %1\n%2\n").arg(options.error, quillsift::main_window::startUsageLine()));
+        return 2;
+    case StartOptions::Action::Start:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     quillsift::platform::tuneAllocator();
+    // --help and --version answer before there is a display to connect to. Anything this first
+    // reading does not understand may be one of Qt's own options, read again once Qt took those.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i) {
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const StartOptions early = quillsift::main_window::parseStartOptions(rawArguments, QDir::currentPath());
+    if (early.action == StartOptions::Action::ShowHelp || early.action == StartOptions::Action::ShowVersion) {
+        return *answerWithText(early);
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillsift"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLSIFT_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillsift"));
+    const StartOptions options =
+        quillsift::main_window::parseStartOptions(QApplication::arguments(), QDir::currentPath());
+    if (const std::optional<int> status = answerWithText(options)) {
+        return *status;
+    }
 
-    quillsift::platform::DesktopServices services;
+    quillsift::platform::DesktopServices desktopServices;
     quillsift::docx::HostWindow::installAsWindowListener();
     // QUILLSIFT_HOST=libreoffice runs the removal in LibreOffice, which then shows the copies.
     std::unique_ptr<quillsift::main_window::Form1> window;
@@ -37,6 +91,8 @@ int main(int argc, char* argv[])
     if (!window) {
         window = std::make_unique<quillsift::main_window::Form1>();
     }
-    window->show();
+
+    const auto& services = quillsift::platform::services();
+    quillsift::main_window::showWindow(*window, options, *services.fileSystem, *services.messageBox, stdout, stderr);
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "file_list/AddFolder.h"
 #include "file_list/FileList.h"
 #include "file_list/OpenDialogAdder.h"
+#include "platform/ProgramFiles.h"
 #include "platform/Services.h"
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxHostProvider.h"
@@ -19,7 +20,7 @@
 #include "platform/widgets/Twips.h"
 
 #include <QCloseEvent>
-#include <QDir>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -78,7 +79,9 @@ Form1::Form1(std::unique_ptr<engine::HostProvider> host, QString hostName, QWidg
     setMouseTracking(true);
     createControls();
     m_fileList = std::make_unique<file_list::FileList>(*ListView1, *this);
-    m_fileList->setProgramFolder(platform::services().process->programFolder());
+    const QString dragPointer = platform::locateProgramFile(
+        *platform::services().process, *platform::services().fileSystem, QStringLiteral("drag.ico"));
+    m_fileList->setProgramFolder(QFileInfo(dragPointer).path());
     Form_Load();
 }
 
@@ -164,8 +167,8 @@ void Form1::Form_Load()
 {
     CenterForm(*this);
 
-    const QString handPath =
-        platform::services().process->programFolder() + QDir::separator() + QStringLiteral("HAND-M.CUR");
+    const QString handPath = platform::locateProgramFile(
+        *platform::services().process, *platform::services().fileSystem, QStringLiteral("HAND-M.CUR"));
     if (FileExists(handPath)) {
         // A file that is there but is no pointer image leaves the window without a custom image.
         m_mouseIcon = platform::loadPointerImage(handPath);

@@ -57,6 +57,9 @@ class Process
     virtual ~Process() = default;
     /// The folder that holds the program's executable, without a trailing separator.
     virtual QString programFolder() const = 0;
+    /// The folder an installation keeps the program's data files in (share/quillsift beside the
+    /// bin folder that holds the executable), without a trailing separator. It need not exist.
+    virtual QString dataFolder() const = 0;
     /// Processes the pending window messages and returns.
     virtual void yield() = 0;
     /// Ends the program at once: nothing after this call runs.

@@ -78,6 +78,11 @@ QString FakeProcess::programFolder() const
     return folder;
 }
 
+QString FakeProcess::dataFolder() const
+{
+    return dataDir;
+}
+
 void FakeProcess::yield()
 {
     ++yields;

@@ -112,10 +112,12 @@ class FakeProcess : public Process
 {
   public:
     QString programFolder() const override;
+    QString dataFolder() const override;
     void yield() override;
     void exitNow(int code) override;
 
     QString folder = QStringLiteral("/opt/quillsift");
+    QString dataDir = QStringLiteral("/opt/share/quillsift");
     int yields = 0;
     /// Also process the real event loop on yield, so widgets can act during long work.
     bool processEvents = true;

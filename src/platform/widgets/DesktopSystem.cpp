@@ -59,6 +59,14 @@ QString DesktopProcess::programFolder() const
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
+QString DesktopProcess::dataFolder() const
+{
+    // Relative to the executable, so that an installation under any prefix finds its own files.
+    const QString fromBin = QStringLiteral(QUILLSIFT_DATA_DIR_FROM_BIN);
+    return QDir::toNativeSeparators(
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') + fromBin));
+}
+
 void DesktopProcess::yield()
 {
     QCoreApplication::processEvents();

@@ -43,6 +43,7 @@ class DesktopProcess : public Process
 {
   public:
     QString programFolder() const override;
+    QString dataFolder() const override;
     void yield() override;
     void exitNow(int code) override;
 };
