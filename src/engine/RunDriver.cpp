@@ -5,7 +5,6 @@
 #include "CleanCopy.h"
 #include "HostError.h"
 #include "Word1.h"
-#include "platform/Services.h"
 
 #include <QStringList>
 
@@ -37,11 +36,6 @@ class BusyWindow
     RunWindow& m_window;
 };
 
-void inform(RunWindow& window, const QString& text)
-{
-    platform::services().messageBox->show(window.owner(), text, platform::MsgBoxButtons::Ok);
-}
-
 QString failureReport(const QStringList& failures)
 {
     return QStringLiteral("These files could not be cleaned:\r\n\r\n") + failures.join(QStringLiteral("\r\n"));
@@ -51,17 +45,17 @@ QString failureReport(const QStringList& failures)
 void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QString& hostName)
 {
     if (window.entryCount() < 1) {
-        inform(window, QStringLiteral("No files added."));
+        window.inform(QStringLiteral("No files added."));
         return;
     }
-    if (WordOpenDeclined(provider, hostName, window.owner())) {
+    if (WordOpenDeclined(provider, hostName, [&](const QString& question) { return window.confirm(question); })) {
         return;
     }
 
     QStringList failures;
     {
         BusyWindow busy(window);
-        const YieldFunction yield = [] { platform::services().process->yield(); };
+        const YieldFunction yield = [&window] { window.yield(); };
         std::shared_ptr<Application> application;
         try {
             application = provider.newApplication();
@@ -90,9 +84,9 @@ void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QStrin
         }
     }
     if (!failures.isEmpty()) {
-        inform(window, failureReport(failures));
+        window.inform(failureReport(failures));
     }
-    inform(window, QStringLiteral("Done."));
+    window.inform(QStringLiteral("Done."));
 }
 
 } // namespace quillsift::engine

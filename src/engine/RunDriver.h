@@ -25,6 +25,13 @@ class RunWindow
     /// The window pointer (11 while busy, 0 after) and the busy flag that refuses other commands.
     virtual void setMousePointer(int kind) = 0;
     virtual void setBusy(bool busy) = 0;
+    /// Tells the user text in a message box with one OK button, owned by the window; returns when
+    /// it is closed.
+    virtual void inform(const QString& text) = 0;
+    /// Asks the user question in a message box with Yes and No; true for Yes.
+    virtual bool confirm(const QString& question) = 0;
+    /// Lets the window handle what waits for it (repaints, a close) between steps of the run.
+    virtual void yield() = 0;
 };
 
 /// "Remove Duplicates Except First", after the press has been taken: for every listed file, a

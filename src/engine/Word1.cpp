@@ -2,7 +2,6 @@
 #include "Word1.h"
 
 #include "Application.h"
-#include "platform/Services.h"
 
 namespace quillsift::engine {
 
@@ -23,14 +22,10 @@ QString wordOpenQuestion()
                           "Would you like to proceed anyway?");
 }
 
-bool WordOpenDeclined(HostProvider& provider, const QString& hostName, QWidget* owner)
+bool WordOpenDeclined(HostProvider& provider, const QString& hostName,
+                      const std::function<bool(const QString&)>& confirm)
 {
-    if (!IsWordOpen(provider, hostName)) {
-        return false;
-    }
-    const auto answer =
-        platform::services().messageBox->show(owner, wordOpenQuestion(), platform::MsgBoxButtons::YesNo);
-    return answer != platform::MsgBoxAnswer::Yes;
+    return IsWordOpen(provider, hostName) && !confirm(wordOpenQuestion());
 }
 
 } // namespace quillsift::engine

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-class QWidget;
+#include <functional>
 
 namespace quillsift::engine {
 
@@ -14,8 +14,10 @@ class HostProvider;
 bool IsWordOpen(HostProvider& provider, const QString& hostName);
 
 /// Asks the user whether to go on when the host is already running: true when the run must not
-/// start (the host runs and the user did not answer Yes), false when it may.
-bool WordOpenDeclined(HostProvider& provider, const QString& hostName, QWidget* owner);
+/// start (the host runs and the user did not answer Yes), false when it may. confirm asks a
+/// Yes/No question and is true for Yes.
+bool WordOpenDeclined(HostProvider& provider, const QString& hostName,
+                      const std::function<bool(const QString&)>& confirm);
 
 /// The question WordOpenDeclined asks.
 QString wordOpenQuestion();

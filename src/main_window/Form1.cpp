@@ -235,6 +235,22 @@ void Form1::setBusy(bool busy)
     m_busy = busy;
 }
 
+void Form1::inform(const QString& text)
+{
+    platform::services().messageBox->show(this, text, platform::MsgBoxButtons::Ok);
+}
+
+bool Form1::confirm(const QString& question)
+{
+    return platform::services().messageBox->show(this, question, platform::MsgBoxButtons::YesNo) ==
+           platform::MsgBoxAnswer::Yes;
+}
+
+void Form1::yield()
+{
+    platform::services().process->yield();
+}
+
 bool Form1::takePress(platform::PushButtonCheckBox& button)
 {
     if (button.value() != 1) {

@@ -57,6 +57,11 @@ class Form1 : public QWidget, public file_list::WindowState, public engine::RunW
     bool busy() const override;
     void setBusy(bool busy) override;
 
+    // RunWindow, through the message boxes and the process of the services
+    void inform(const QString& text) override;
+    bool confirm(const QString& question) override;
+    void yield() override;
+
     /// The window's custom pointer image (the hand), when one was loaded.
     const std::optional<QCursor>& mouseIcon() const
     {
