@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window/Form1.h"
+#include "main_window/RunHost.h"
 #include "main_window/StartOptions.h"
 #include "main_window/WindowStart.h"
 #include "platform/Allocator.h"
@@ -78,19 +79,19 @@ int main(int argc, char* argv[])
     quillsift::platform::DesktopServices desktopServices;
     quillsift::docx::HostWindow::installAsWindowListener();
     // QUILLSIFT_HOST=libreoffice runs the removal in LibreOffice, which then shows the copies.
-    std::unique_ptr<quillsift::main_window::Form1> window;
+    quillsift::main_window::RunHost host;
     if (qEnvironmentVariable("QUILLSIFT_HOST") == QLatin1String("libreoffice")) {
 #ifdef QUILLSIFT_HAVE_LIBREOFFICE
-        window =
-            std::make_unique<quillsift::main_window::Form1>(std::make_unique<quillsift::libreoffice::LoHostProvider>(),
-                                                            quillsift::libreoffice::LoApplication::applicationName());
+        host.provider = std::make_unique<quillsift::libreoffice::LoHostProvider>();
+        host.applicationName = quillsift::libreoffice::LoApplication::applicationName();
 #else
         std::fputs("quillsift: this build has no LibreOffice host; using its own\n", stderr);
 #endif
     }
-    if (!window) {
-        window = std::make_unique<quillsift::main_window::Form1>();
+    if (!host.provider) {
+        host = quillsift::main_window::inProcessHost();
     }
+    auto window = std::make_unique<quillsift::main_window::Form1>(std::move(host));
 
     const auto& services = quillsift::platform::services();
     quillsift::main_window::showWindow(*window, options, *services.fileSystem, *services.messageBox, stdout, stderr);

@@ -9,9 +9,6 @@
 #include "file_list/OpenDialogAdder.h"
 #include "platform/ProgramFiles.h"
 #include "platform/Services.h"
-#include "platform/docx/DocxApplication.h"
-#include "platform/docx/DocxHostProvider.h"
-#include "platform/docx/window/HostWindow.h"
 #include "platform/widgets/DesktopDialogs.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Pointer.h"
@@ -61,16 +58,10 @@ void whiten(QWidget& widget)
 }
 } // namespace
 
-Form1::Form1(QWidget* parent)
-    : Form1(std::make_unique<docx::DocxHostProvider>(), docx::DocxApplication::applicationName(), parent)
-{
-}
-
-Form1::Form1(std::unique_ptr<engine::HostProvider> host, QString hostName, QWidget* parent)
+Form1::Form1(RunHost host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_host(std::move(host))
-    , m_hostName(std::move(hostName))
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
@@ -273,7 +264,7 @@ void Form1::Check2_Click()
     if (!takePress(*Check2) || m_busy) {
         return;
     }
-    engine::runDuplicateRemoval(*this, *m_host, m_hostName);
+    engine::runDuplicateRemoval(*this, *m_host.provider, m_host.applicationName);
 }
 
 void Form1::Check3_Click()
@@ -329,7 +320,7 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
     // Like Word's, the host's window that a finished run showed stays until the user closes it;
     // otherwise, and always during a run, closing ends the program at once.
-    if (!m_busy && docx::HostWindow::openCount() > 0) {
+    if (!m_busy && m_host.showsCopies()) {
         return;
     }
     platform::services().process->exitNow(0);

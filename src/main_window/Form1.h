@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "RunHost.h"
 #include "engine/RunDriver.h"
 #include "file_list/WindowState.h"
 
@@ -36,11 +37,8 @@ class Form1 : public QWidget, public file_list::WindowState, public engine::RunW
     Q_OBJECT
 
   public:
-    /// Builds the window and runs its start-up sequence; the caller shows it. Runs use the
-    /// in-process document host.
-    explicit Form1(QWidget* parent = nullptr);
-    /// The same with another document host, and the name its running application answers with.
-    Form1(std::unique_ptr<engine::HostProvider> host, QString hostName, QWidget* parent = nullptr);
+    /// Builds the window and runs its start-up sequence; the caller shows it. Runs use host.
+    explicit Form1(RunHost host, QWidget* parent = nullptr);
     ~Form1() override;
 
     file_list::FileList& fileList();
@@ -98,8 +96,7 @@ class Form1 : public QWidget, public file_list::WindowState, public engine::RunW
     platform::PushButtonCheckBox* Check3 = nullptr;
     QPushButton* Command1 = nullptr;
 
-    std::unique_ptr<engine::HostProvider> m_host;
-    QString m_hostName;
+    RunHost m_host;
     std::unique_ptr<file_list::FileList> m_fileList;
     std::optional<QCursor> m_mouseIcon;
     int m_mousePointer = file_list::pointer::Default;

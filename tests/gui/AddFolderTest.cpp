@@ -3,6 +3,7 @@
 #include "file_list/FileList.h"
 #include "file_list/WindowState.h"
 #include "main_window/Form1.h"
+#include "main_window/RunHost.h"
 #include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
@@ -341,7 +342,7 @@ class AddFolderTest : public QObject
     {
         makeTree(*m_tree);
         platform::testing::TestServices services;
-        main_window::Form1 form;
+        main_window::Form1 form(main_window::inProcessHost());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         services.inputBox.replies << QStringLiteral("doc") << QStringLiteral("doc");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/FileList.h"
 #include "main_window/Form1.h"
+#include "main_window/RunHost.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
 
@@ -66,7 +67,7 @@ struct Window {
     }
 
     TestServices services;
-    main_window::Form1 form;
+    main_window::Form1 form{main_window::inProcessHost()};
 };
 
 QMimeData* filesData(const QStringList& paths)

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/Application.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace quillsift::main_window {
+
+/// The document host a window's runs use, chosen by whoever makes the window: the provider of
+/// its applications, the name a running one answers with, and whether the host still shows
+/// copies a run left, which keeps the program alive when the window closes.
+struct RunHost {
+    std::unique_ptr<engine::HostProvider> provider;
+    QString applicationName;
+    std::function<bool()> showsCopies = [] { return false; };
+};
+
+/// Quillsift's own in-process host, whose window shows the copies when a run ends.
+RunHost inProcessHost();
+
+} // namespace quillsift::main_window
