@@ -11,31 +11,6 @@
 namespace quillsift::engine {
 
 namespace {
-constexpr int HourglassPointer = 11;
-constexpr int DefaultPointer = 0;
-
-/// Keeps the window busy for the run's length, whichever way the run ends.
-class BusyWindow
-{
-  public:
-    explicit BusyWindow(RunWindow& window)
-        : m_window(window)
-    {
-        m_window.setMousePointer(HourglassPointer);
-        m_window.setBusy(true);
-    }
-    ~BusyWindow()
-    {
-        m_window.setBusy(false);
-        m_window.setMousePointer(DefaultPointer);
-    }
-    BusyWindow(const BusyWindow&) = delete;
-    BusyWindow& operator=(const BusyWindow&) = delete;
-
-  private:
-    RunWindow& m_window;
-};
-
 QString failureReport(const QStringList& failures)
 {
     return QStringLiteral("These files could not be cleaned:\r\n\r\n") + failures.join(QStringLiteral("\r\n"));
@@ -54,7 +29,8 @@ void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QStrin
 
     QStringList failures;
     {
-        BusyWindow busy(window);
+        platform::BusyGuard busy(window);
+        busy.showHourglass();
         const YieldFunction yield = [&window] { window.yield(); };
         std::shared_ptr<Application> application;
         try {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/WindowState.h"
+
 #include <QString>
 
 class QWidget;
@@ -9,8 +11,8 @@ namespace quillsift::engine {
 
 class HostProvider;
 
-/// What a run needs of the window that starts it.
-class RunWindow
+/// What a run needs of the window that starts it, besides its pointer and busy flag.
+class RunWindow : public platform::WindowState
 {
   public:
     virtual ~RunWindow() = default;
@@ -22,9 +24,6 @@ class RunWindow
     virtual QString entryText(int index) const = 0;
     /// Line mode is selected; read afresh for every file.
     virtual bool lineMode() const = 0;
-    /// The window pointer (11 while busy, 0 after) and the busy flag that refuses other commands.
-    virtual void setMousePointer(int kind) = 0;
-    virtual void setBusy(bool busy) = 0;
     /// Tells the user text in a message box with one OK button, owned by the window; returns when
     /// it is closed.
     virtual void inform(const QString& text) = 0;

@@ -2,8 +2,8 @@
 #include "AddFolder.h"
 
 #include "FileList.h"
-#include "WindowState.h"
 #include "platform/Services.h"
+#include "platform/WindowState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,39 +47,6 @@ void yieldToMessageLoop()
         process->yield();
     }
 }
-
-/// Shows the hourglass and marks the window busy for the scan's length, and puts both back on
-/// every way out.
-class BusyScope
-{
-  public:
-    explicit BusyScope(WindowState& window)
-        : m_window(window)
-    {
-        m_window.setBusy(true);
-    }
-
-    void showHourglass()
-    {
-        m_window.setMousePointer(pointer::Hourglass);
-        m_hourglass = true;
-    }
-
-    ~BusyScope()
-    {
-        if (m_hourglass) {
-            m_window.setMousePointer(pointer::Default);
-        }
-        m_window.setBusy(false);
-    }
-
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    WindowState& m_window;
-    bool m_hourglass = false;
-};
 
 QString unreadableFoldersMessage(const QList<UnreadableFolder>& unreadable)
 {
@@ -217,7 +184,7 @@ void addFolderFiles(const CommandContext& context)
     }
     FolderWalk walk;
     {
-        BusyScope busy(context.window);
+        platform::BusyGuard busy(context.window);
         const QString extension = services().inputBox->ask(
             context.owner, QStringLiteral("Enter file extension to load:"), QStringLiteral("doc"));
         if (extension.isEmpty()) {

@@ -3,17 +3,20 @@
 
 class QWidget;
 
+namespace quillsift::platform {
+class WindowState;
+}
+
 namespace quillsift::file_list {
 
 class FileList;
-class WindowState;
 
 /// What a command of the main window works with: the window as the owner of its dialogs, the
 /// file list, and the window's pointer and busy flag.
 struct CommandContext {
     QWidget* owner;
     FileList& list;
-    WindowState& window;
+    platform::WindowState& window;
 };
 
 } // namespace quillsift::file_list

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileList.h"
 
-#include "WindowState.h"
+#include "platform/WindowState.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Pointer.h"
 
@@ -9,7 +9,7 @@
 
 namespace quillsift::file_list {
 
-FileList::FileList(platform::ListView& view, WindowState& window, QObject* parent)
+FileList::FileList(platform::ListView& view, platform::WindowState& window, QObject* parent)
     : QObject(parent)
     , m_view(view)
     , m_window(window)
@@ -48,7 +48,7 @@ void FileList::ListView1_ItemClick(int index)
     if (const auto icon = platform::loadPointerImage(m_programFolder + QStringLiteral("/drag.ico"))) {
         m_view.setMouseIcon(icon);
     }
-    m_view.setMousePointer(pointer::Custom);
+    m_view.setMousePointer(platform::pointer::Custom);
     // The list takes no drops while an entry is being dragged; the release gives them back.
     m_view.setAcceptsFileDrops(false);
     const int selected = m_view.selectedIndex();
@@ -62,8 +62,8 @@ void FileList::ListView1_MouseDown()
 
 void FileList::ListView1_MouseMove(const QPoint& position)
 {
-    if (m_window.mousePointer() != pointer::Hourglass) {
-        m_window.setMousePointer(pointer::Default);
+    if (m_window.mousePointer() != platform::pointer::Hourglass) {
+        m_window.setMousePointer(platform::pointer::Default);
     }
     if (!m_pressed) {
         return;
@@ -107,7 +107,7 @@ void FileList::scrollNearEdge(int target, const QPoint& position)
 void FileList::ListView1_MouseUp()
 {
     m_pressed = false;
-    m_view.setMousePointer(pointer::Arrow);
+    m_view.setMousePointer(platform::pointer::Arrow);
     m_view.setAcceptsFileDrops(true);
 }
 

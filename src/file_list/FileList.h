@@ -8,11 +8,10 @@ class QPoint;
 
 namespace quillsift::platform {
 class ListView;
-}
+class WindowState;
+} // namespace quillsift::platform
 
 namespace quillsift::file_list {
-
-class WindowState;
 
 /// The ordered list of documents for the next run, shown in the list view, with the gestures
 /// that fill, reorder and thin it: append, drop, drag to reorder, double click to remove.
@@ -22,7 +21,7 @@ class FileList : public QObject
 
   public:
     /// Takes over the list view's events; the view and the window outlive the list.
-    FileList(platform::ListView& view, WindowState& window, QObject* parent = nullptr);
+    FileList(platform::ListView& view, platform::WindowState& window, QObject* parent = nullptr);
 
     /// Adds a new last entry; nothing about the path is tested.
     void append(const QString& path);
@@ -56,7 +55,7 @@ class FileList : public QObject
     void scrollNearEdge(int target, const QPoint& position);
 
     platform::ListView& m_view;
-    WindowState& m_window;
+    platform::WindowState& m_window;
     QString m_programFolder;
     bool m_pressed = false;
     int m_dragged = 0;

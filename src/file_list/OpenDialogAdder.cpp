@@ -2,8 +2,8 @@
 #include "OpenDialogAdder.h"
 
 #include "FileList.h"
-#include "WindowState.h"
 #include "platform/Services.h"
+#include "platform/WindowState.h"
 
 #include <QDir>
 

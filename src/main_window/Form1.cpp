@@ -285,15 +285,15 @@ void Form1::Check4_Click()
 
 void Form1::hoverOn()
 {
-    if (m_mousePointer != file_list::pointer::Hourglass) {
-        setMousePointer(file_list::pointer::Custom);
+    if (m_mousePointer != platform::pointer::Hourglass) {
+        setMousePointer(platform::pointer::Custom);
     }
 }
 
 void Form1::resetWindowPointer()
 {
-    if (m_mousePointer != file_list::pointer::Hourglass) {
-        setMousePointer(file_list::pointer::Default);
+    if (m_mousePointer != platform::pointer::Hourglass) {
+        setMousePointer(platform::pointer::Default);
     }
 }
 

@@ -3,7 +3,6 @@
 
 #include "RunHost.h"
 #include "engine/RunDriver.h"
-#include "file_list/WindowState.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -32,7 +31,7 @@ namespace quillsift::main_window {
 
 /// The program's one window: the file list, the two modes, the four commands, a white strip and
 /// an invisible focus holder. Closing it ends the program.
-class Form1 : public QWidget, public file_list::WindowState, public engine::RunWindow
+class Form1 : public QWidget, public engine::RunWindow
 {
     Q_OBJECT
 
@@ -49,7 +48,7 @@ class Form1 : public QWidget, public file_list::WindowState, public engine::RunW
     /// Line mode is selected ("Remove Duplicate Lines").
     bool lineMode() const override;
 
-    // WindowState and RunWindow
+    // WindowState
     int mousePointer() const override;
     void setMousePointer(int kind) override;
     bool busy() const override;
@@ -99,7 +98,7 @@ class Form1 : public QWidget, public file_list::WindowState, public engine::RunW
     RunHost m_host;
     std::unique_ptr<file_list::FileList> m_fileList;
     std::optional<QCursor> m_mouseIcon;
-    int m_mousePointer = file_list::pointer::Default;
+    int m_mousePointer = platform::pointer::Default;
     bool m_busy = false;
 };
 

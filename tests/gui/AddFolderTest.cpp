@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/AddFolder.h"
 #include "file_list/FileList.h"
-#include "file_list/WindowState.h"
 #include "main_window/Form1.h"
 #include "main_window/RunHost.h"
+#include "platform/WindowState.h"
 #include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
@@ -21,12 +21,12 @@
 #include <unistd.h>
 
 using namespace quillsift;
-using file_list::pointer::Default;
-using file_list::pointer::Hourglass;
+using platform::pointer::Default;
+using platform::pointer::Hourglass;
 
 namespace {
 
-class RecordingWindow : public file_list::WindowState
+class RecordingWindow : public platform::WindowState
 {
   public:
     int mousePointer() const override

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/OpenDialogAdder.h"
 #include "file_list/FileList.h"
-#include "file_list/WindowState.h"
+#include "platform/WindowState.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
 
@@ -11,7 +11,7 @@ using namespace quillsift;
 
 namespace {
 
-class PlainWindow : public file_list::WindowState
+class PlainWindow : public platform::WindowState
 {
   public:
     int mousePointer() const override
@@ -34,7 +34,7 @@ class PlainWindow : public file_list::WindowState
     int pointerChanges = 0;
 
   private:
-    int m_pointer = file_list::pointer::Default;
+    int m_pointer = platform::pointer::Default;
 };
 
 QString nul()
