@@ -105,7 +105,9 @@ int main(int argc, char* argv[])
 #endif
     }
 
-    quillsift::docx::DocxHostProvider hosts;
-    CliRun run(hosts, parsed.options);
+    // The processors the workers and the threads inside a file's save or count share.
+    quillsift::platform::ProcessorShare processors(QThread::idealThreadCount());
+    quillsift::docx::DocxHostProvider hosts(&processors);
+    CliRun run(hosts, parsed.options, &processors);
     return run.exec(stdout, stderr);
 }

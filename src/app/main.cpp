@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QThread>
 
 #include <cstdio>
 #include <memory>
@@ -88,8 +89,11 @@ int main(int argc, char* argv[])
         std::fputs("quillsift: this build has no LibreOffice host; using its own\n", stderr);
 #endif
     }
+    // The processors a long save or word count may use beside the window's own thread.
+    quillsift::platform::ProcessorShare processors(QThread::idealThreadCount());
+    const quillsift::platform::ProcessorShare::Lease windowThread(&processors, 1);
     if (!host.provider) {
-        host = quillsift::main_window::inProcessHost();
+        host = quillsift::main_window::inProcessHost(&processors);
     }
     auto window = std::make_unique<quillsift::main_window::Form1>(std::move(host));
 

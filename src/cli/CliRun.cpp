@@ -74,9 +74,10 @@ class ReportQueue
 
 } // namespace
 
-CliRun::CliRun(engine::HostProvider& hosts, CliOptions options)
+CliRun::CliRun(engine::HostProvider& hosts, CliOptions options, platform::ProcessorShare* processors)
     : m_hosts(hosts)
     , m_options(std::move(options))
+    , m_processors(processors)
     , m_targets(outputPaths(m_options.files, m_options.outputDirectory))
     , m_sources(m_options.files)
 {
@@ -168,6 +169,7 @@ int CliRun::exec(std::FILE* out, std::FILE* err)
     ReportQueue queue(count);
     std::atomic<qsizetype> next{0};
     const auto work = [&] {
+        const platform::ProcessorShare::Lease own(m_processors, 1);
         std::shared_ptr<engine::Application> application;
         QString hostFailure;
         try {

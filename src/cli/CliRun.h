@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProcessorShare.h"
+
 #include "CliOptions.h"
 #include "FileReport.h"
 #include "OutputNames.h"
@@ -24,7 +26,9 @@ class CliRun
     /// Threads beyond this many gain nothing and only cost memory: each holds its own host.
     static constexpr int maxWorkers = 256;
 
-    CliRun(engine::HostProvider& hosts, CliOptions options);
+    /// Each worker holds one processor of processors (when given) for the files it cleans, so that
+    /// the parallel work inside a file's save or count uses only what the workers leave free.
+    CliRun(engine::HostProvider& hosts, CliOptions options, platform::ProcessorShare* processors = nullptr);
 
     /// Runs the call: reports go to out (JSON lines or one human line per file; a failure's
     /// human line goes to err), the progress bar to err when it is a terminal.
@@ -40,6 +44,7 @@ class CliRun
 
     engine::HostProvider& m_hosts;
     CliOptions m_options;
+    platform::ProcessorShare* m_processors = nullptr;
     QStringList m_targets;
     SourceFiles m_sources;
     QString m_directoryFailure;

@@ -7,10 +7,10 @@
 
 namespace quillsift::main_window {
 
-RunHost inProcessHost()
+RunHost inProcessHost(platform::ProcessorShare* processors)
 {
     RunHost host;
-    host.provider = std::make_unique<docx::DocxHostProvider>();
+    host.provider = std::make_unique<docx::DocxHostProvider>(processors);
     host.applicationName = docx::DocxApplication::applicationName();
     host.showsCopies = [] { return docx::HostWindow::openCount() > 0; };
     return host;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/Application.h"
+#include "platform/ProcessorShare.h"
 
 #include <QString>
 
@@ -19,7 +20,8 @@ struct RunHost {
     std::function<bool()> showsCopies = [] { return false; };
 };
 
-/// Quillsift's own in-process host, whose window shows the copies when a run ends.
-RunHost inProcessHost();
+/// Quillsift's own in-process host, whose window shows the copies when a run ends. A long save
+/// or word count works on the processors that processors lends, if given.
+RunHost inProcessHost(platform::ProcessorShare* processors = nullptr);
 
 } // namespace quillsift::main_window

@@ -4,6 +4,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <future>
 #include <new>
 #include <system_error>
@@ -105,7 +107,7 @@ std::size_t deflatePieces(qint64 size)
     return std::clamp<std::size_t>(std::size_t(size / smallestPiece), 1, threads);
 }
 
-Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces)
+Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces, platform::ProcessorShare* processors)
 {
     // zlib counts a call's input and output in 32 bits: no piece is let near that.
     constexpr qsizetype largestPiece = qsizetype(1) << 30;
@@ -114,19 +116,38 @@ Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces)
     const qsizetype step = data.size() / qsizetype(pieces);
     auto bounds = [&](std::size_t i) { return i == pieces ? data.size() : qsizetype(i) * step; };
     std::vector<Piece> done(pieces);
-    std::vector<std::future<Piece>> others;
-    for (std::size_t i = 1; i < pieces; ++i) {
+    // Every thread, this one too, takes the next piece not yet taken until none is left.
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < pieces; i = next++) {
+            done[i] = deflatePiece(data, bounds(i), bounds(i + 1), level, i + 1 == pieces);
+        }
+    };
+    const platform::ProcessorShare::Lease lent(processors, int(pieces) - 1);
+    std::vector<std::future<void>> helpers;
+    for (int helper = 0; helper < lent.count(); ++helper) {
         try {
-            others.push_back(
-                std::async(std::launch::async, deflatePiece, data, bounds(i), bounds(i + 1), level, i + 1 == pieces));
+            helpers.push_back(std::async(std::launch::async, work));
         } catch (const std::system_error&) {
-            break; // no thread to be had: the rest on this one
+            break; // no thread to be had: the rest on the others
         }
     }
-    done[0] = deflatePiece(data, 0, bounds(1), level, pieces == 1);
-    for (std::size_t i = 1; i < pieces; ++i) {
-        done[i] = i <= others.size() ? others[i - 1].get()
-                                     : deflatePiece(data, bounds(i), bounds(i + 1), level, i + 1 == pieces);
+    std::exception_ptr failure;
+    try {
+        work();
+    } catch (...) {
+        failure = std::current_exception();
+        next = pieces; // the helpers stop after the piece they are on
+    }
+    for (std::future<void>& helper : helpers) {
+        try {
+            helper.get();
+        } catch (...) {
+            failure = failure ? failure : std::current_exception();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
     Deflated result;
     qsizetype total = 0;

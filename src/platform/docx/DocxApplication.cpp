@@ -16,6 +16,11 @@ void DocxApplication::setWindowListener(WindowListener listener)
     windowListener() = std::move(listener);
 }
 
+DocxApplication::DocxApplication(platform::ProcessorShare* processors)
+    : m_documents(processors)
+{
+}
+
 QString DocxApplication::applicationName()
 {
     return QStringLiteral("Quillsift Document Host");

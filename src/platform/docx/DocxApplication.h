@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProcessorShare.h"
+
 #include <functional>
 #include <memory>
 
@@ -15,6 +17,9 @@ namespace quillsift::docx {
 class DocxApplication : public engine::Application, public std::enable_shared_from_this<DocxApplication>
 {
   public:
+    /// Its documents work in parallel on the processors processors lends, if any.
+    explicit DocxApplication(platform::ProcessorShare* processors = nullptr);
+
     static QString applicationName();
 
     QString name() const override;

@@ -83,7 +83,7 @@ void DocxDocument::saveAs(const QString& path)
         if (suffix != QLatin1String("docm") && suffix != QLatin1String("dotm") && suffix != QLatin1String("dotx")) {
             MacroRemoval::makePlainDocument(package, m_story->mainPartName());
         }
-        bytes = package.toZip(path);
+        bytes = package.toZip(path, m_story->processors());
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -11,8 +11,9 @@
 
 namespace quillsift::docx {
 
-DocxDocuments::DocxDocuments()
+DocxDocuments::DocxDocuments(platform::ProcessorShare* processors)
     : m_open(std::make_shared<List>())
+    , m_processors(processors)
 {
 }
 
@@ -28,7 +29,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
     const QString fullName =
         QDir::cleanPath(QDir::isAbsolutePath(fileName) ? fileName : QDir::currentPath() + QLatin1Char('/') + fileName);
     DocumentLoader::Loaded loaded = DocumentLoader::load(fullName);
-    auto story = std::make_shared<DocxStory>(fullName, std::move(loaded.package));
+    auto story = std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors);
     story->setPlainText(loaded.plainText);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(
@@ -42,7 +43,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 std::shared_ptr<engine::Document> DocxDocuments::add()
 {
     const QString name = QStringLiteral("Document%1").arg(++m_untitled);
-    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}));
+    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {
         if (auto open = list.lock()) {

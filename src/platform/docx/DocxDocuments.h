@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProcessorShare.h"
+
 #include "DocxDocument.h"
 
 #include "engine/Documents.h"
@@ -14,7 +16,8 @@ namespace quillsift::docx {
 class DocxDocuments : public engine::Documents
 {
   public:
-    DocxDocuments();
+    /// Its stories work in parallel on the processors processors lends, if any.
+    explicit DocxDocuments(platform::ProcessorShare* processors = nullptr);
 
     /// Word packages, plain text, and (through LibreOffice) .doc, .rtf and .odt.
     std::shared_ptr<engine::Document> open(const QString& fileName) override;
@@ -30,6 +33,7 @@ class DocxDocuments : public engine::Documents
 
     std::shared_ptr<List> m_open;
     int m_untitled = 0;
+    platform::ProcessorShare* m_processors = nullptr;
 };
 
 } // namespace quillsift::docx

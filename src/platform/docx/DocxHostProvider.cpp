@@ -5,6 +5,11 @@
 
 namespace quillsift::docx {
 
+DocxHostProvider::DocxHostProvider(platform::ProcessorShare* processors)
+    : m_processors(processors)
+{
+}
+
 std::shared_ptr<engine::Application> DocxHostProvider::runningApplication()
 {
     QMutexLocker lock(&m_mutex);
@@ -19,7 +24,7 @@ std::shared_ptr<engine::Application> DocxHostProvider::runningApplication()
 
 std::shared_ptr<engine::Application> DocxHostProvider::newApplication()
 {
-    auto application = std::make_shared<DocxApplication>();
+    auto application = std::make_shared<DocxApplication>(m_processors);
     QMutexLocker lock(&m_mutex);
     m_applications.push_back(application);
     return application;

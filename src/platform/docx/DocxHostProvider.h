@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProcessorShare.h"
+
 #include "DocxApplication.h"
 
 #include "engine/Application.h"
@@ -17,10 +19,15 @@ namespace quillsift::docx {
 class DocxHostProvider : public engine::HostProvider
 {
   public:
+    /// Its applications work in parallel on the processors processors lends; without a share,
+    /// each document works on the thread that drives it alone.
+    explicit DocxHostProvider(platform::ProcessorShare* processors = nullptr);
+
     std::shared_ptr<engine::Application> runningApplication() override;
     std::shared_ptr<engine::Application> newApplication() override;
 
   private:
+    platform::ProcessorShare* m_processors = nullptr;
     QMutex m_mutex;
     std::vector<std::weak_ptr<DocxApplication>> m_applications;
 };

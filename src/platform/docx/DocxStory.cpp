@@ -44,8 +44,9 @@ bool isOn(pugi::xml_node properties, const std::string& name, const std::string&
 
 } // namespace
 
-DocxStory::DocxStory(const QString& fileName, Package package)
+DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors)
     : m_fileName(fileName)
+    , m_processors(processors)
 {
     load(std::move(package));
 }
@@ -328,7 +329,8 @@ void DocxStory::ensureWordIndex()
     };
     std::size_t half = m_paragraphs.size();
     std::future<void> secondHalf;
-    if (length() >= segmentInTwo) {
+    const platform::ProcessorShare::Lease lent(length() >= segmentInTwo ? m_processors : nullptr, 1);
+    if (lent.count() > 0) {
         half = m_characters.slotAfter(length() / 2);
         try {
             secondHalf = std::async(std::launch::async, [&, half] {

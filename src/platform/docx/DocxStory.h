@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/ProcessorShare.h"
+
 #include "Package.h"
 #include "Paragraph.h"
 #include "WordNames.h"
@@ -60,7 +62,9 @@ class DocxStory
     };
 
     /// Parses the package's main part. Throws HostError naming fileName.
-    DocxStory(const QString& fileName, Package package);
+    /// A word count of a long story segments its second half on a processor processors lends,
+    /// if one is free; saving deflates on those it lends.
+    DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr);
     /// Replaces the whole story with another package's; every live range collapses to the start.
     void replace(Package package);
 
@@ -137,6 +141,10 @@ class DocxStory
     const QString& mainPartName() const
     {
         return m_mainPart;
+    }
+    platform::ProcessorShare* processors() const
+    {
+        return m_processors;
     }
     /// What was left out or mended when the package was read (Package::notes).
     const QStringList& readingNotes() const
@@ -263,6 +271,7 @@ class DocxStory
 
     QString m_fileName;
     Package m_package;
+    platform::ProcessorShare* m_processors = nullptr;
     QString m_mainPart;
     /// The main part's bytes, which m_xml was parsed from in place and points into.
     QByteArray m_xmlBuffer;

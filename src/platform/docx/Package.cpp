@@ -383,7 +383,7 @@ bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<D
 
 } // namespace
 
-QByteArray Package::toZip(const QString& fileName) const
+QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* processors) const
 {
     // A large part (the main document) is deflated in pieces on several threads before libzip
     // writes it; the rest libzip deflates itself.
@@ -393,7 +393,7 @@ QByteArray Package::toZip(const QString& fileName) const
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
             const QByteArray& data = m_entries[i].data;
             if (const std::size_t pieces = deflatePieces(data.size()); pieces > 1) {
-                deflated[i] = deflateInPieces(data, deflateLevel, pieces);
+                deflated[i] = deflateInPieces(data, deflateLevel, pieces, processors);
                 anyDeflated = true;
             }
         }

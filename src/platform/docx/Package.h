@@ -59,8 +59,9 @@ class Package
     /// Empty when the package names none.
     QString mainPartName() const;
 
-    /// The zip archive of every entry, in order. Throws HostError naming fileName on failure.
-    QByteArray toZip(const QString& fileName) const;
+    /// The zip archive of every entry, in order. A large part is deflated in pieces on the
+    /// processors that processors can lend. Throws HostError naming fileName on failure.
+    QByteArray toZip(const QString& fileName, platform::ProcessorShare* processors = nullptr) const;
 
     /// What was left out or mended while the package was read and checked, in sentences for the
     /// user that name the part concerned.

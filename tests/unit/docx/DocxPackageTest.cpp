@@ -7,6 +7,7 @@
 #include "docx/DocxHostProvider.h"
 #include "docx/OfficeConverter.h"
 #include "docx/Package.h"
+#include "platform/ProcessorShare.h"
 #include "engine/HostError.h"
 
 #include <QDir>
@@ -18,7 +19,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
+#include <vector>
 
 using namespace quillsift;
 namespace qt = quillsift::testing;
@@ -222,15 +226,54 @@ TEST(Deflate, PiecesMakeOneStreamOfTheWholeWithItsCrc)
                                            std::size_t(data.size())));
         for (std::size_t pieces : {1, 2, 3, 5}) {
             SCOPED_TRACE(::testing::Message() << data.size() << " bytes in " << pieces << " pieces");
-            const docx::Deflated deflated = docx::deflateInPieces(data, 6, pieces);
+            // On this thread alone, and with helpers: the bytes are the same however many there are.
+            platform::ProcessorShare plenty(8);
+            const docx::Deflated deflated = docx::deflateInPieces(data, 6, pieces, &plenty);
             EXPECT_EQ(inflateRaw(deflated.bytes, data.size()), data);
             EXPECT_EQ(deflated.crc, whole);
+            EXPECT_EQ(docx::deflateInPieces(data, 6, pieces).bytes, deflated.bytes);
         }
     }
     // Each piece starts primed with the text before it, so cutting costs next to nothing.
     const QByteArray text = varied(400000, 3);
     const qsizetype one = docx::deflateInPieces(text, 6, 1).bytes.size();
     EXPECT_LT(docx::deflateInPieces(text, 6, 4).bytes.size(), one + one / 100);
+}
+
+TEST(ProcessorShare, LendsOnlyWhatIsFreeAndTakesItBack)
+{
+    platform::ProcessorShare share(3);
+    {
+        const platform::ProcessorShare::Lease worker(&share, 1);
+        const platform::ProcessorShare::Lease helpers(&share, 5);
+        EXPECT_EQ(worker.count(), 1);
+        EXPECT_EQ(helpers.count(), 2);
+        const platform::ProcessorShare::Lease none(&share, 1);
+        EXPECT_EQ(none.count(), 0);
+    }
+    EXPECT_EQ(share.take(4), 3);
+    share.giveBack(3);
+    const platform::ProcessorShare::Lease absent(nullptr, 2);
+    EXPECT_EQ(absent.count(), 0);
+    // A share taken from on several threads at once never lends more than it has.
+    std::atomic<int> busiest{0};
+    std::atomic<int> busy{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 2000; ++round) {
+                const platform::ProcessorShare::Lease lease(&share, 2);
+                const int now = busy += lease.count();
+                busiest = std::max(busiest.load(), now);
+                busy -= lease.count();
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_LE(busiest.load(), 3);
+    EXPECT_EQ(share.take(10), 3);
 }
 
 TEST_F(DocxPackage, LargePartsSaveWholeAndReadBack)
