@@ -70,8 +70,7 @@ void DocxStory::load(Package package)
     m_wordIndex = false;
     m_findIndexBuilt = false;
     m_findIndex.clear();
-    m_deletions.clear();
-    m_deletedText.clear();
+    m_deletionLog.clear();
     m_mainPart = m_package.mainPartName();
     if (m_mainPart.isEmpty()) {
         throw HostError(fileName, QStringLiteral("the package names no main document part, so it is not a Word "
@@ -973,20 +972,12 @@ void DocxStory::removeCharacters(pugi::xml_node textElement, qint64 from, qint64
 
 void DocxStory::logDeletion(std::size_t slot, qint64 offset, qint64 length)
 {
-    m_deletions.push_back({m_paragraphs[slot].number, quint32(offset), quint32(length)});
-    m_paragraphs[slot].text.appendTo(m_deletedText, offset, length);
+    m_deletionLog.add(m_paragraphs[slot].number, m_paragraphs[slot].text, offset, length);
 }
 
 std::vector<DocxStory::Deletion> DocxStory::deletions() const
 {
-    std::vector<Deletion> result;
-    result.reserve(m_deletions.size());
-    qsizetype textStart = 0;
-    for (const LoggedDeletion& logged : m_deletions) {
-        result.push_back({logged.paragraph, logged.offset, m_deletedText.mid(textStart, logged.length)});
-        textStart += logged.length;
-    }
-    return result;
+    return m_deletionLog.entries();
 }
 
 void DocxStory::insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text)

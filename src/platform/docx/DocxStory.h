@@ -3,6 +3,7 @@
 
 #include "platform/ProcessorShare.h"
 
+#include "DeletionLog.h"
 #include "Package.h"
 #include "Paragraph.h"
 #include "WordNames.h"
@@ -16,7 +17,6 @@
 
 #include <pugixml.hpp>
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,13 +41,8 @@ class DocxStory
         qint64 start = 0;
         qint64 end = 0;
     };
-    /// What a Delete took out, for the host window: the text and the paragraph it stood in,
-    /// counted in the original document's order.
-    struct Deletion {
-        qint64 paragraph = 0;
-        qint64 offset = 0;
-        QString text;
-    };
+    /// What a Delete took out, for the host window (DeletionLog).
+    using Deletion = DeletionLog::Deletion;
     /// A stretch of a paragraph with the same direct character formatting.
     struct FormattedRun {
         QString text;
@@ -154,14 +149,13 @@ class DocxStory
     std::vector<Deletion> deletions() const;
     std::size_t deletionCount() const
     {
-        return m_deletions.size();
+        return m_deletionLog.size();
     }
     /// Starts the log of deletions afresh (a copy trimmed to the stretch it was taken from has
     /// lost nothing the user should see).
     void forgetDeletions()
     {
-        m_deletions.clear();
-        m_deletedText.clear();
+        m_deletionLog.clear();
     }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const;
@@ -301,17 +295,8 @@ class DocxStory
     std::vector<qint32> m_matchOrigins;
     /// The live ranges, linked through themselves: one is made for nearly every word walked.
     DocxRange* m_firstRange = nullptr;
-    /// The log of deletions: a word mode run makes hundreds of thousands, so their texts are
-    /// kept end to end in one string, in the log's order, and the entries, small, in blocks that
-    /// are never copied as the log grows. A paragraph, like its pieces, is shorter than 2^32.
-    struct LoggedDeletion {
-        quint32 paragraph;
-        quint32 offset;
-        quint32 length;
-    };
     void logDeletion(std::size_t slot, qint64 offset, qint64 length);
-    std::deque<LoggedDeletion> m_deletions;
-    QString m_deletedText;
+    DeletionLog m_deletionLog;
     /// removeCharacters()'s scratch: a w:t's new value.
     std::string m_newValue;
     QString m_copiedFrom;

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ParagraphText.h"
+
+#include <QString>
+
+#include <deque>
+#include <vector>
+
+namespace quillsift::docx {
+
+/// What the deletions of one story took out, in the order they were made, for the host window.
+/// A word mode run makes hundreds of thousands, so their texts are kept end to end in one string
+/// and the entries, small, in blocks that are never copied as the log grows. Owns the log; reads
+/// only the paragraph text it is handed.
+class DeletionLog
+{
+  public:
+    /// One deletion: the text and the paragraph it stood in, counted in the original order.
+    struct Deletion {
+        qint64 paragraph = 0;
+        qint64 offset = 0;
+        QString text;
+    };
+
+    /// Records length characters of text from offset, taken out of the paragraph numbered
+    /// paragraph (shorter than 2^32, as every paragraph is).
+    void add(quint32 paragraph, const ParagraphText& text, qint64 offset, qint64 length);
+    std::vector<Deletion> entries() const;
+    std::size_t size() const
+    {
+        return m_entries.size();
+    }
+    void clear();
+
+  private:
+    struct Entry {
+        quint32 paragraph;
+        quint32 offset;
+        quint32 length;
+    };
+    std::deque<Entry> m_entries;
+    QString m_text;
+};
+
+} // namespace quillsift::docx
