@@ -27,7 +27,7 @@ class DocxRange : public platform::StoryRange<DocxStory>
     void textInserted(qint64 position, qint64 length);
 
   private:
-    friend class DocxStory;
+    friend class LiveRanges;
 
     std::unique_ptr<engine::Range> make(qint64 start, qint64 end) const override;
 

@@ -56,9 +56,7 @@ void DocxStory::replace(Package package)
     ensureOpen();
     load(std::move(package));
     m_modified = true;
-    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
-        range->collapseToStart();
-    }
+    m_ranges.collapseAll();
 }
 
 void DocxStory::load(Package package)
@@ -651,9 +649,7 @@ void DocxStory::insertText(qint64 position, const QString& text)
     }
     textChanged(slot, oldLength, offset);
     const qint64 added = paragraph.text.size() - oldLength;
-    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
-        range->textInserted(start + offset, added);
-    }
+    m_ranges.textInserted(start + offset, added);
 }
 
 void DocxStory::removeParagraph(std::size_t slot)
@@ -1065,32 +1061,17 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
 
 void DocxStory::moveRanges(qint64 from, qint64 to)
 {
-    for (DocxRange* range = m_firstRange; range; range = range->m_nextRange) {
-        range->textRemoved(from, to);
-    }
+    m_ranges.textRemoved(from, to);
 }
 
 void DocxStory::registerRange(DocxRange* range)
 {
-    range->m_previousRange = nullptr;
-    range->m_nextRange = m_firstRange;
-    if (m_firstRange) {
-        m_firstRange->m_previousRange = range;
-    }
-    m_firstRange = range;
+    m_ranges.add(range);
 }
 
 void DocxStory::unregisterRange(DocxRange* range)
 {
-    if (range->m_previousRange) {
-        range->m_previousRange->m_nextRange = range->m_nextRange;
-    } else if (m_firstRange == range) {
-        m_firstRange = range->m_nextRange;
-    }
-    if (range->m_nextRange) {
-        range->m_nextRange->m_previousRange = range->m_previousRange;
-    }
-    range->m_previousRange = range->m_nextRange = nullptr;
+    m_ranges.remove(range);
 }
 
 void DocxStory::ensureFindIndex()

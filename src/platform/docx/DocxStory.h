@@ -4,6 +4,7 @@
 #include "platform/ProcessorShare.h"
 
 #include "DeletionLog.h"
+#include "LiveRanges.h"
 #include "Package.h"
 #include "Paragraph.h"
 #include "WordNames.h"
@@ -293,8 +294,7 @@ class DocxStory
     QString m_matchText;
     QString m_matchFolded;
     std::vector<qint32> m_matchOrigins;
-    /// The live ranges, linked through themselves: one is made for nearly every word walked.
-    DocxRange* m_firstRange = nullptr;
+    LiveRanges m_ranges;
     void logDeletion(std::size_t slot, qint64 offset, qint64 length);
     DeletionLog m_deletionLog;
     /// removeCharacters()'s scratch: a w:t's new value.
