@@ -2,6 +2,7 @@
 #include "DocxStory.h"
 
 #include "DocxRange.h"
+#include "FormattedView.h"
 #include "ParagraphReader.h"
 #include "XmlBytes.h"
 #include "XmlTree.h"
@@ -30,17 +31,6 @@ using engine::HostError;
 using engine::Unit;
 
 namespace {
-
-bool isOn(pugi::xml_node properties, const std::string& name, const std::string& val)
-{
-    pugi::xml_node element = properties.child(name.c_str());
-    if (!element) {
-        return false;
-    }
-    const char* value = element.attribute(val.c_str()).value();
-    return std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0 && std::strcmp(value, "off") != 0 &&
-           std::strcmp(value, "none") != 0;
-}
 
 } // namespace
 
@@ -1344,31 +1334,7 @@ Package DocxStory::package() const
 
 std::vector<DocxStory::FormattedParagraph> DocxStory::formattedParagraphs() const
 {
-    std::vector<FormattedParagraph> result;
-    const WordNames& n = *m_names;
-    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
-        const Paragraph& paragraph = m_paragraphs[slot];
-        if (!paragraph.alive) {
-            continue;
-        }
-        std::vector<FormattedRun> runs;
-        for (const Piece& piece : paragraph.pieces.toVector()) {
-            const pugi::xml_node properties = piece.node.parent().child(n.rPr.c_str());
-            FormattedRun run;
-            run.text = paragraph.text.mid(piece.offset, piece.length);
-            run.bold = isOn(properties, n.b, n.val);
-            run.italic = isOn(properties, n.i, n.val);
-            run.underline = isOn(properties, n.u, n.val);
-            if (!runs.empty() && runs.back().bold == run.bold && runs.back().italic == run.italic &&
-                runs.back().underline == run.underline) {
-                runs.back().text += run.text;
-            } else {
-                runs.push_back(std::move(run));
-            }
-        }
-        result.push_back({qint64(paragraph.number), std::move(runs)});
-    }
-    return result;
+    return FormattedView::of(m_paragraphs, *m_names);
 }
 
 } // namespace quillsift::docx

@@ -4,6 +4,7 @@
 #include "platform/ProcessorShare.h"
 
 #include "DeletionLog.h"
+#include "FormattedView.h"
 #include "LiveRanges.h"
 #include "Package.h"
 #include "Paragraph.h"
@@ -44,18 +45,9 @@ class DocxStory
     };
     /// What a Delete took out, for the host window (DeletionLog).
     using Deletion = DeletionLog::Deletion;
-    /// A stretch of a paragraph with the same direct character formatting.
-    struct FormattedRun {
-        QString text;
-        bool bold = false;
-        bool italic = false;
-        bool underline = false;
-    };
-    /// A paragraph still in the story, with its place in the original order (as Deletion counts it).
-    struct FormattedParagraph {
-        qint64 paragraph = 0;
-        std::vector<FormattedRun> runs;
-    };
+    /// The paragraphs with their basic formatting, for the host window (FormattedView).
+    using FormattedRun = FormattedView::Run;
+    using FormattedParagraph = FormattedView::Paragraph;
 
     /// Parses the package's main part. Throws HostError naming fileName.
     /// A word count of a long story segments its second half on a processor processors lends,
