@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DocxStory.h"
 
+#include "DocxFinder.h"
 #include "DocxRange.h"
 #include "FormattedView.h"
 #include "ParagraphReader.h"
@@ -37,6 +38,7 @@ namespace {
 DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors)
     : m_fileName(fileName)
     , m_processors(processors)
+    , m_finder(std::make_unique<DocxFinder>(*this))
 {
     load(std::move(package));
 }
@@ -56,8 +58,7 @@ void DocxStory::load(Package package)
     m_xml.reset();
     m_paragraphs.clear();
     m_wordIndex = false;
-    m_findIndexBuilt = false;
-    m_findIndex.clear();
+    m_finder->reset();
     m_deletionLog.clear();
     m_mainPart = m_package.mainPartName();
     if (m_mainPart.isEmpty()) {
@@ -772,13 +773,11 @@ void DocxStory::joinNext(std::size_t slot)
     paragraph.pieces.removeText(mark, mark + 1, [](const Piece&, qint64, qint64) { return true; });
     paragraph.text.remove(mark, 1);
     textChanged(kept, firstLength + secondLength, mark);
-    if (m_findIndexBuilt) {
-        // The find index lists the kept slot for its own words; the other paragraph's are new to it.
-        if (keepFirst) {
-            indexParagraph(kept, mark, paragraph.text.size());
-        } else {
-            indexParagraph(kept, 0, mark + 1);
-        }
+    // The find index lists the kept slot for its own words; the other paragraph's are new to it.
+    if (keepFirst) {
+        m_finder->indexWords(kept, mark, paragraph.text.size());
+    } else {
+        m_finder->indexWords(kept, 0, mark + 1);
     }
     moveRanges(start + mark, start + firstLength);
 }
@@ -1043,10 +1042,7 @@ void DocxStory::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
     if (m_wordIndex) {
         m_words.add(slot, qint64(unitEnds(slot).size()) - oldUnits);
     }
-    if (m_findIndexBuilt) {
-        indexParagraph(slot, indexFrom, indexTo);
-    }
-    positionUnits(slot, indexFrom, indexTo);
+    m_finder->wordsChanged(slot, indexFrom, indexTo);
 }
 
 void DocxStory::moveRanges(qint64 from, qint64 to)
@@ -1064,265 +1060,9 @@ void DocxStory::unregisterRange(DocxRange* range)
     m_ranges.remove(range);
 }
 
-void DocxStory::ensureFindIndex()
-{
-    if (m_findIndexBuilt) {
-        return;
-    }
-    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
-        if (m_paragraphs[slot].alive) {
-            indexParagraph(slot, 0, m_paragraphs[slot].text.size());
-        }
-    }
-    m_findIndexBuilt = true;
-}
-
-qint64 DocxStory::coreEnd(const ParagraphText& text, qint64 unitStart, qint64 unitEnd)
-{
-    while (unitEnd > unitStart && text[unitEnd - 1] == QLatin1Char(' ')) {
-        --unitEnd;
-    }
-    return unitEnd;
-}
-
-template <typename Visit> void DocxStory::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
-{
-    const ParagraphText& text = m_paragraphs[slot].text;
-    const auto& ends = unitEnds(slot);
-    auto it = ends.begin() + std::ptrdiff_t(ends.upperBound(std::max<qint64>(from, 0)));
-    quint32 begin = it == ends.begin() ? 0 : *(it - 1);
-    for (; it != ends.end() && begin < to; ++it) {
-        const qint64 end = coreEnd(text, begin, *it);
-        if (end > begin) {
-            visit(qint64(begin), end);
-        }
-        begin = *it;
-    }
-}
-
-void DocxStory::indexParagraph(std::size_t slot, qint64 from, qint64 to)
-{
-    forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
-        std::vector<quint32>& slots = m_findIndex[foldCase(m_paragraphs[slot].text.mid(begin, wordEnd - begin))];
-        if (slots.empty() || slots.back() != slot) {
-            slots.push_back(quint32(slot));
-        }
-    });
-}
-
-bool DocxStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
-{
-    const auto& ends = unitEnds(slot);
-    if (from > 0 && !ends.endsAt(from)) {
-        return false;
-    }
-    const auto last = ends.upperBound(to - 1);
-    if (last >= ends.size()) {
-        return false;
-    }
-    const ParagraphText& text = m_paragraphs[slot].text;
-    const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
-    const qint64 end = coreEnd(text, unitStart, ends[last]);
-    return to == (end == unitStart ? qint64(ends[last]) : end);
-}
-
-void DocxStory::matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                               std::vector<Span>& matches)
-{
-    // Scratch buffers of the story's: a word walk matches once a word.
-    QString& text = m_matchText;
-    QString& folded = m_matchFolded;
-    std::vector<qint32>& origins = m_matchOrigins;
-    text.resize(0); // keeps its capacity, as clear() would not
-    m_paragraphs[slot].text.appendTo(text, from, to - from);
-    const qint64 start = paragraphStart(slot);
-    foldWithOrigins(text, folded, origins);
-    qsizetype position = 0;
-    while (true) {
-        const qsizetype found = folded.indexOf(foldedNeedle, position);
-        if (found < 0) {
-            return;
-        }
-        const qsizetype foundEnd = found + foldedNeedle.size();
-        const qint32 matchStart = origins[std::size_t(found)];
-        const qint32 matchEnd = origins[std::size_t(foundEnd)];
-        if (matchStart < 0 || matchEnd < 0 || (wholeWord && !isWholeWord(slot, from + matchStart, from + matchEnd))) {
-            position = found + 1;
-            continue;
-        }
-        matches.push_back({start + from + matchStart, start + from + matchEnd});
-        position = foundEnd;
-    }
-}
-
-bool DocxStory::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
-                                 std::vector<Span>& matches)
-{
-    const ParagraphText& text = m_paragraphs[slot].text;
-    const qint64 wordEnd = coreEnd(text, from, to);
-    if (wordEnd - from != foldedNeedle.size()) {
-        return false;
-    }
-    for (qint64 i = from; i < wordEnd; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c >= 0x80 || asciiLower(c) != foldedNeedle[i - from].unicode()) {
-            return false;
-        }
-    }
-    // Folding ASCII keeps every character where it was, and a match that ended in the spaces
-    // after the word would end in a space, as the word does not: the start is the one place.
-    if (isWholeWord(slot, from, wordEnd)) {
-        const qint64 start = paragraphStart(slot);
-        matches.push_back({start + from, start + wordEnd});
-    }
-    return true;
-}
-
 std::vector<DocxStory::Span> DocxStory::findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord)
 {
-    std::vector<Span> matches;
-    start = std::max<qint64>(start, 0);
-    end = std::min(end, length());
-    const QString foldedNeedle = foldCase(needle);
-    if (foldedNeedle.isEmpty() || start >= end) {
-        return matches;
-    }
-    // A range inside one paragraph (a single word, as the word walk searches) is matched in place:
-    // cheaper than any index lookup, whose list of paragraphs may be long for a common word.
-    const std::size_t firstSlot = paragraphAt(start);
-    if (firstSlot == paragraphAt(end - 1)) {
-        const qint64 begin = paragraphStart(firstSlot);
-        if (wholeWord && matchWordInPlace(firstSlot, start - begin, end - begin, foldedNeedle, matches)) {
-            return matches;
-        }
-        const bool plainWord = wholeWord && end - start > longSearch && isPlainWord(needle);
-        matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, plainWord, matches);
-        return matches;
-    }
-    // A whole word that is one unit by itself is looked up in the index of words, so a search costs
-    // the paragraphs that hold the word, not the whole range.
-    if (wholeWord && isPlainWord(needle)) {
-        ensureFindIndex();
-        const auto it = m_findIndex.find(foldedNeedle);
-        if (it == m_findIndex.end()) {
-            return matches;
-        }
-        std::vector<quint32>& slots = it.value();
-        std::sort(slots.begin(), slots.end());
-        slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
-        slots.erase(
-            std::remove_if(slots.begin(), slots.end(), [this](quint32 slot) { return !m_paragraphs[slot].alive; }),
-            slots.end());
-        const std::vector<quint32> candidates = slots;
-        for (const quint32 slot : candidates) {
-            const qint64 paragraphBegin = paragraphStart(slot);
-            const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
-            if (paragraphEnd <= start || paragraphBegin >= end) {
-                continue;
-            }
-            matchStretch(slot, std::max(start, paragraphBegin) - paragraphBegin,
-                         std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, true, true, matches);
-        }
-        return matches;
-    }
-    std::size_t slot = firstSlot;
-    while (true) {
-        const qint64 paragraphBegin = paragraphStart(slot);
-        if (paragraphBegin >= end) {
-            break;
-        }
-        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
-        matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
-                       std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, wholeWord, matches);
-        const auto next = nextParagraph(slot);
-        if (!next) {
-            break;
-        }
-        slot = *next;
-    }
-    return matches;
-}
-
-bool DocxStory::isPlainWord(const QString& needle)
-{
-    return !needle.contains(QLatin1Char(' ')) &&
-           std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
-           m_segmenter.unitEnds(needle).size() == 1;
-}
-
-void DocxStory::matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                             bool plainWord, std::vector<Span>& matches)
-{
-    if (plainWord && to - from > longSearch) {
-        matchPositions(slot, from, to, foldedNeedle, matches);
-    } else {
-        matchParagraph(slot, from, to, foldedNeedle, wholeWord, matches);
-    }
-}
-
-WordPositions& DocxStory::wordPositions(std::size_t slot)
-{
-    Paragraph& paragraph = m_paragraphs[slot];
-    if (!paragraph.positions) {
-        paragraph.positions = std::make_unique<WordPositions>(paragraph.text.size());
-        positionUnits(slot, 0, paragraph.text.size());
-    }
-    return *paragraph.positions;
-}
-
-void DocxStory::positionUnits(std::size_t slot, qint64 from, qint64 to)
-{
-    Paragraph& paragraph = m_paragraphs[slot];
-    if (!paragraph.positions) {
-        return;
-    }
-    forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
-        paragraph.positions->add(foldCase(paragraph.text.mid(begin, wordEnd - begin)), begin);
-    });
-}
-
-void DocxStory::matchPositions(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
-                               std::vector<Span>& matches)
-{
-    WordPositions& positions = wordPositions(slot);
-    const auto found = positions.words.find(foldedNeedle);
-    if (found == positions.words.end()) {
-        return;
-    }
-    std::vector<qint64>& starts = found->starts;
-    if (!found->sorted) {
-        std::sort(starts.begin(), starts.end());
-        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
-        found->sorted = true;
-    }
-    const SurvivingCharacters& characters = positions.characters;
-    const auto low = std::lower_bound(starts.begin(), starts.end(), characters.original(from));
-    const auto high = std::lower_bound(low, starts.end(), characters.original(to));
-    const ParagraphText& text = m_paragraphs[slot].text;
-    const auto& ends = unitEnds(slot);
-    const qint64 paragraphBegin = paragraphStart(slot);
-    // Each place is checked against the text as it is now; those that no longer start a unit
-    // holding the word are dropped on the way.
-    auto kept = low;
-    for (auto it = low; it != high; ++it) {
-        if (!characters.survives(*it)) {
-            continue;
-        }
-        const qint64 start = characters.current(*it);
-        const auto unit = ends.begin() + std::ptrdiff_t(ends.upperBound(start));
-        if (unit == ends.end() || (unit == ends.begin() ? 0 : qint64(*(unit - 1))) != start) {
-            continue;
-        }
-        const qint64 end = coreEnd(text, start, *unit);
-        if (end == start || foldCase(text.mid(start, end - start)) != foldedNeedle) {
-            continue;
-        }
-        *kept++ = *it;
-        if (end <= to) {
-            matches.push_back({paragraphBegin + start, paragraphBegin + end});
-        }
-    }
-    starts.erase(kept, high);
+    return m_finder->findMatches(start, end, needle, wholeWord);
 }
 
 Package DocxStory::package() const

@@ -29,6 +29,7 @@ namespace quillsift::docx {
 using text::FenwickTree;
 using text::WordSegmenter;
 
+class DocxFinder;
 class DocxRange;
 
 /// The main story of one open document: the parsed main part, its paragraphs in document order
@@ -158,9 +159,6 @@ class DocxStory
     /// windowUnits units on either side.
     static constexpr qint64 longParagraph = 512;
     static constexpr std::size_t windowUnits = 4;
-    /// A whole-word search over a longer stretch of one paragraph than this looks the word up in
-    /// the paragraph's word positions instead of reading the stretch.
-    static constexpr qint64 longSearch = 4096;
     /// Counting the words of a story at least this long segments its two halves on two threads.
     static constexpr qint64 segmentInTwo = 200000;
 
@@ -228,34 +226,6 @@ class DocxStory
     std::optional<UnitRemoval> unitRemoval(std::size_t slot, qint64 from, qint64 to) const;
     void moveRanges(qint64 from, qint64 to);
 
-    void ensureFindIndex();
-    /// Lists slot in the find index under every unit overlapping [from, to).
-    void indexParagraph(std::size_t slot, qint64 from, qint64 to);
-    /// Where the characters of the unit [unitStart, unitEnd) end, before its trailing spaces.
-    static qint64 coreEnd(const ParagraphText& text, qint64 unitStart, qint64 unitEnd);
-    /// Calls visit(start, coreEnd) for every unit overlapping [from, to) that holds more than spaces.
-    template <typename Visit> void forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit);
-    bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
-    /// Whether needle is one word unit by itself, which the indexes of words can look up.
-    bool isPlainWord(const QString& needle);
-    WordPositions& wordPositions(std::size_t slot);
-    /// Adds the units overlapping [from, to) to the paragraph's word positions, if it has them.
-    void positionUnits(std::size_t slot, qint64 from, qint64 to);
-    /// Matches of a plain word in [from, to) of a paragraph, looked up in its word positions.
-    void matchPositions(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
-                        std::vector<Span>& matches);
-    /// matchParagraph, or matchPositions where the stretch is long and the needle a plain word.
-    void matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                      bool plainWord, std::vector<Span>& matches);
-    void matchParagraph(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
-                        std::vector<Span>& matches);
-    /// Matches a whole-word search over [from, to) of a paragraph without reading the stretch
-    /// into a buffer, where it is plain ASCII whose characters before its trailing spaces are as
-    /// many as the needle's: the one place a match can be is then its start. Returns false where
-    /// the stretch is not like that and matchParagraph must read it.
-    bool matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
-                          std::vector<Span>& matches);
-
     QString m_fileName;
     Package m_package;
     platform::ProcessorShare* m_processors = nullptr;
@@ -278,14 +248,9 @@ class DocxStory
     FenwickTree m_live;
     FenwickTree m_words;
     bool m_wordIndex = false;
-    bool m_findIndexBuilt = false;
-    /// Case-folded word -> slots of the paragraphs that held it when they were last indexed.
-    /// Entries may be stale (the paragraph changed since); a search checks every slot it is given.
-    QHash<QString, std::vector<quint32>> m_findIndex;
     WordSegmenter m_segmenter;
-    QString m_matchText;
-    QString m_matchFolded;
-    std::vector<qint32> m_matchOrigins;
+    friend class DocxFinder;
+    std::unique_ptr<DocxFinder> m_finder;
     LiveRanges m_ranges;
     void logDeletion(std::size_t slot, qint64 offset, qint64 length);
     DeletionLog m_deletionLog;
