@@ -7,7 +7,6 @@
 #include "ParagraphReader.h"
 #include "XmlBytes.h"
 #include "XmlTree.h"
-#include "text/CaseFolding.h"
 
 #include "engine/HostError.h"
 
@@ -22,18 +21,8 @@
 
 namespace quillsift::docx {
 
-using text::asciiLower;
-using text::FenwickTree;
-using text::foldCase;
-using text::foldWithOrigins;
-using text::WordSegmenter;
-
 using engine::HostError;
 using engine::Unit;
-
-namespace {
-
-} // namespace
 
 DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors)
     : m_fileName(fileName)
@@ -78,12 +67,6 @@ void DocxStory::load(Package package)
     const XmlTree::Prefixes prefixes =
         XmlTree::parse(fileName, m_mainPart, m_xml, m_xmlBuffer.data(), std::size_t(m_xmlBuffer.size()),
                        pugi::parse_default | pugi::parse_ws_pcdata_single);
-    // The part is written back in UTF-8 whatever it was read in, so its declaration must say so.
-    for (pugi::xml_node node = m_xml.first_child(); node; node = node.next_sibling()) {
-        if (node.type() == pugi::node_declaration && node.attribute("encoding")) {
-            node.attribute("encoding").set_value("UTF-8");
-        }
-    }
     const pugi::xml_node root = m_xml.document_element();
     m_names = std::make_unique<WordNames>(prefixes);
     pugi::xml_node body = root.child(m_names->body.c_str());

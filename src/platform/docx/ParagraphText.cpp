@@ -8,8 +8,6 @@
 
 namespace quillsift::docx {
 
-using text::FenwickTree;
-
 struct ParagraphText::Blocks {
     std::vector<QString> texts;
     FenwickTree lengths;

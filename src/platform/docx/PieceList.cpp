@@ -7,8 +7,6 @@
 
 namespace quillsift::docx {
 
-using text::FenwickTree;
-
 Piece PieceList::operator[](std::size_t index) const
 {
     if (!m_blocks) {

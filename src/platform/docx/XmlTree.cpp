@@ -3,6 +3,7 @@
 
 #include "Package.h"
 #include "XmlNames.h"
+#include "XmlWellFormed.h"
 
 #include "engine/HostError.h"
 
@@ -175,9 +176,7 @@ class NamespaceWalk
             root,
             [&](pugi::xml_node element, int depth) {
                 if (depth > Package::maxXmlDepth) {
-                    throw HostError(m_fileName, QStringLiteral("the part %1 is nested more than %2 elements deep")
-                                                    .arg(m_partName)
-                                                    .arg(Package::maxXmlDepth));
+                    throw XmlWellFormed::nestingRefusal(m_fileName, m_partName);
                 }
                 scope.enter(element);
                 checkElement(scope, element, depth == 1);
@@ -512,9 +511,13 @@ XmlTree::Prefixes XmlTree::parse(const QString& fileName, const QString& partNam
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
         switch (node.type()) {
         case pugi::node_doctype:
-            throw HostError(fileName, QStringLiteral("the part %1 contains a document type or entity declaration, "
-                                                     "which Word documents never do")
-                                          .arg(partName));
+            throw XmlWellFormed::documentTypeRefusal(fileName, partName);
+        case pugi::node_declaration:
+            // The part is written back in UTF-8 whatever it was read in, so its declaration must say so.
+            if (pugi::xml_attribute encoding = node.attribute("encoding")) {
+                encoding.set_value("UTF-8");
+            }
+            break;
         case pugi::node_element:
             if (root) {
                 throw malformed(QStringLiteral("it has a second root element, %1").arg(QString::fromUtf8(node.name())));

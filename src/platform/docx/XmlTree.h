@@ -17,7 +17,8 @@ namespace quillsift::docx {
 /// It then gives each namespace the host reads (WordprocessingML, transitional or strict, and
 /// markup compatibility) one prefix throughout the part, wherever and however often the
 /// namespace is declared, so that the host can look elements up by their qualified names. A part
-/// that already uses one prefix for each, declared on its root, is left exactly as it was.
+/// that already uses one prefix for each, declared on its root, is left exactly as it was. The
+/// declaration is made to say UTF-8, as the part is written, and to hold only what a declaration may.
 /// Owns nothing: it touches only the document it is given.
 class XmlTree
 {

@@ -11,6 +11,20 @@ namespace quillsift::docx {
 
 using engine::HostError;
 
+HostError XmlWellFormed::documentTypeRefusal(const QString& fileName, const QString& partName)
+{
+    return HostError(fileName, QStringLiteral("the part %1 contains a document type or entity declaration, which "
+                                              "Word documents never do")
+                                   .arg(partName));
+}
+
+HostError XmlWellFormed::nestingRefusal(const QString& fileName, const QString& partName)
+{
+    return HostError(
+        fileName,
+        QStringLiteral("the part %1 is nested more than %2 elements deep").arg(partName).arg(Package::maxXmlDepth));
+}
+
 void XmlWellFormed::check(const QString& fileName, const QString& partName, const QByteArray& data)
 {
     QXmlStreamReader reader(data);
@@ -18,14 +32,10 @@ void XmlWellFormed::check(const QString& fileName, const QString& partName, cons
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::DTD:
-            throw HostError(fileName, QStringLiteral("the part %1 contains a document type or entity declaration, "
-                                                     "which Word documents never do")
-                                          .arg(partName));
+            throw documentTypeRefusal(fileName, partName);
         case QXmlStreamReader::StartElement:
             if (++depth > Package::maxXmlDepth) {
-                throw HostError(fileName, QStringLiteral("the part %1 is nested more than %2 elements deep")
-                                              .arg(partName)
-                                              .arg(Package::maxXmlDepth));
+                throw nestingRefusal(fileName, partName);
             }
             break;
         case QXmlStreamReader::EndElement:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/HostError.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,6 +19,10 @@ class XmlWellFormed
     /// Throws HostError naming fileName and partName, and where the fault is, when data is not
     /// well-formed XML with namespaces.
     static void check(const QString& fileName, const QString& partName, const QByteArray& data);
+
+    /// The refusals every reader of a part gives, whichever parser found the fault.
+    static engine::HostError documentTypeRefusal(const QString& fileName, const QString& partName);
+    static engine::HostError nestingRefusal(const QString& fileName, const QString& partName);
 };
 
 } // namespace quillsift::docx

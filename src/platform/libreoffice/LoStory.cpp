@@ -4,8 +4,8 @@
 #include "LoRange.h"
 #include "UnoProperties.h"
 
-#include "text/CaseFolding.h"
 #include "engine/HostError.h"
+#include "text/CaseFolding.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XContentEnumerationAccess.hpp>

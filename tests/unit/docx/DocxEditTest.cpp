@@ -2,11 +2,11 @@
 // Live ranges, Delete and Find on the in-process host.
 #include "DocxFixture.h"
 
-#include "text/CaseFolding.h"
 #include "docx/DocxDocument.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
 #include "engine/HostError.h"
+#include "text/CaseFolding.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -7,8 +7,8 @@
 #include "docx/DocxHostProvider.h"
 #include "docx/OfficeConverter.h"
 #include "docx/Package.h"
-#include "platform/ProcessorShare.h"
 #include "engine/HostError.h"
+#include "platform/ProcessorShare.h"
 
 #include <QDir>
 #include <QDirIterator>

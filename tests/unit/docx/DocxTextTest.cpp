@@ -3,8 +3,8 @@
 #include "DocxFixture.h"
 
 #include "docx/DocxHostProvider.h"
-#include "text/WordSegmenter.h"
 #include "engine/HostError.h"
+#include "text/WordSegmenter.h"
 
 #include <QTemporaryDir>
 
