@@ -11,15 +11,17 @@ using text::asciiLower;
 using text::foldCase;
 using text::foldWithOrigins;
 
-DocxFinder::DocxFinder(DocxStory& story)
-    : m_story(story)
+DocxFinder::DocxFinder(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index, ParagraphWords& words)
+    : m_paragraphs(paragraphs)
+    , m_index(index)
+    , m_words(words)
 {
 }
 
 void DocxFinder::reset()
 {
     m_indexBuilt = false;
-    m_index.clear();
+    m_wordSlots.clear();
 }
 
 void DocxFinder::indexWords(std::size_t slot, qint64 from, qint64 to)
@@ -40,9 +42,9 @@ void DocxFinder::ensureFindIndex()
     if (m_indexBuilt) {
         return;
     }
-    for (std::size_t slot = 0; slot < m_story.m_paragraphs.size(); ++slot) {
-        if (m_story.m_paragraphs[slot].alive) {
-            indexParagraph(slot, 0, m_story.m_paragraphs[slot].text.size());
+    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
+        if (m_paragraphs[slot].alive) {
+            indexParagraph(slot, 0, m_paragraphs[slot].text.size());
         }
     }
     m_indexBuilt = true;
@@ -58,8 +60,8 @@ qint64 DocxFinder::coreEnd(const ParagraphText& text, qint64 unitStart, qint64 u
 
 template <typename Visit> void DocxFinder::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
 {
-    const ParagraphText& text = m_story.m_paragraphs[slot].text;
-    const auto& ends = m_story.unitEnds(slot);
+    const ParagraphText& text = m_paragraphs[slot].text;
+    const auto& ends = m_words.unitEnds(slot);
     auto it = ends.begin() + std::ptrdiff_t(ends.upperBound(std::max<qint64>(from, 0)));
     quint32 begin = it == ends.begin() ? 0 : *(it - 1);
     for (; it != ends.end() && begin < to; ++it) {
@@ -74,7 +76,7 @@ template <typename Visit> void DocxFinder::forEachWord(std::size_t slot, qint64 
 void DocxFinder::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 {
     forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
-        std::vector<quint32>& slots = m_index[foldCase(m_story.m_paragraphs[slot].text.mid(begin, wordEnd - begin))];
+        std::vector<quint32>& slots = m_wordSlots[foldCase(m_paragraphs[slot].text.mid(begin, wordEnd - begin))];
         if (slots.empty() || slots.back() != slot) {
             slots.push_back(quint32(slot));
         }
@@ -83,7 +85,7 @@ void DocxFinder::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 
 bool DocxFinder::isWholeWord(std::size_t slot, qint64 from, qint64 to)
 {
-    const auto& ends = m_story.unitEnds(slot);
+    const auto& ends = m_words.unitEnds(slot);
     if (from > 0 && !ends.endsAt(from)) {
         return false;
     }
@@ -91,7 +93,7 @@ bool DocxFinder::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     if (last >= ends.size()) {
         return false;
     }
-    const ParagraphText& text = m_story.m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text;
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
     const qint64 end = coreEnd(text, unitStart, ends[last]);
     return to == (end == unitStart ? qint64(ends[last]) : end);
@@ -105,8 +107,8 @@ void DocxFinder::matchParagraph(std::size_t slot, qint64 from, qint64 to, const 
     QString& folded = m_matchFolded;
     std::vector<qint32>& origins = m_matchOrigins;
     text.resize(0); // keeps its capacity, as clear() would not
-    m_story.m_paragraphs[slot].text.appendTo(text, from, to - from);
-    const qint64 start = m_story.paragraphStart(slot);
+    m_paragraphs[slot].text.appendTo(text, from, to - from);
+    const qint64 start = m_index.paragraphStart(slot);
     foldWithOrigins(text, folded, origins);
     qsizetype position = 0;
     while (true) {
@@ -129,7 +131,7 @@ void DocxFinder::matchParagraph(std::size_t slot, qint64 from, qint64 to, const 
 bool DocxFinder::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
                                   std::vector<Span>& matches)
 {
-    const ParagraphText& text = m_story.m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text;
     const qint64 wordEnd = coreEnd(text, from, to);
     if (wordEnd - from != foldedNeedle.size()) {
         return false;
@@ -143,7 +145,7 @@ bool DocxFinder::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, cons
     // Folding ASCII keeps every character where it was, and a match that ended in the spaces
     // after the word would end in a space, as the word does not: the start is the one place.
     if (isWholeWord(slot, from, wordEnd)) {
-        const qint64 start = m_story.paragraphStart(slot);
+        const qint64 start = m_index.paragraphStart(slot);
         matches.push_back({start + from, start + wordEnd});
     }
     return true;
@@ -153,16 +155,16 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
 {
     std::vector<Span> matches;
     start = std::max<qint64>(start, 0);
-    end = std::min(end, m_story.length());
+    end = std::min(end, m_index.length());
     const QString foldedNeedle = foldCase(needle);
     if (foldedNeedle.isEmpty() || start >= end) {
         return matches;
     }
     // A range inside one paragraph (a single word, as the word walk searches) is matched in place:
     // cheaper than any index lookup, whose list of paragraphs may be long for a common word.
-    const std::size_t firstSlot = m_story.paragraphAt(start);
-    if (firstSlot == m_story.paragraphAt(end - 1)) {
-        const qint64 begin = m_story.paragraphStart(firstSlot);
+    const std::size_t firstSlot = m_index.paragraphAt(start);
+    if (firstSlot == m_index.paragraphAt(end - 1)) {
+        const qint64 begin = m_index.paragraphStart(firstSlot);
         if (wholeWord && matchWordInPlace(firstSlot, start - begin, end - begin, foldedNeedle, matches)) {
             return matches;
         }
@@ -174,20 +176,20 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
     // the paragraphs that hold the word, not the whole range.
     if (wholeWord && isPlainWord(needle)) {
         ensureFindIndex();
-        const auto it = m_index.find(foldedNeedle);
-        if (it == m_index.end()) {
+        const auto it = m_wordSlots.find(foldedNeedle);
+        if (it == m_wordSlots.end()) {
             return matches;
         }
         std::vector<quint32>& slots = it.value();
         std::sort(slots.begin(), slots.end());
         slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
-        slots.erase(std::remove_if(slots.begin(), slots.end(),
-                                   [this](quint32 slot) { return !m_story.m_paragraphs[slot].alive; }),
-                    slots.end());
+        slots.erase(
+            std::remove_if(slots.begin(), slots.end(), [this](quint32 slot) { return !m_paragraphs[slot].alive; }),
+            slots.end());
         const std::vector<quint32> candidates = slots;
         for (const quint32 slot : candidates) {
-            const qint64 paragraphBegin = m_story.paragraphStart(slot);
-            const qint64 paragraphEnd = paragraphBegin + m_story.m_paragraphs[slot].text.size();
+            const qint64 paragraphBegin = m_index.paragraphStart(slot);
+            const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
             if (paragraphEnd <= start || paragraphBegin >= end) {
                 continue;
             }
@@ -198,14 +200,14 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
     }
     std::size_t slot = firstSlot;
     while (true) {
-        const qint64 paragraphBegin = m_story.paragraphStart(slot);
+        const qint64 paragraphBegin = m_index.paragraphStart(slot);
         if (paragraphBegin >= end) {
             break;
         }
-        const qint64 paragraphEnd = paragraphBegin + m_story.m_paragraphs[slot].text.size();
+        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
         matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
                        std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, wholeWord, matches);
-        const auto next = m_story.nextParagraph(slot);
+        const auto next = m_index.next(slot);
         if (!next) {
             break;
         }
@@ -218,7 +220,7 @@ bool DocxFinder::isPlainWord(const QString& needle)
 {
     return !needle.contains(QLatin1Char(' ')) &&
            std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
-           m_story.m_segmenter.unitEnds(needle).size() == 1;
+           m_words.isOneUnit(needle);
 }
 
 void DocxFinder::matchStretch(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle, bool wholeWord,
@@ -233,7 +235,7 @@ void DocxFinder::matchStretch(std::size_t slot, qint64 from, qint64 to, const QS
 
 WordPositions& DocxFinder::wordPositions(std::size_t slot)
 {
-    Paragraph& paragraph = m_story.m_paragraphs[slot];
+    Paragraph& paragraph = m_paragraphs[slot];
     if (!paragraph.positions) {
         paragraph.positions = std::make_unique<WordPositions>(paragraph.text.size());
         positionUnits(slot, 0, paragraph.text.size());
@@ -243,7 +245,7 @@ WordPositions& DocxFinder::wordPositions(std::size_t slot)
 
 void DocxFinder::positionUnits(std::size_t slot, qint64 from, qint64 to)
 {
-    Paragraph& paragraph = m_story.m_paragraphs[slot];
+    Paragraph& paragraph = m_paragraphs[slot];
     if (!paragraph.positions) {
         return;
     }
@@ -269,9 +271,9 @@ void DocxFinder::matchPositions(std::size_t slot, qint64 from, qint64 to, const 
     const SurvivingCharacters& characters = positions.characters;
     const auto low = std::lower_bound(starts.begin(), starts.end(), characters.original(from));
     const auto high = std::lower_bound(low, starts.end(), characters.original(to));
-    const ParagraphText& text = m_story.m_paragraphs[slot].text;
-    const auto& ends = m_story.unitEnds(slot);
-    const qint64 paragraphBegin = m_story.paragraphStart(slot);
+    const ParagraphText& text = m_paragraphs[slot].text;
+    const auto& ends = m_words.unitEnds(slot);
+    const qint64 paragraphBegin = m_index.paragraphStart(slot);
     // Each place is checked against the text as it is now; those that no longer start a unit
     // holding the word are dropped on the way.
     auto kept = low;

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "DocxStory.h"
+#include "Paragraph.h"
+#include "ParagraphWords.h"
+
+#include "text/ParagraphIndex.h"
+#include "text/UnitNavigation.h"
 
 #include <QHash>
 #include <QString>
@@ -14,13 +18,13 @@ namespace quillsift::docx {
 /// that keep a search from reading more than it must: a story-wide index of the paragraphs that
 /// hold each word, built on the first search that spans paragraphs, and a long paragraph's own
 /// word positions. Owns the indexes and its scratch buffers; reads the story's paragraphs, their
-/// text, unit ends and places, and is told by the story which words an edit changed.
+/// text, unit ends and places, writes their word positions, and is told which words an edit changed.
 class DocxFinder
 {
   public:
-    using Span = DocxStory::Span;
+    using Span = text::UnitSpan;
 
-    explicit DocxFinder(DocxStory& story);
+    DocxFinder(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index, ParagraphWords& words);
     DocxFinder(const DocxFinder&) = delete;
     DocxFinder& operator=(const DocxFinder&) = delete;
 
@@ -68,11 +72,13 @@ class DocxFinder
     bool matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
                           std::vector<Span>& matches);
 
-    DocxStory& m_story;
+    std::vector<Paragraph>& m_paragraphs;
+    const text::ParagraphIndex& m_index;
+    ParagraphWords& m_words;
     bool m_indexBuilt = false;
     /// Case-folded word -> slots of the paragraphs that held it when they were last indexed.
     /// Entries may be stale (the paragraph changed since); a search checks every slot it is given.
-    QHash<QString, std::vector<quint32>> m_index;
+    QHash<QString, std::vector<quint32>> m_wordSlots;
     QString m_matchText;
     QString m_matchFolded;
     std::vector<qint32> m_matchOrigins;

@@ -4,46 +4,40 @@
 #include "platform/ProcessorShare.h"
 
 #include "DeletionLog.h"
+#include "DocxFinder.h"
 #include "FormattedView.h"
 #include "LiveRanges.h"
+#include "MainPart.h"
 #include "Package.h"
 #include "Paragraph.h"
-#include "WordNames.h"
-#include "text/FenwickTree.h"
-#include "text/WordSegmenter.h"
+#include "ParagraphWords.h"
+#include "StoryEditor.h"
+
+#include "text/ParagraphIndex.h"
+#include "text/UnitNavigation.h"
 
 #include "engine/Units.h"
 
-#include <QHash>
 #include <QString>
-
-#include <pugixml.hpp>
 
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace quillsift::docx {
 
-using text::FenwickTree;
-using text::WordSegmenter;
-
-class DocxFinder;
 class DocxRange;
 
-/// The main story of one open document: the parsed main part, its paragraphs in document order
-/// and the indexes that keep every operation logarithmic. Paragraphs keep their slot for the
-/// document's whole life (a deleted one just counts for nothing), so a slot is also a
-/// paragraph's place in the original order.
+/// The main story of one open document: its paragraphs in document order, wired to the parts
+/// that read, walk, search, edit and save them. Paragraphs keep their slot for the document's
+/// whole life (a deleted one just counts for nothing), so a slot is also a paragraph's place in
+/// the original order. Owns every part and the document's open, modified and origin state; the
+/// work is the parts'.
 class DocxStory
 {
   public:
     /// A unit of text: a paragraph, or a word unit within one.
-    struct Span {
-        qint64 start = 0;
-        qint64 end = 0;
-    };
+    using Span = text::UnitSpan;
     /// What a Delete took out, for the host window (DeletionLog).
     using Deletion = DeletionLog::Deletion;
     /// The paragraphs with their basic formatting, for the host window (FormattedView).
@@ -54,9 +48,17 @@ class DocxStory
     /// A word count of a long story segments its second half on a processor processors lends,
     /// if one is free; saving deflates on those it lends.
     DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr);
+    ~DocxStory();
+    DocxStory(const DocxStory&) = delete;
+    DocxStory& operator=(const DocxStory&) = delete;
+
     /// Replaces the whole story with another package's; every live range collapses to the start.
     void replace(Package package);
 
+    const QString& fileName() const
+    {
+        return m_fileName;
+    }
     /// The file this story was copied from (Range.FormattedText), empty when it was not.
     const QString& copiedFrom() const
     {
@@ -75,17 +77,12 @@ class DocxStory
     {
         m_plainText = plainText;
     }
-    ~DocxStory();
-    DocxStory(const DocxStory&) = delete;
-    DocxStory& operator=(const DocxStory&) = delete;
-
-    const QString& fileName() const
-    {
-        return m_fileName;
-    }
     /// Throws HostError when the document has been closed.
     void ensureOpen() const;
-    void close();
+    void close()
+    {
+        m_closed = true;
+    }
     bool isClosed() const
     {
         return m_closed;
@@ -99,37 +96,61 @@ class DocxStory
         m_modified = modified;
     }
 
-    qint64 length() const;
-
-    /// The unit containing position; nullopt at or past the end of the story.
-    std::optional<Span> unitAt(engine::Unit unit, qint64 position);
-    /// Range.Next: for [start, end) non-empty, the first unit starting at or after end; for a
-    /// collapsed range, the unit after the one containing it.
-    std::optional<Span> nextUnit(engine::Unit unit, qint64 start, qint64 end);
-    /// Range.Previous: the last unit that ends at or before start.
-    std::optional<Span> previousUnit(engine::Unit unit, qint64 start);
-    /// The units overlapping [start, end) (a collapsed range: the unit containing it).
-    qint64 countUnits(engine::Unit unit, qint64 start, qint64 end);
-    /// The index-th of those units, counted from 1.
-    std::optional<Span> unitByIndex(engine::Unit unit, qint64 start, qint64 end, qint64 index);
-
+    qint64 length() const
+    {
+        return m_index.length();
+    }
     QString text(qint64 start, qint64 end) const;
+
+    /// The walks and counts of UnitNavigation.
+    std::optional<Span> unitAt(engine::Unit unit, qint64 position)
+    {
+        return m_navigation.unitAt(unit, position);
+    }
+    std::optional<Span> nextUnit(engine::Unit unit, qint64 start, qint64 end)
+    {
+        return m_navigation.nextUnit(unit, start, end);
+    }
+    std::optional<Span> previousUnit(engine::Unit unit, qint64 start)
+    {
+        return m_navigation.previousUnit(unit, start);
+    }
+    qint64 countUnits(engine::Unit unit, qint64 start, qint64 end)
+    {
+        return m_navigation.countUnits(unit, start, end);
+    }
+    std::optional<Span> unitByIndex(engine::Unit unit, qint64 start, qint64 end, qint64 index)
+    {
+        return m_navigation.unitByIndex(unit, start, end, index);
+    }
+
     /// Deletes [start, end) as Range.Delete does and moves every live range.
     void deleteText(qint64 start, qint64 end);
-    /// Inserts plain text (no paragraph marks) at position, in the run of the text around it.
-    /// Ranges that end at or after position grow or move; a range starting there keeps its start.
+    /// Inserts plain text (no paragraph marks) at position, as StoryEditor::insertText does.
     void insertText(qint64 position, const QString& text);
     /// Every literal, case-insensitive match of needle inside [start, end), in order, without overlaps.
-    std::vector<Span> findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord);
+    std::vector<Span> findMatches(qint64 start, qint64 end, const QString& needle, bool wholeWord)
+    {
+        return m_finder.findMatches(start, end, needle, wholeWord);
+    }
 
-    void registerRange(DocxRange* range);
-    void unregisterRange(DocxRange* range);
+    void registerRange(DocxRange* range)
+    {
+        m_ranges.add(range);
+    }
+    void unregisterRange(DocxRange* range)
+    {
+        m_ranges.remove(range);
+    }
 
-    /// The package as it stands now, the main part serialized from the edited XML.
-    Package package() const;
+    /// The package as it stands now, the main part serialised from the edited XML.
+    Package package() const
+    {
+        return m_main->package();
+    }
     const QString& mainPartName() const
     {
-        return m_mainPart;
+        return m_main->name();
     }
     platform::ProcessorShare* processors() const
     {
@@ -138,124 +159,43 @@ class DocxStory
     /// What was left out or mended when the package was read (Package::notes).
     const QStringList& readingNotes() const
     {
-        return m_package.notes();
+        return m_main->readingNotes();
     }
-    std::vector<Deletion> deletions() const;
+    std::vector<Deletion> deletions() const
+    {
+        return m_log.entries();
+    }
     std::size_t deletionCount() const
     {
-        return m_deletionLog.size();
+        return m_log.size();
     }
     /// Starts the log of deletions afresh (a copy trimmed to the stretch it was taken from has
     /// lost nothing the user should see).
     void forgetDeletions()
     {
-        m_deletionLog.clear();
+        m_log.clear();
     }
     /// The live paragraphs with their direct bold, italic and underline formatting.
-    std::vector<FormattedParagraph> formattedParagraphs() const;
+    std::vector<FormattedParagraph> formattedParagraphs() const
+    {
+        return FormattedView::of(m_paragraphs, m_main->names());
+    }
 
   private:
-    /// Paragraphs longer than this are segmented again only around a change, in a window of
-    /// windowUnits units on either side.
-    static constexpr qint64 longParagraph = 512;
-    static constexpr std::size_t windowUnits = 4;
-    /// Counting the words of a story at least this long segments its two halves on two threads.
-    static constexpr qint64 segmentInTwo = 200000;
-
-    struct Location {
-        std::size_t paragraph = 0;
-        std::size_t unit = 0;
-    };
-
     void load(Package package);
-    /// A paragraph's element found in the body, and whether it ends a table cell.
-    struct Found {
-        pugi::xml_node node;
-        bool cellEnd = false;
-    };
-    void collectParagraphs(pugi::xml_node container, std::size_t* cellLast, std::vector<Found>& found);
-    void repairEmptyCells(pugi::xml_node body);
-    std::size_t paragraphAt(qint64 position) const;
-    /// Changes the length of paragraph slot in the index of characters.
-    void addCharacters(std::size_t slot, qint64 delta);
-    qint64 paragraphStart(std::size_t slot) const;
-    std::optional<std::size_t> nextParagraph(std::size_t slot) const;
-    std::optional<std::size_t> previousParagraph(std::size_t slot) const;
-    static void segment(WordSegmenter& segmenter, Paragraph& paragraph);
-    const UnitEnds& unitEnds(std::size_t slot);
-    void ensureWordIndex();
-    Span spanOf(engine::Unit unit, const Location& location);
-    std::optional<Location> locate(engine::Unit unit, qint64 position);
-    bool step(engine::Unit unit, Location& location, bool forward);
-
-    /// A paragraph element's w:pPr, or null.
-    pugi::xml_node properties(pugi::xml_node paragraph) const;
-    bool isPinned(std::size_t slot) const;
-    void removeParagraph(std::size_t slot);
-    /// Takes a paragraph whose element is gone out of the indexes; its slot counts for nothing.
-    void retire(std::size_t slot);
-    /// Whether the paragraph's mark can go, joining it with the paragraph after it.
-    bool canJoinNext(std::size_t slot) const;
-    /// Deletes the paragraph's mark: the next paragraph's content joins it.
-    void joinNext(std::size_t slot);
-    /// Makes the paragraph elements first and second, and the markers between them, one element:
-    /// first's when intoFirst, else second's, with first's properties and attributes.
-    void joinElements(pugi::xml_node first, pugi::xml_node second, bool intoFirst);
-    void deleteCharacters(std::size_t slot, qint64 from, qint64 to);
-    void removeFromRun(pugi::xml_node node);
-    /// Removes the characters [from, to) of a w:t element, which keeps at least one.
-    void removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to);
-    /// Inserts text at character at of a w:t element.
-    void insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text);
-    void reread(std::size_t slot);
-    /// A deletion whose new word boundaries are known without segmenting the text again: it takes
-    /// the characters of word unit `unit`, after a space or at the paragraph's start, and either
-    /// leaves the unit's trailing spaces (which join the unit before) or takes the whole unit
-    /// from in front of a mark that a space never joins (whose unit is left as it was).
-    struct UnitRemoval {
-        std::size_t unit = 0;
-        bool leavesSpaces = false;
-    };
-    /// Brings the indexes up to date after paragraph slot's text changed at changeAt.
-    void textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
-                     std::optional<UnitRemoval> removal = std::nullopt);
-    /// Whether deleting [from, to) of a paragraph is a UnitRemoval. A run of spaces stands between
-    /// two units whatever is on either side of it, and an ASCII mark other than a letter, digit,
-    /// space or underscore is a unit of its own whatever comes before it, so neither changes the
-    /// boundaries around it.
-    std::optional<UnitRemoval> unitRemoval(std::size_t slot, qint64 from, qint64 to) const;
-    void moveRanges(qint64 from, qint64 to);
 
     QString m_fileName;
-    Package m_package;
     platform::ProcessorShare* m_processors = nullptr;
-    QString m_mainPart;
-    /// The main part's bytes, which m_xml was parsed from in place and points into.
-    QByteArray m_xmlBuffer;
-    pugi::xml_document m_xml;
-    std::unique_ptr<WordNames> m_names;
+    std::unique_ptr<MainPart> m_main;
     std::vector<Paragraph> m_paragraphs;
-    FenwickTree m_characters;
-    /// The paragraph paragraphAt() found last, kept up to date by addCharacters(): a walk asks
-    /// for the same paragraph many times over before it moves on.
-    struct LastParagraph {
-        bool valid = false;
-        std::size_t slot = 0;
-        qint64 start = 0;
-        qint64 end = 0;
-    };
-    mutable LastParagraph m_lastParagraph;
-    FenwickTree m_live;
-    FenwickTree m_words;
-    bool m_wordIndex = false;
-    WordSegmenter m_segmenter;
-    friend class DocxFinder;
-    std::unique_ptr<DocxFinder> m_finder;
+    text::ParagraphIndex m_index;
+    ParagraphWords m_words;
+    StoryEditor::Navigation m_navigation;
+    DocxFinder m_finder;
     LiveRanges m_ranges;
-    void logDeletion(std::size_t slot, qint64 offset, qint64 length);
-    DeletionLog m_deletionLog;
-    /// removeCharacters()'s scratch: a w:t's new value.
-    std::string m_newValue;
+    DeletionLog m_log;
+    /// Made again for every package read: it works in the names of the package's main part.
+    std::unique_ptr<StoryEditor> m_editor;
     QString m_copiedFrom;
     bool m_plainText = false;
     bool m_closed = false;

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ParagraphWords.h"
+
+#include <future>
+#include <system_error>
+
+#include <unicode/uchar.h>
+
+namespace quillsift::docx {
+
+using text::WordSegmenter;
+
+ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index,
+                               platform::ProcessorShare* processors)
+    : m_paragraphs(paragraphs)
+    , m_index(index)
+    , m_processors(processors)
+{
+}
+
+void ParagraphWords::segment(WordSegmenter& segmenter, Paragraph& paragraph)
+{
+    paragraph.unitEnds = UnitEnds(segmenter.unitEnds(paragraph.text.toString()), paragraph.text.size());
+}
+
+const UnitEnds& ParagraphWords::unitEnds(std::size_t slot)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    if (paragraph.unitEnds.empty() && paragraph.alive) {
+        segment(m_segmenter, paragraph);
+    }
+    return paragraph.unitEnds;
+}
+
+bool ParagraphWords::isOneUnit(const QString& text)
+{
+    return m_segmenter.unitEnds(text).size() == 1;
+}
+
+void ParagraphWords::segmentAll()
+{
+    // Segmenting every paragraph is most of what counting a long document's words costs: a second
+    // thread, with a segmenter of its own, takes the paragraphs of the second half of the text.
+    auto segmentFrom = [this](WordSegmenter& segmenter, std::size_t from, std::size_t to) {
+        for (std::size_t slot = from; slot < to; ++slot) {
+            Paragraph& paragraph = m_paragraphs[slot];
+            if (paragraph.alive && paragraph.unitEnds.empty()) {
+                segment(segmenter, paragraph);
+            }
+        }
+    };
+    std::size_t half = m_paragraphs.size();
+    std::future<void> secondHalf;
+    const qint64 length = m_index.length();
+    const platform::ProcessorShare::Lease lent(length >= segmentInTwo ? m_processors : nullptr, 1);
+    if (lent.count() > 0) {
+        half = m_index.paragraphAt(length / 2);
+        try {
+            secondHalf = std::async(std::launch::async, [&, half] {
+                WordSegmenter segmenter;
+                segmentFrom(segmenter, half, m_paragraphs.size());
+            });
+        } catch (const std::system_error&) {
+            half = m_paragraphs.size(); // no thread to be had: all on this one
+        }
+    }
+    segmentFrom(m_segmenter, 0, half);
+    if (secondHalf.valid()) {
+        secondHalf.get();
+    }
+}
+
+std::optional<ParagraphWords::UnitRemoval> ParagraphWords::unitRemoval(std::size_t slot, qint64 from, qint64 to) const
+{
+    const Paragraph& paragraph = m_paragraphs[slot];
+    const UnitEnds& ends = paragraph.unitEnds;
+    const ParagraphText& text = paragraph.text;
+    if (ends.empty()) {
+        return std::nullopt;
+    }
+    const auto unit = ends.upperBound(from);
+    if (unit >= ends.size()) {
+        return std::nullopt;
+    }
+    const qint64 unitStart = unit > 0 ? ends[unit - 1] : 0;
+    const qint64 unitEnd = ends[unit];
+    if (unitStart != from || unitEnd < to || unitEnd >= text.size() || (from > 0 && text[from - 1] != u' ')) {
+        return std::nullopt;
+    }
+    if (unitEnd == to) {
+        // The whole unit goes: what follows keeps its boundaries when it is a mark that neither
+        // joins a space nor depends on what comes before it.
+        const char16_t next = text[to].unicode();
+        const bool mark = next < 0x80 && next != u' ' && next != u'_' && !QChar::isLetterOrNumber(next);
+        return mark ? std::optional(UnitRemoval{unit, false}) : std::nullopt;
+    }
+    for (qint64 i = to; i < unitEnd; ++i) {
+        if (text[i] != u' ') {
+            return std::nullopt;
+        }
+    }
+    // What follows the spaces must be something that a space never joins.
+    char32_t next = text[unitEnd].unicode();
+    if (QChar::isHighSurrogate(next) && unitEnd + 1 < text.size() && text[unitEnd + 1].isLowSurrogate()) {
+        next = QChar::surrogateToUcs4(char16_t(next), text[unitEnd + 1].unicode());
+    }
+    const int wordBreak = u_getIntPropertyValue(UChar32(next), UCHAR_WORD_BREAK);
+    if (wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ || wordBreak == U_WB_WSEGSPACE) {
+        return std::nullopt;
+    }
+    return UnitRemoval{unit, true};
+}
+
+ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
+                                                    std::optional<UnitRemoval> removal)
+{
+    Paragraph& paragraph = m_paragraphs[slot];
+    const qint64 newLength = paragraph.text.size();
+    const qint64 delta = newLength - oldLength;
+    // Only the units around the change are new: everywhere else the text, and so its words, is as
+    // it was.
+    if (removal && removal->leavesSpaces) {
+        // The spaces left behind join the unit before, or stand alone at the paragraph's start.
+        const std::size_t unit = removal->unit;
+        const std::size_t first = unit > 0 ? unit - 1 : 0;
+        const auto spacesEnd = quint32(qint64(paragraph.unitEnds[unit]) + delta);
+        paragraph.unitEnds.splice(first, unit + 1, std::span(&spacesEnd, 1), newLength);
+        return {first > 0 ? qint64(paragraph.unitEnds[first - 1]) : 0, spacesEnd};
+    }
+    if (removal) {
+        // The unit is gone and no other changed: there is no new word.
+        paragraph.unitEnds.splice(removal->unit, removal->unit + 1, {}, newLength);
+        return {changeAt, changeAt};
+    }
+    if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
+        // Word boundaries depend on a few characters around them, so in a long paragraph only a
+        // window of units around the change is segmented again and spliced into the rest.
+        const UnitEnds& old = paragraph.unitEnds;
+        const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
+        const auto first = old.upperBound(changeAt);
+        const auto last = old.upperBound(changeEnd);
+        const std::size_t keepBefore = first >= windowUnits ? first - windowUnits + 1 : 0;
+        const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
+        const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
+        const qint64 right = qint64(old[keepFrom - 1]) + delta;
+        std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text.mid(left, right - left));
+        for (quint32& end : window) {
+            end = quint32(left + end);
+        }
+        paragraph.unitEnds.splice(keepBefore, keepFrom, window, newLength);
+        return {left, right};
+    }
+    paragraph.unitEnds = UnitEnds();
+    return {0, newLength};
+}
+
+} // namespace quillsift::docx
