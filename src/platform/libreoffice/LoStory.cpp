@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoStory.h"
 
+#include "LoBodyReader.h"
 #include "LoRange.h"
 #include "UnoProperties.h"
 
@@ -8,16 +9,12 @@
 #include "text/CaseFolding.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XContentEnumerationAccess.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
-#include <com/sun/star/lang/XServiceInfo.hpp>
-#include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
-#include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XModifiable.hpp>
@@ -37,26 +34,6 @@ using engine::HostError;
 using engine::Unit;
 
 namespace {
-
-/// Whether a frame portion is a picture or object that stands in the text as one character.
-bool isCharacterFrame(const Reference<css::text::XTextRange>& portion)
-{
-    const Reference<css::container::XContentEnumerationAccess> access(portion, UNO_QUERY);
-    if (!access.is()) {
-        return false;
-    }
-    const Reference<css::container::XEnumeration> contents =
-        access->createContentEnumeration(ascii("com.sun.star.text.TextContent"));
-    while (contents.is() && contents->hasMoreElements()) {
-        const Reference<css::beans::XPropertySet> properties(contents->nextElement(), UNO_QUERY);
-        css::text::TextContentAnchorType anchor = css::text::TextContentAnchorType_AT_PARAGRAPH;
-        if (properties.is() && (properties->getPropertyValue(ascii("AnchorType")) >>= anchor) &&
-            anchor == css::text::TextContentAnchorType_AS_CHARACTER) {
-            return true;
-        }
-    }
-    return false;
-}
 
 /// Moves cursor right by count of LibreOffice's steps; one call moves at most 32,767.
 void goRight(const Reference<css::text::XTextCursor>& cursor, qint64 count, bool expand)
@@ -97,8 +74,8 @@ void LoStory::markClosed()
 {
     m_closed = true;
     m_paragraphs.clear();
-    m_characters = text::FenwickTree();
-    m_live = text::FenwickTree();
+    m_index = text::ParagraphIndex();
+    m_navigation.reset();
 }
 
 void LoStory::reload()
@@ -183,9 +160,9 @@ void LoStory::load()
             model.is() && !model->hasControllersLocked()) {
             model->lockControllers();
         }
-        collect(m_document->getText(), false);
+        LoBodyReader::collect(m_document->getText(), false, m_paragraphs);
         for (Paragraph& paragraph : m_paragraphs) {
-            if (!readParagraph(paragraph)) {
+            if (!LoBodyReader::read(paragraph)) {
                 fail(QStringLiteral("LibreOffice changed the document while it was being read"));
             }
         }
@@ -195,159 +172,12 @@ void LoStory::load()
         fail(QStringLiteral("LibreOffice could not read the document (%1)").arg(toQString(error.Message)));
     }
     std::vector<qint64> lengths;
-    std::vector<qint64> live;
     lengths.reserve(m_paragraphs.size());
     for (const Paragraph& paragraph : m_paragraphs) {
         lengths.push_back(paragraph.text.size());
-        live.push_back(1);
     }
-    m_characters = text::FenwickTree(lengths);
-    m_live = text::FenwickTree(live);
-}
-
-void LoStory::collect(const Reference<css::text::XText>& container, bool inCell)
-{
-    const Reference<css::container::XEnumerationAccess> access(container, UNO_QUERY_THROW);
-    const Reference<css::container::XEnumeration> elements = access->createEnumeration();
-    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
-    std::size_t lastParagraph = none;
-    while (elements->hasMoreElements()) {
-        const css::uno::Any element = elements->nextElement();
-        const Reference<css::lang::XServiceInfo> info(element, UNO_QUERY);
-        if (!info.is()) {
-            continue;
-        }
-        if (info->supportsService(ascii("com.sun.star.text.Paragraph"))) {
-            Paragraph paragraph;
-            paragraph.range.set(element, UNO_QUERY_THROW);
-            paragraph.container = container;
-            lastParagraph = m_paragraphs.size();
-            m_paragraphs.push_back(std::move(paragraph));
-            continue;
-        }
-        const Reference<css::text::XTextTable> table(element, UNO_QUERY);
-        if (!table.is()) {
-            continue;
-        }
-        // Writer cannot join a paragraph with the table after it.
-        if (lastParagraph != none) {
-            m_paragraphs[lastParagraph].pinned = true;
-        }
-        lastParagraph = none;
-        const css::uno::Sequence<rtl::OUString> names = table->getCellNames();
-        for (const rtl::OUString& name : names) {
-            const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
-            if (cell.is()) {
-                collect(cell, true);
-            }
-        }
-    }
-    if (lastParagraph != none) {
-        m_paragraphs[lastParagraph].pinned = true;
-        m_paragraphs[lastParagraph].endOfCell = inCell;
-    }
-}
-
-bool LoStory::readParagraph(Paragraph& paragraph)
-{
-    QString text;
-    std::vector<qint32> steps;
-    qint32 step = 0;
-    int fieldCode = 0;
-    bool deletedText = false;
-    const auto add = [&](QChar character, qint32 at) {
-        text.append(character);
-        steps.push_back(at);
-    };
-    try {
-        const Reference<css::container::XEnumerationAccess> access(paragraph.range, UNO_QUERY_THROW);
-        const Reference<css::container::XEnumeration> portions = access->createEnumeration();
-        while (portions->hasMoreElements()) {
-            const Reference<css::text::XTextRange> portion(portions->nextElement(), UNO_QUERY);
-            const Reference<css::beans::XPropertySet> properties(portion, UNO_QUERY);
-            if (!portion.is() || !properties.is()) {
-                continue;
-            }
-            rtl::OUString type;
-            properties->getPropertyValue(ascii("TextPortionType")) >>= type;
-            if (type == "Text") {
-                const QString part = toQString(portion->getString());
-                for (qsizetype i = 0; i < part.size(); ++i) {
-                    const QChar character = part.at(i);
-                    if (fieldCode == 0 && !deletedText) {
-                        // Writer's line break is a line feed; Word's is character 11.
-                        add(character == QLatin1Char('\n') ? QChar(engine::chars::LineBreak) : character, step);
-                    }
-                    // A surrogate pair is one step of the cursor.
-                    if (!character.isHighSurrogate()) {
-                        ++step;
-                    }
-                }
-            } else if (type == "TextField") {
-                // A field reads as its result and is one step of the cursor.
-                const QString result = toQString(portion->getString());
-                for (const QChar character : result) {
-                    add(character, step);
-                }
-                ++step;
-            } else if (type == "Footnote") {
-                add(QChar(engine::chars::NoteReference), step);
-                ++step;
-            } else if (type == "Frame") {
-                // Every picture or object anchored here counts, so the paragraph is never removed
-                // with it; only one anchored as a character is a step of the cursor.
-                add(QChar(engine::chars::Object), step);
-                if (isCharacterFrame(portion)) {
-                    ++step;
-                }
-            } else if (type == "Redline") {
-                // Text a tracked change deleted is still in Writer's paragraph, but not text.
-                rtl::OUString redline;
-                bool opens = false;
-                properties->getPropertyValue(ascii("RedlineType")) >>= redline;
-                properties->getPropertyValue(ascii("IsStart")) >>= opens;
-                if (redline == "Delete") {
-                    deletedText = opens;
-                }
-            } else if (type == "TextFieldStart") {
-                // Between the start and the separator of a field mark stands its code, not text.
-                ++fieldCode;
-                ++step;
-            } else if (type == "TextFieldSeparator") {
-                fieldCode = std::max(0, fieldCode - 1);
-                ++step;
-            } else if (type == "TextFieldEnd" || type == "Annotation") {
-                ++step;
-            }
-            // Bookmarks, reference marks, redline and soft page break portions hold no characters.
-        }
-    } catch (const css::lang::DisposedException&) {
-        throw;
-    } catch (const css::uno::RuntimeException&) {
-        // A paragraph that a join removed reports that it has no text node any more.
-        return false;
-    }
-    steps.push_back(step);
-    bool identity = true;
-    for (std::size_t i = 0; i < steps.size() && identity; ++i) {
-        identity = steps[i] == qint32(i);
-    }
-    if (identity) {
-        steps.clear();
-    }
-    text.append(QChar(engine::chars::ParagraphMark));
-    if (paragraph.endOfCell) {
-        text.append(QChar(engine::chars::EndOfCell));
-    }
-    paragraph.text = std::move(text);
-    paragraph.cursorSteps = std::move(steps);
-    paragraph.unitEnds.clear();
-    return true;
-}
-
-qint64 LoStory::length() const
-{
-    return m_characters.total();
+    m_index = text::ParagraphIndex(lengths);
+    m_navigation.reset();
 }
 
 qint64 LoStory::markLength(const Paragraph& paragraph) const
@@ -355,29 +185,26 @@ qint64 LoStory::markLength(const Paragraph& paragraph) const
     return paragraph.endOfCell ? 2 : 1;
 }
 
-std::size_t LoStory::paragraphAt(qint64 position) const
-{
-    return m_characters.slotAfter(position);
-}
-
-qint64 LoStory::paragraphStart(std::size_t slot) const
-{
-    return m_characters.prefix(slot);
-}
-
 void LoStory::setLength(std::size_t slot, qint64 length)
 {
-    const qint64 old = m_characters.prefix(slot + 1) - m_characters.prefix(slot);
-    m_characters.add(slot, length - old);
+    m_index.addCharacters(slot, length - m_index.paragraphLength(slot));
+    m_navigation.unitsChanged(slot);
 }
 
-const std::vector<quint32>& LoStory::unitEnds(std::size_t slot)
+const std::vector<quint32>& LoStory::Words::unitEnds(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     if (paragraph.unitEnds.empty() && paragraph.alive) {
         paragraph.unitEnds = m_segmenter.unitEnds(paragraph.text);
     }
     return paragraph.unitEnds;
+}
+
+void LoStory::Words::segmentAll()
+{
+    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
+        unitEnds(slot);
+    }
 }
 
 qint32 LoStory::cursorStep(const Paragraph& paragraph, qint64 offset) const
@@ -392,11 +219,11 @@ QString LoStory::text(qint64 start, qint64 end) const
 {
     ensureOpen();
     start = std::max<qint64>(start, 0);
-    end = std::min(end, length());
+    end = std::min(end, m_index.length());
     QString result;
     for (qint64 position = start; position < end;) {
-        const std::size_t slot = paragraphAt(position);
-        const qint64 begin = paragraphStart(slot);
+        const std::size_t slot = m_index.paragraphAt(position);
+        const qint64 begin = m_index.paragraphStart(slot);
         const QString& text = m_paragraphs[slot].text;
         const qint64 from = position - begin;
         const qint64 to = std::min<qint64>(text.size(), end - begin);
@@ -409,123 +236,50 @@ QString LoStory::text(qint64 start, qint64 end) const
 std::optional<LoStory::Span> LoStory::unitAt(Unit unit, qint64 position)
 {
     ensureOpen();
-    if (position < 0 || position >= length()) {
-        return std::nullopt;
-    }
-    const std::size_t slot = paragraphAt(position);
-    const qint64 begin = paragraphStart(slot);
-    if (unit == Unit::Paragraph) {
-        return Span{begin, begin + m_paragraphs[slot].text.size()};
-    }
-    const auto& ends = unitEnds(slot);
-    const auto index =
-        std::size_t(std::upper_bound(ends.begin(), ends.end(), quint32(position - begin)) - ends.begin());
-    if (index >= ends.size()) {
-        return std::nullopt;
-    }
-    return Span{begin + (index > 0 ? ends[index - 1] : 0), begin + ends[index]};
+    return m_navigation.unitAt(unit, position);
 }
 
 std::optional<LoStory::Span> LoStory::nextUnit(Unit unit, qint64 start, qint64 end)
 {
-    if (end > start) {
-        const auto at = unitAt(unit, end);
-        if (!at || at->start == end) {
-            return at;
-        }
-        return unitAt(unit, at->end);
-    }
-    const auto containing = unitAt(unit, start);
-    return containing ? unitAt(unit, containing->end) : std::nullopt;
+    ensureOpen();
+    return m_navigation.nextUnit(unit, start, end);
 }
 
 std::optional<LoStory::Span> LoStory::previousUnit(Unit unit, qint64 start)
 {
-    if (start <= 0) {
-        return std::nullopt;
-    }
-    const auto before = unitAt(unit, std::min(start, length()) - 1);
-    if (!before) {
-        return std::nullopt;
-    }
-    if (before->end <= start) {
-        return before;
-    }
-    return before->start > 0 ? unitAt(unit, before->start - 1) : std::nullopt;
+    ensureOpen();
+    return m_navigation.previousUnit(unit, start);
 }
 
 qint64 LoStory::countUnits(Unit unit, qint64 start, qint64 end)
 {
     ensureOpen();
-    end = std::min(end, length());
-    if (end <= start) {
-        return unitAt(unit, start) ? 1 : 0;
-    }
-    const std::size_t first = paragraphAt(start);
-    const std::size_t last = paragraphAt(end - 1);
-    if (unit == Unit::Paragraph) {
-        return m_live.prefix(last + 1) - m_live.prefix(first);
-    }
-    qint64 count = 0;
-    for (std::size_t slot = first; slot <= last; ++slot) {
-        if (!m_paragraphs[slot].alive) {
-            continue;
-        }
-        const qint64 begin = paragraphStart(slot);
-        const auto& ends = unitEnds(slot);
-        for (std::size_t i = 0; i < ends.size(); ++i) {
-            const qint64 unitStart = begin + (i > 0 ? ends[i - 1] : 0);
-            const qint64 unitEnd = begin + ends[i];
-            if (unitEnd > start && unitStart < end) {
-                ++count;
-            }
-        }
-    }
-    return count;
+    return m_navigation.countUnits(unit, start, end);
 }
 
 std::optional<LoStory::Span> LoStory::unitByIndex(Unit unit, qint64 start, qint64 end, qint64 index)
 {
-    if (index < 1) {
-        return std::nullopt;
-    }
-    auto span = unitAt(unit, start);
-    for (qint64 i = 1; span && i < index; ++i) {
-        span = unitAt(unit, span->end);
-    }
-    if (span && end > start && span->start >= end) {
-        return std::nullopt;
-    }
-    return span;
-}
-
-std::optional<std::size_t> LoStory::nextAliveSlot(std::size_t slot) const
-{
-    for (std::size_t next = slot + 1; next < m_paragraphs.size(); ++next) {
-        if (m_paragraphs[next].alive) {
-            return next;
-        }
-    }
-    return std::nullopt;
+    ensureOpen();
+    return m_navigation.unitByIndex(unit, start, end, index);
 }
 
 void LoStory::deleteText(qint64 start, qint64 end)
 {
     ensureOpen();
     start = std::max<qint64>(start, 0);
-    end = std::min(end, length());
+    end = std::min(end, m_index.length());
     if (start >= end) {
         return;
     }
     // From the last paragraph back, so that the positions of those before stay as they were.
-    const std::size_t first = paragraphAt(start);
-    const std::size_t last = paragraphAt(end - 1);
+    const std::size_t first = m_index.paragraphAt(start);
+    const std::size_t last = m_index.paragraphAt(end - 1);
     try {
         for (std::size_t slot = last + 1; slot-- > first;) {
             if (!m_paragraphs[slot].alive) {
                 continue;
             }
-            const qint64 begin = paragraphStart(slot);
+            const qint64 begin = m_index.paragraphStart(slot);
             const qint64 size = m_paragraphs[slot].text.size();
             const qint64 from = std::max(start, begin) - begin;
             const qint64 to = std::min(end, begin + size) - begin;
@@ -543,11 +297,11 @@ void LoStory::deleteText(qint64 start, qint64 end)
 void LoStory::deleteInParagraph(std::size_t slot, qint64 from, qint64 to)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    const qint64 begin = paragraphStart(slot);
+    const qint64 begin = m_index.paragraphStart(slot);
     const qint64 oldLength = paragraph.text.size();
     const qint64 content = oldLength - markLength(paragraph);
     const bool withMark = to > content;
-    const auto next = nextAliveSlot(slot);
+    const auto next = m_index.next(slot);
 
     const Reference<css::text::XTextCursor> cursor =
         paragraph.container->createTextCursorByRange(paragraph.range->getStart());
@@ -558,25 +312,28 @@ void LoStory::deleteInParagraph(std::size_t slot, qint64 from, qint64 to)
         Paragraph& following = m_paragraphs[*next];
         cursor->gotoRange(following.range->getStart(), true);
         cursor->setString(rtl::OUString());
-        const bool keptThis = readParagraph(paragraph);
-        const bool keptFollowing = readParagraph(following);
+        const bool keptThis = LoBodyReader::read(paragraph);
+        const bool keptFollowing = LoBodyReader::read(following);
         if (keptThis && !keptFollowing) {
             paragraph.endOfCell = following.endOfCell;
             paragraph.pinned = following.pinned;
             following.alive = false;
             if (paragraph.endOfCell) {
-                readParagraph(paragraph);
+                LoBodyReader::read(paragraph);
             }
         } else if (!keptThis) {
             paragraph.alive = false;
         }
         for (const std::size_t changed : {slot, *next}) {
             Paragraph& which = m_paragraphs[changed];
-            setLength(changed, which.alive ? which.text.size() : 0);
-            if (!which.alive) {
-                m_live.add(changed, -1);
+            if (which.alive) {
+                setLength(changed, which.text.size());
+            } else {
+                m_index.retire(changed);
                 which.text.clear();
                 which.range.clear();
+                which.unitEnds.clear();
+                m_navigation.unitsChanged(changed);
             }
         }
         moveRanges(begin + from, begin + oldLength);
@@ -598,7 +355,7 @@ void LoStory::deleteInParagraph(std::size_t slot, qint64 from, qint64 to)
         paragraph.text = std::move(expected);
         paragraph.unitEnds.clear();
     } else {
-        if (!readParagraph(paragraph)) {
+        if (!LoBodyReader::read(paragraph)) {
             fail(QStringLiteral("LibreOffice removed a paragraph it was asked to keep"));
         }
         // Writer keeps some things whole (a field, an object): a deletion that did not take
@@ -621,7 +378,7 @@ void LoStory::moveRanges(qint64 from, qint64 to)
 
 bool LoStory::isWholeWord(std::size_t slot, qint64 from, qint64 to)
 {
-    const auto& ends = unitEnds(slot);
+    const auto& ends = m_words.unitEnds(slot);
     if (from > 0 && !std::binary_search(ends.begin(), ends.end(), quint32(from))) {
         return false;
     }
@@ -660,19 +417,19 @@ std::vector<LoStory::Span> LoStory::findMatches(qint64 start, qint64 end, const 
     ensureOpen();
     std::vector<Span> matches;
     start = std::max<qint64>(start, 0);
-    end = std::min(end, length());
+    end = std::min(end, m_index.length());
     const QString foldedNeedle = text::foldCase(needle);
     if (foldedNeedle.isEmpty() || start >= end) {
         return matches;
     }
-    const std::size_t first = paragraphAt(start);
-    const std::size_t last = paragraphAt(end - 1);
+    const std::size_t first = m_index.paragraphAt(start);
+    const std::size_t last = m_index.paragraphAt(end - 1);
     for (std::size_t slot = first; slot <= last; ++slot) {
         if (!m_paragraphs[slot].alive) {
             continue;
         }
         const QString& text = m_paragraphs[slot].text;
-        const qint64 begin = paragraphStart(slot);
+        const qint64 begin = m_index.paragraphStart(slot);
         const qint64 from = std::max(start, begin) - begin;
         const qint64 to = std::min<qint64>(end - begin, text.size());
         QString folded;

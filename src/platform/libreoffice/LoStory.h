@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "text/FenwickTree.h"
+#include "LoParagraph.h"
+
+#include "text/ParagraphIndex.h"
+#include "text/UnitNavigation.h"
 #include "text/WordSegmenter.h"
 
 #include "engine/Units.h"
@@ -29,10 +32,7 @@ class LoRange;
 class LoStory
 {
   public:
-    struct Span {
-        qint64 start = 0;
-        qint64 end = 0;
-    };
+    using Span = text::UnitSpan;
 
     /// Reads the document's body. Throws HostError naming fileName.
     /// loader, where given, makes the new documents a formatted copy starts from.
@@ -65,7 +65,10 @@ class LoStory
         return m_closed;
     }
 
-    qint64 length() const;
+    qint64 length() const
+    {
+        return m_index.length();
+    }
     QString text(qint64 start, qint64 end) const;
 
     std::optional<Span> unitAt(engine::Unit unit, qint64 position);
@@ -83,34 +86,32 @@ class LoStory
     void unregisterRange(LoRange* range);
 
   private:
-    struct Paragraph {
-        css::uno::Reference<css::text::XTextRange> range;
-        css::uno::Reference<css::text::XText> container;
-        /// The text with its mark: "...\r", or "...\r\a" for the last paragraph of a table cell.
-        QString text;
-        /// For every character of the text before the mark, and for its end, the count of
-        /// LibreOffice's cursor steps from the paragraph's start; empty where the two agree.
-        std::vector<qint32> cursorSteps;
-        std::vector<quint32> unitEnds;
-        bool endOfCell = false;
-        /// Its mark cannot go: the last paragraph of its text or cell, or one a table follows.
-        bool pinned = false;
-        bool alive = true;
-    };
+    using Paragraph = LoParagraph;
 
     void load();
     bool openAsTemplate(const QString& path);
-    void collect(const css::uno::Reference<css::text::XText>& container, bool inCell);
-    /// Reads a paragraph's text from LibreOffice; false when the paragraph no longer exists.
-    bool readParagraph(Paragraph& paragraph);
+    /// The word units of the paragraphs, as the navigation reads them: segmented when first
+    /// asked for.
+    class Words
+    {
+      public:
+        explicit Words(std::vector<Paragraph>& paragraphs)
+            : m_paragraphs(paragraphs)
+        {
+        }
+        const std::vector<quint32>& unitEnds(std::size_t slot);
+        void segmentAll();
+
+      private:
+        std::vector<Paragraph>& m_paragraphs;
+        text::WordSegmenter m_segmenter;
+    };
+
+    /// The paragraph's text changed to length characters: the index and the counts follow.
     void setLength(std::size_t slot, qint64 length);
-    std::size_t paragraphAt(qint64 position) const;
-    qint64 paragraphStart(std::size_t slot) const;
     qint64 markLength(const Paragraph& paragraph) const;
-    const std::vector<quint32>& unitEnds(std::size_t slot);
     qint32 cursorStep(const Paragraph& paragraph, qint64 offset) const;
     void deleteInParagraph(std::size_t slot, qint64 from, qint64 to);
-    std::optional<std::size_t> nextAliveSlot(std::size_t slot) const;
     void moveRanges(qint64 from, qint64 to);
     bool isWholeWord(std::size_t slot, qint64 from, qint64 to);
     /// Whether Writer can delete [from, to) of a paragraph as asked: neither end falls inside
@@ -122,9 +123,9 @@ class LoStory
     css::uno::Reference<css::text::XTextDocument> m_document;
     css::uno::Reference<css::frame::XComponentLoader> m_loader;
     std::vector<Paragraph> m_paragraphs;
-    text::FenwickTree m_characters;
-    text::FenwickTree m_live;
-    text::WordSegmenter m_segmenter;
+    text::ParagraphIndex m_index;
+    Words m_words{m_paragraphs};
+    text::UnitNavigation<Words> m_navigation{m_index, m_words};
     std::unordered_set<LoRange*> m_ranges;
     bool m_closed = false;
 };
