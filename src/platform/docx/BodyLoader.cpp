@@ -21,22 +21,19 @@ std::vector<Paragraph> BodyLoader::load(pugi::xml_node body) const
     std::vector<Paragraph> paragraphs;
     paragraphs.reserve(found.size() + 1);
     for (const Found& each : found) {
-        Paragraph& paragraph = paragraphs.emplace_back();
-        paragraph.node = each.node;
-        paragraph.cellEnd = each.cellEnd;
-        paragraph.number = quint32(paragraphs.size() - 1);
+        paragraphs.emplace_back(each.node, each.cellEnd, quint32(paragraphs.size()));
     }
     if (paragraphs.empty()) {
         // Word shows a body without paragraphs as one empty paragraph; make the file say so too.
         pugi::xml_node sectPr = body.child(m_names.sectPr.c_str());
         pugi::xml_node paragraph =
             sectPr ? body.insert_child_before(m_names.p.c_str(), sectPr) : body.append_child(m_names.p.c_str());
-        paragraphs.emplace_back().node = paragraph;
+        paragraphs.emplace_back(paragraph, false, 0);
     }
     const ParagraphReader reader(m_names);
     std::vector<bool> fields;
     for (Paragraph& paragraph : paragraphs) {
-        paragraph.fieldsAtStart = fields;
+        paragraph.setFieldsAtStart(fields);
         reader.read(paragraph, fields);
     }
     return paragraphs;

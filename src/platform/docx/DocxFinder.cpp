@@ -43,8 +43,8 @@ void DocxFinder::ensureFindIndex()
         return;
     }
     for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
-        if (m_paragraphs[slot].alive) {
-            indexParagraph(slot, 0, m_paragraphs[slot].text.size());
+        if (m_paragraphs[slot].isAlive()) {
+            indexParagraph(slot, 0, m_paragraphs[slot].length());
         }
     }
     m_indexBuilt = true;
@@ -60,7 +60,7 @@ qint64 DocxFinder::coreEnd(const ParagraphText& text, qint64 unitStart, qint64 u
 
 template <typename Visit> void DocxFinder::forEachWord(std::size_t slot, qint64 from, qint64 to, Visit visit)
 {
-    const ParagraphText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text();
     const auto& ends = m_words.unitEnds(slot);
     auto it = ends.begin() + std::ptrdiff_t(ends.upperBound(std::max<qint64>(from, 0)));
     quint32 begin = it == ends.begin() ? 0 : *(it - 1);
@@ -76,7 +76,7 @@ template <typename Visit> void DocxFinder::forEachWord(std::size_t slot, qint64 
 void DocxFinder::indexParagraph(std::size_t slot, qint64 from, qint64 to)
 {
     forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
-        std::vector<quint32>& slots = m_wordSlots[foldCase(m_paragraphs[slot].text.mid(begin, wordEnd - begin))];
+        std::vector<quint32>& slots = m_wordSlots[foldCase(m_paragraphs[slot].text().mid(begin, wordEnd - begin))];
         if (slots.empty() || slots.back() != slot) {
             slots.push_back(quint32(slot));
         }
@@ -93,7 +93,7 @@ bool DocxFinder::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     if (last >= ends.size()) {
         return false;
     }
-    const ParagraphText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text();
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
     const qint64 end = coreEnd(text, unitStart, ends[last]);
     return to == (end == unitStart ? qint64(ends[last]) : end);
@@ -107,7 +107,7 @@ void DocxFinder::matchParagraph(std::size_t slot, qint64 from, qint64 to, const 
     QString& folded = m_matchFolded;
     std::vector<qint32>& origins = m_matchOrigins;
     text.resize(0); // keeps its capacity, as clear() would not
-    m_paragraphs[slot].text.appendTo(text, from, to - from);
+    m_paragraphs[slot].text().appendTo(text, from, to - from);
     const qint64 start = m_index.paragraphStart(slot);
     foldWithOrigins(text, folded, origins);
     qsizetype position = 0;
@@ -131,7 +131,7 @@ void DocxFinder::matchParagraph(std::size_t slot, qint64 from, qint64 to, const 
 bool DocxFinder::matchWordInPlace(std::size_t slot, qint64 from, qint64 to, const QString& foldedNeedle,
                                   std::vector<Span>& matches)
 {
-    const ParagraphText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text();
     const qint64 wordEnd = coreEnd(text, from, to);
     if (wordEnd - from != foldedNeedle.size()) {
         return false;
@@ -184,12 +184,12 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
         std::sort(slots.begin(), slots.end());
         slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
         slots.erase(
-            std::remove_if(slots.begin(), slots.end(), [this](quint32 slot) { return !m_paragraphs[slot].alive; }),
+            std::remove_if(slots.begin(), slots.end(), [this](quint32 slot) { return !m_paragraphs[slot].isAlive(); }),
             slots.end());
         const std::vector<quint32> candidates = slots;
         for (const quint32 slot : candidates) {
             const qint64 paragraphBegin = m_index.paragraphStart(slot);
-            const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+            const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].length();
             if (paragraphEnd <= start || paragraphBegin >= end) {
                 continue;
             }
@@ -204,7 +204,7 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
         if (paragraphBegin >= end) {
             break;
         }
-        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].length();
         matchParagraph(slot, std::max(start, paragraphBegin) - paragraphBegin,
                        std::min(end, paragraphEnd) - paragraphBegin, foldedNeedle, wholeWord, matches);
         const auto next = m_index.next(slot);
@@ -236,21 +236,21 @@ void DocxFinder::matchStretch(std::size_t slot, qint64 from, qint64 to, const QS
 WordPositions& DocxFinder::wordPositions(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    if (!paragraph.positions) {
-        paragraph.positions = std::make_unique<WordPositions>(paragraph.text.size());
-        positionUnits(slot, 0, paragraph.text.size());
+    if (!paragraph.positions()) {
+        paragraph.startPositions();
+        positionUnits(slot, 0, paragraph.length());
     }
-    return *paragraph.positions;
+    return *paragraph.positions();
 }
 
 void DocxFinder::positionUnits(std::size_t slot, qint64 from, qint64 to)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    if (!paragraph.positions) {
+    if (!paragraph.positions()) {
         return;
     }
     forEachWord(slot, from, to, [&](qint64 begin, qint64 wordEnd) {
-        paragraph.positions->add(foldCase(paragraph.text.mid(begin, wordEnd - begin)), begin);
+        paragraph.positions()->add(foldCase(paragraph.text().mid(begin, wordEnd - begin)), begin);
     });
 }
 
@@ -271,7 +271,7 @@ void DocxFinder::matchPositions(std::size_t slot, qint64 from, qint64 to, const 
     const SurvivingCharacters& characters = positions.characters;
     const auto low = std::lower_bound(starts.begin(), starts.end(), characters.original(from));
     const auto high = std::lower_bound(low, starts.end(), characters.original(to));
-    const ParagraphText& text = m_paragraphs[slot].text;
+    const ParagraphText& text = m_paragraphs[slot].text();
     const auto& ends = m_words.unitEnds(slot);
     const qint64 paragraphBegin = m_index.paragraphStart(slot);
     // Each place is checked against the text as it is now; those that no longer start a unit

@@ -46,7 +46,7 @@ void DocxStory::load(Package package)
     std::vector<qint64> lengths;
     lengths.reserve(m_paragraphs.size());
     for (const Paragraph& paragraph : m_paragraphs) {
-        lengths.push_back(paragraph.text.size());
+        lengths.push_back(paragraph.length());
     }
     m_index = text::ParagraphIndex(lengths);
     m_editor = std::make_unique<StoryEditor>(
@@ -70,13 +70,13 @@ QString DocxStory::text(qint64 start, qint64 end) const
     }
     std::size_t slot = m_index.paragraphAt(start);
     qint64 position = m_index.paragraphStart(slot);
-    if (end - position <= m_paragraphs[slot].text.size()) {
+    if (end - position <= m_paragraphs[slot].length()) {
         // Inside one paragraph, as a word is.
-        return m_paragraphs[slot].text.mid(start - position, end - start);
+        return m_paragraphs[slot].text().mid(start - position, end - start);
     }
     result.reserve(end - start);
     while (position < end) {
-        const ParagraphText& text = m_paragraphs[slot].text;
+        const ParagraphText& text = m_paragraphs[slot].text();
         const qint64 from = std::max(start, position) - position;
         const qint64 to = std::min<qint64>(end - position, text.size());
         text.appendTo(result, from, to - from);

@@ -27,14 +27,14 @@ std::vector<FormattedView::Paragraph> FormattedView::of(const std::vector<docx::
     const WordNames& n = names;
     for (std::size_t slot = 0; slot < paragraphs.size(); ++slot) {
         const docx::Paragraph& paragraph = paragraphs[slot];
-        if (!paragraph.alive) {
+        if (!paragraph.isAlive()) {
             continue;
         }
         std::vector<Run> runs;
-        for (const Piece& piece : paragraph.pieces.toVector()) {
+        for (const Piece& piece : paragraph.pieces().toVector()) {
             const pugi::xml_node properties = piece.node.parent().child(n.rPr.c_str());
             Run run;
-            run.text = paragraph.text.mid(piece.offset, piece.length);
+            run.text = paragraph.text().mid(piece.offset, piece.length);
             run.bold = isOn(properties, n.b, n.val);
             run.italic = isOn(properties, n.i, n.val);
             run.underline = isOn(properties, n.u, n.val);
@@ -45,7 +45,7 @@ std::vector<FormattedView::Paragraph> FormattedView::of(const std::vector<docx::
                 runs.push_back(std::move(run));
             }
         }
-        result.push_back({qint64(paragraph.number), std::move(runs)});
+        result.push_back({qint64(paragraph.number()), std::move(runs)});
     }
     return result;
 }

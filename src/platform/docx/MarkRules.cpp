@@ -15,11 +15,11 @@ MarkRules::MarkRules(const std::vector<Paragraph>& paragraphs, const text::Parag
 bool MarkRules::isPinned(std::size_t slot) const
 {
     const Paragraph& paragraph = m_paragraphs[slot];
-    if (paragraph.cellEnd || paragraph.splitsField || !m_index.next(slot)) {
+    if (paragraph.cellEnd() || paragraph.splitsField() || !m_index.next(slot)) {
         return true;
     }
     const WordNames& n = m_names;
-    if (m_surgery.properties(paragraph.node).child(n.sectPr.c_str())) {
+    if (m_surgery.properties(paragraph.node()).child(n.sectPr.c_str())) {
         return true;
     }
     // A table must be followed by a paragraph at the end of its container, and two tables are
@@ -31,8 +31,8 @@ bool MarkRules::isPinned(std::size_t slot) const
         }
         return node;
     };
-    const pugi::xml_node before = contentSibling(paragraph.node, false);
-    const pugi::xml_node after = contentSibling(paragraph.node, true);
+    const pugi::xml_node before = contentSibling(paragraph.node(), false);
+    const pugi::xml_node after = contentSibling(paragraph.node(), true);
     return before && n.tbl == before.name() && (!after || n.tbl == after.name());
 }
 
@@ -48,8 +48,8 @@ bool MarkRules::canJoinNext(std::size_t slot) const
     // Only a paragraph that directly follows in the same container, and whose own properties
     // carry nothing that would be lost with its mark (a section break), joins this one.
     const WordNames& n = m_names;
-    const pugi::xml_node following = m_paragraphs[*next].node;
-    pugi::xml_node between = m_paragraphs[slot].node.next_sibling();
+    const pugi::xml_node following = m_paragraphs[*next].node();
+    pugi::xml_node between = m_paragraphs[slot].node().next_sibling();
     while (between && between != following && (between.type() != pugi::node_element || n.isMarker(between.name()))) {
         between = between.next_sibling();
     }

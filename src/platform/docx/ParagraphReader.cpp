@@ -26,21 +26,20 @@ ParagraphReader::ParagraphReader(const WordNames& names)
 void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) const
 {
     m_text.clear();
-    paragraph.pieces.clear();
-    fields = paragraph.fieldsAtStart;
-    readChildren(paragraph.node, paragraph, fields);
+    PieceList pieces;
+    fields = paragraph.fieldsAtStart();
+    readChildren(paragraph.node(), pieces, fields);
     m_text.append(QChar(chars::ParagraphMark));
-    if (paragraph.cellEnd) {
+    if (paragraph.cellEnd()) {
         m_text.append(QChar(chars::EndOfCell));
     }
-    paragraph.text = ParagraphText(QString(m_text.constData(), m_text.size()));
+    pieces.setTextLength(m_text.size());
     // Text may have come or moved anywhere in it: its word positions are built again when needed.
-    paragraph.positions.reset();
-    paragraph.pieces.setTextLength(m_text.size());
-    paragraph.splitsField = fields != paragraph.fieldsAtStart;
+    paragraph.setContent(ParagraphText(QString(m_text.constData(), m_text.size())), std::move(pieces),
+                         fields != paragraph.fieldsAtStart());
 }
 
-void ParagraphReader::readChildren(pugi::xml_node node, Paragraph& paragraph, std::vector<bool>& fields) const
+void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, std::vector<bool>& fields) const
 {
     const WordNames& n = m_names;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
@@ -49,20 +48,20 @@ void ParagraphReader::readChildren(pugi::xml_node node, Paragraph& paragraph, st
         }
         const char* name = child.name();
         if (n.r == name) {
-            readRun(child, paragraph, fields);
+            readRun(child, pieces, fields);
         } else if (n.hyperlink == name || n.ins == name || n.moveTo == name || n.smartTag == name ||
                    n.customXml == name || n.fldSimple == name || n.dir == name || n.bdo == name) {
-            readChildren(child, paragraph, fields);
+            readChildren(child, pieces, fields);
         } else if (n.sdt == name) {
-            readChildren(child.child(n.sdtContent.c_str()), paragraph, fields);
+            readChildren(child.child(n.sdtContent.c_str()), pieces, fields);
         } else if (n.alternateContent == name) {
-            readChildren(child.child(n.choice.c_str()), paragraph, fields);
+            readChildren(child.child(n.choice.c_str()), pieces, fields);
         }
         // Everything else (properties, deleted or moved-away text, bookmarks, math) is not text.
     }
 }
 
-void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vector<bool>& fields) const
+void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, std::vector<bool>& fields) const
 {
     const WordNames& n = m_names;
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
@@ -118,43 +117,43 @@ void ParagraphReader::readRun(pugi::xml_node run, Paragraph& paragraph, std::vec
             piece.length = quint32(m_text.size() - from);
             piece.node = child;
             piece.isText = true;
-            paragraph.pieces.append(piece);
+            pieces.append(piece);
         } else if (n.tab == name || n.ptab == name) {
-            addCharacter(paragraph, child, chars::Tab);
+            addCharacter(pieces, child, chars::Tab);
         } else if (n.br == name) {
             const char* type = child.attribute(n.type.c_str()).value();
-            addCharacter(paragraph, child,
+            addCharacter(pieces, child,
                          std::strcmp(type, "page") == 0     ? chars::PageBreak
                          : std::strcmp(type, "column") == 0 ? chars::ColumnBreak
                                                             : chars::LineBreak);
         } else if (n.cr == name) {
-            addCharacter(paragraph, child, chars::LineBreak);
+            addCharacter(pieces, child, chars::LineBreak);
         } else if (n.noBreakHyphen == name) {
-            addCharacter(paragraph, child, chars::NoBreakHyphen);
+            addCharacter(pieces, child, chars::NoBreakHyphen);
         } else if (n.softHyphen == name) {
-            addCharacter(paragraph, child, chars::SoftHyphen);
+            addCharacter(pieces, child, chars::SoftHyphen);
         } else if (n.sym == name) {
             bool ok = false;
             const uint code = QString::fromUtf8(child.attribute(n.charAttr.c_str()).value()).toUInt(&ok, 16);
             // Symbol fonts map their glyphs to U+F0xx; a code that is not a single UTF-16 unit or
             // not a printable character stands as the object character, so the text stays valid.
             const bool printable = ok && code >= 0x20 && code < 0xFFFE && !(code >= 0xD800 && code < 0xE000);
-            addCharacter(paragraph, child, printable ? char16_t(code) : chars::Object);
+            addCharacter(pieces, child, printable ? char16_t(code) : chars::Object);
         } else if (n.drawing == name || n.pict == name || n.object == name || n.alternateContent == name) {
-            addCharacter(paragraph, child, chars::Object);
+            addCharacter(pieces, child, chars::Object);
         } else if (n.footnoteReference == name || n.endnoteReference == name) {
-            addCharacter(paragraph, child, chars::NoteReference);
+            addCharacter(pieces, child, chars::NoteReference);
         }
     }
 }
 
-void ParagraphReader::addCharacter(Paragraph& paragraph, pugi::xml_node node, char16_t character) const
+void ParagraphReader::addCharacter(PieceList& pieces, pugi::xml_node node, char16_t character) const
 {
     Piece piece;
     piece.offset = quint32(m_text.size());
     piece.length = 1;
     piece.node = node;
-    paragraph.pieces.append(piece);
+    pieces.append(piece);
     m_text.append(QChar(character));
 }
 

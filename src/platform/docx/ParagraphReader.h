@@ -14,8 +14,8 @@ class ParagraphReader
   public:
     explicit ParagraphReader(const WordNames& names);
 
-    /// Fills paragraph.text and paragraph.pieces from paragraph.node, starting from the field
-    /// nesting in paragraph.fieldsAtStart. fields receives the nesting at the paragraph's end.
+    /// Sets the paragraph's text and pieces from its element, starting from the field nesting
+    /// at its start. fields receives the nesting at the paragraph's end.
     /// A w:t longer than maxTextBytes is first split into several in the same run, so that an
     /// edit inside it rewrites a bounded amount of XML.
     void read(Paragraph& paragraph, std::vector<bool>& fields) const;
@@ -23,9 +23,9 @@ class ParagraphReader
     static constexpr std::size_t maxTextBytes = 2048;
 
   private:
-    void readChildren(pugi::xml_node node, Paragraph& paragraph, std::vector<bool>& fields) const;
-    void readRun(pugi::xml_node run, Paragraph& paragraph, std::vector<bool>& fields) const;
-    void addCharacter(Paragraph& paragraph, pugi::xml_node node, char16_t character) const;
+    void readChildren(pugi::xml_node node, PieceList& pieces, std::vector<bool>& fields) const;
+    void readRun(pugi::xml_node run, PieceList& pieces, std::vector<bool>& fields) const;
+    void addCharacter(PieceList& pieces, pugi::xml_node node, char16_t character) const;
     void split(pugi::xml_node text, const char* value, std::size_t bytes) const;
 
     const WordNames& m_names;

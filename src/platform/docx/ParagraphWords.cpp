@@ -20,16 +20,16 @@ ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::P
 
 void ParagraphWords::segment(WordSegmenter& segmenter, Paragraph& paragraph)
 {
-    paragraph.unitEnds = UnitEnds(segmenter.unitEnds(paragraph.text.toString()), paragraph.text.size());
+    paragraph.setUnitEnds(UnitEnds(segmenter.unitEnds(paragraph.text().toString()), paragraph.length()));
 }
 
 const UnitEnds& ParagraphWords::unitEnds(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    if (paragraph.unitEnds.empty() && paragraph.alive) {
+    if (paragraph.unitEnds().empty() && paragraph.isAlive()) {
         segment(m_segmenter, paragraph);
     }
-    return paragraph.unitEnds;
+    return paragraph.unitEnds();
 }
 
 bool ParagraphWords::isOneUnit(const QString& text)
@@ -44,7 +44,7 @@ void ParagraphWords::segmentAll()
     auto segmentFrom = [this](WordSegmenter& segmenter, std::size_t from, std::size_t to) {
         for (std::size_t slot = from; slot < to; ++slot) {
             Paragraph& paragraph = m_paragraphs[slot];
-            if (paragraph.alive && paragraph.unitEnds.empty()) {
+            if (paragraph.isAlive() && paragraph.unitEnds().empty()) {
                 segment(segmenter, paragraph);
             }
         }
@@ -73,8 +73,8 @@ void ParagraphWords::segmentAll()
 std::optional<ParagraphWords::UnitRemoval> ParagraphWords::unitRemoval(std::size_t slot, qint64 from, qint64 to) const
 {
     const Paragraph& paragraph = m_paragraphs[slot];
-    const UnitEnds& ends = paragraph.unitEnds;
-    const ParagraphText& text = paragraph.text;
+    const UnitEnds& ends = paragraph.unitEnds();
+    const ParagraphText& text = paragraph.text();
     if (ends.empty()) {
         return std::nullopt;
     }
@@ -115,7 +115,7 @@ ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 old
                                                     std::optional<UnitRemoval> removal)
 {
     Paragraph& paragraph = m_paragraphs[slot];
-    const qint64 newLength = paragraph.text.size();
+    const qint64 newLength = paragraph.length();
     const qint64 delta = newLength - oldLength;
     // Only the units around the change are new: everywhere else the text, and so its words, is as
     // it was.
@@ -123,19 +123,19 @@ ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 old
         // The spaces left behind join the unit before, or stand alone at the paragraph's start.
         const std::size_t unit = removal->unit;
         const std::size_t first = unit > 0 ? unit - 1 : 0;
-        const auto spacesEnd = quint32(qint64(paragraph.unitEnds[unit]) + delta);
-        paragraph.unitEnds.splice(first, unit + 1, std::span(&spacesEnd, 1), newLength);
-        return {first > 0 ? qint64(paragraph.unitEnds[first - 1]) : 0, spacesEnd};
+        const auto spacesEnd = quint32(qint64(paragraph.unitEnds()[unit]) + delta);
+        paragraph.spliceUnits(first, unit + 1, std::span(&spacesEnd, 1));
+        return {first > 0 ? qint64(paragraph.unitEnds()[first - 1]) : 0, spacesEnd};
     }
     if (removal) {
         // The unit is gone and no other changed: there is no new word.
-        paragraph.unitEnds.splice(removal->unit, removal->unit + 1, {}, newLength);
+        paragraph.spliceUnits(removal->unit, removal->unit + 1, {});
         return {changeAt, changeAt};
     }
-    if (!paragraph.unitEnds.empty() && oldLength > longParagraph) {
+    if (!paragraph.unitEnds().empty() && oldLength > longParagraph) {
         // Word boundaries depend on a few characters around them, so in a long paragraph only a
         // window of units around the change is segmented again and spliced into the rest.
-        const UnitEnds& old = paragraph.unitEnds;
+        const UnitEnds& old = paragraph.unitEnds();
         const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
         const auto first = old.upperBound(changeAt);
         const auto last = old.upperBound(changeEnd);
@@ -143,14 +143,14 @@ ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 old
         const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
         const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
         const qint64 right = qint64(old[keepFrom - 1]) + delta;
-        std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text.mid(left, right - left));
+        std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text().mid(left, right - left));
         for (quint32& end : window) {
             end = quint32(left + end);
         }
-        paragraph.unitEnds.splice(keepBefore, keepFrom, window, newLength);
+        paragraph.spliceUnits(keepBefore, keepFrom, window);
         return {left, right};
     }
-    paragraph.unitEnds = UnitEnds();
+    paragraph.setUnitEnds(UnitEnds());
     return {0, newLength};
 }
 

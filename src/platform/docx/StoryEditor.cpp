@@ -33,7 +33,7 @@ bool StoryEditor::deleteText(qint64 start, qint64 end)
     // From the end backwards, so the positions of what is still to be done do not move.
     while (true) {
         const qint64 paragraphBegin = m_index.paragraphStart(slot);
-        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].text.size();
+        const qint64 paragraphEnd = paragraphBegin + m_paragraphs[slot].length();
         const qint64 from = std::max(start, paragraphBegin);
         const qint64 to = std::min(end, paragraphEnd);
         const auto previous = m_index.previous(slot);
@@ -74,37 +74,35 @@ bool StoryEditor::insertText(qint64 position, const QString& text)
     const std::size_t slot = m_index.paragraphAt(position);
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = m_index.paragraphStart(slot);
-    const auto offset = quint32(std::min<qint64>(position - start, paragraph.text.size() - paragraph.markLength()));
+    const auto offset = quint32(std::min<qint64>(position - start, paragraph.length() - paragraph.markLength()));
     // The text goes into the w:t that holds or ends at the position, else into a new w:t beside
     // the character element there, else into a new run at the paragraph's end.
-    const qint64 oldLength = paragraph.text.size();
-    std::size_t index = paragraph.pieces.firstEndingFrom(offset);
+    const qint64 oldLength = paragraph.length();
+    std::size_t index = paragraph.pieces().firstEndingFrom(offset);
     const std::size_t neighbour = index;
-    while (index < paragraph.pieces.size() && paragraph.pieces[index].offset <= offset &&
-           !paragraph.pieces[index].isText) {
+    while (index < paragraph.pieces().size() && paragraph.pieces()[index].offset <= offset &&
+           !paragraph.pieces()[index].isText) {
         ++index;
     }
-    const bool inText =
-        index < paragraph.pieces.size() && paragraph.pieces[index].offset <= offset && paragraph.pieces[index].isText;
+    const bool inText = index < paragraph.pieces().size() && paragraph.pieces()[index].offset <= offset &&
+                        paragraph.pieces()[index].isText;
     if (inText) {
         // Into the w:t in place: the paragraph's text, pieces and words follow without reading
         // the paragraph again.
-        const Piece target = paragraph.pieces[index];
+        const Piece target = paragraph.pieces()[index];
         m_surgery.insertCharacters(target.node, offset - target.offset, clean);
-        paragraph.pieces.growPiece(index, clean.size());
-        paragraph.text.insert(offset, clean);
-        paragraph.positions.reset();
+        paragraph.insertIntoPiece(index, offset, clean);
     } else {
-        if (neighbour < paragraph.pieces.size()) {
-            const Piece piece = paragraph.pieces[neighbour];
+        if (neighbour < paragraph.pieces().size()) {
+            const Piece piece = paragraph.pieces()[neighbour];
             m_surgery.insertBeside(piece.node, piece.offset >= offset, clean);
         } else {
-            m_surgery.appendRun(paragraph.node, clean);
+            m_surgery.appendRun(paragraph.node(), clean);
         }
         reread(slot);
     }
     textChanged(slot, oldLength, offset);
-    m_ranges.textInserted(start + offset, paragraph.text.size() - oldLength);
+    m_ranges.textInserted(start + offset, paragraph.length() - oldLength);
     return true;
 }
 
@@ -112,28 +110,21 @@ void StoryEditor::removeParagraph(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = m_index.paragraphStart(slot);
-    const qint64 length = paragraph.text.size();
+    const qint64 length = paragraph.length();
     logDeletion(slot, 0, length);
     const auto next = m_index.next(slot);
     const auto previous = next ? std::nullopt : m_index.previous(slot);
-    m_surgery.moveMarkers(paragraph.node, next ? m_paragraphs[*next].node : pugi::xml_node(),
-                          previous ? m_paragraphs[*previous].node : pugi::xml_node());
-    paragraph.node.parent().remove_child(paragraph.node);
+    m_surgery.moveMarkers(paragraph.node(), next ? m_paragraphs[*next].node() : pugi::xml_node(),
+                          previous ? m_paragraphs[*previous].node() : pugi::xml_node());
+    paragraph.node().parent().remove_child(paragraph.node());
     retire(slot);
     m_ranges.textRemoved(start, start + length);
 }
 
 void StoryEditor::retire(std::size_t slot)
 {
-    Paragraph& paragraph = m_paragraphs[slot];
     m_index.retire(slot);
-    paragraph.alive = false;
-    paragraph.node = pugi::xml_node();
-    paragraph.text = ParagraphText();
-    paragraph.pieces = PieceList();
-    paragraph.unitEnds = {};
-    paragraph.positions.reset();
-    paragraph.fieldsAtStart = {};
+    m_paragraphs[slot].retire();
     m_navigation.unitsChanged(slot);
 }
 
@@ -141,8 +132,8 @@ void StoryEditor::joinNext(std::size_t slot)
 {
     const std::size_t nextSlot = *m_index.next(slot);
     const qint64 start = m_index.paragraphStart(slot);
-    const qint64 firstLength = m_paragraphs[slot].text.size();
-    const qint64 secondLength = m_paragraphs[nextSlot].text.size();
+    const qint64 firstLength = m_paragraphs[slot].length();
+    const qint64 secondLength = m_paragraphs[nextSlot].length();
     logDeletion(slot, firstLength - 1, 1);
 
     // The joined paragraph keeps the first one's properties and takes the second one's content,
@@ -154,25 +145,13 @@ void StoryEditor::joinNext(std::size_t slot)
     const std::size_t gone = keepFirst ? nextSlot : slot;
     Paragraph& first = m_paragraphs[slot];
     Paragraph& second = m_paragraphs[nextSlot];
-    m_surgery.joinElements(first.node, second.node, keepFirst);
+    m_surgery.joinElements(first.node(), second.node(), keepFirst);
 
-    const bool withUnits = !m_paragraphs[kept].unitEnds.empty();
+    const bool withUnits = !m_paragraphs[kept].unitEnds().empty();
     if (withUnits) {
         m_words.unitEnds(gone);
     }
-    Paragraph joined;
-    joined.node = keepFirst ? first.node : second.node;
-    joined.text = ParagraphText::joined(std::move(first.text), std::move(second.text));
-    joined.pieces = PieceList::joined(std::move(first.pieces), firstLength, std::move(second.pieces), secondLength);
-    if (withUnits) {
-        joined.unitEnds = UnitEnds::joined(std::move(first.unitEnds), std::move(second.unitEnds));
-    }
-    joined.fieldsAtStart = std::move(first.fieldsAtStart);
-    joined.number = first.number;
-    joined.cellEnd = second.cellEnd;
-    // Neither paragraph's mark may go while the first one splits a field, so the second one's
-    // text reads the same after the first's as by itself, and the two split what it splits.
-    joined.splitsField = second.splitsField;
+    Paragraph joined = Paragraph::joined(std::move(first), std::move(second), keepFirst, withUnits);
 
     // The slot that goes counts for nothing; the one that stays counts for both.
     retire(gone);
@@ -183,12 +162,11 @@ void StoryEditor::joinNext(std::size_t slot)
     // Then the first one's mark goes, as any character does.
     Paragraph& paragraph = m_paragraphs[kept];
     const qint64 mark = firstLength - 1;
-    paragraph.pieces.removeText(mark, mark + 1, [](const Piece&, qint64, qint64) { return true; });
-    paragraph.text.remove(mark, 1);
+    paragraph.removeText(mark, mark + 1, [](const Piece&, qint64, qint64) { return true; });
     textChanged(kept, firstLength + secondLength, mark);
     // The find index lists the kept slot for its own words; the other paragraph's are new to it.
     if (keepFirst) {
-        m_finder.indexWords(kept, mark, paragraph.text.size());
+        m_finder.indexWords(kept, mark, paragraph.length());
     } else {
         m_finder.indexWords(kept, 0, mark + 1);
     }
@@ -199,13 +177,14 @@ void StoryEditor::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
 {
     Paragraph& paragraph = m_paragraphs[slot];
     const qint64 start = m_index.paragraphStart(slot);
-    const qint64 oldLength = paragraph.text.size();
+    const qint64 oldLength = paragraph.length();
     logDeletion(slot, from, to - from);
 
+    const auto removal = m_words.unitRemoval(slot, from, to);
     // The pieces are in text order; only those overlapping [from, to) change in the XML. An
     // element whose every character goes is removed, and its run with it when that is left empty;
     // the other pieces, and the field structure, which no piece holds, stay as they were.
-    paragraph.pieces.removeText(from, to, [this](const Piece& piece, qint64 low, qint64 high) {
+    paragraph.removeText(from, to, [this](const Piece& piece, qint64 low, qint64 high) {
         if (!piece.isText || (low == 0 && high == piece.length)) {
             m_surgery.removeFromRun(piece.node);
             return false;
@@ -213,11 +192,6 @@ void StoryEditor::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
         m_surgery.removeCharacters(piece.node, low, high);
         return true;
     });
-    if (paragraph.positions) {
-        paragraph.positions->characters.remove(from, to);
-    }
-    const auto removal = m_words.unitRemoval(slot, from, to);
-    paragraph.text.remove(from, to - from);
     textChanged(slot, oldLength, from, removal);
     m_ranges.textRemoved(start + from, start + to);
 }
@@ -231,7 +205,7 @@ void StoryEditor::reread(std::size_t slot)
 void StoryEditor::textChanged(std::size_t slot, qint64 oldLength, qint64 changeAt,
                               std::optional<ParagraphWords::UnitRemoval> removal)
 {
-    m_index.addCharacters(slot, qint64(m_paragraphs[slot].text.size()) - oldLength);
+    m_index.addCharacters(slot, qint64(m_paragraphs[slot].length()) - oldLength);
     const ParagraphWords::Stretch changed = m_words.textChanged(slot, oldLength, changeAt, removal);
     m_navigation.unitsChanged(slot);
     m_finder.wordsChanged(slot, changed.from, changed.to);
@@ -239,7 +213,7 @@ void StoryEditor::textChanged(std::size_t slot, qint64 oldLength, qint64 changeA
 
 void StoryEditor::logDeletion(std::size_t slot, qint64 offset, qint64 length)
 {
-    m_log.add(m_paragraphs[slot].number, m_paragraphs[slot].text, offset, length);
+    m_log.add(m_paragraphs[slot].number(), m_paragraphs[slot].text(), offset, length);
 }
 
 } // namespace quillsift::docx
