@@ -103,6 +103,11 @@ void FakeProcess::exitNow(int code)
 
 TestServices::TestServices()
 {
+    m_previous = installServices(bundle());
+}
+
+Services TestServices::bundle()
+{
     Services services;
     services.messageBox = &messageBox;
     services.inputBox = &inputBox;
@@ -114,7 +119,8 @@ TestServices::TestServices()
     services.random = &random;
     services.fileSystem = &fileSystem;
     services.process = &process;
-    m_previous = installServices(services);
+    services.directorySearch = directorySearch;
+    return services;
 }
 
 TestServices::~TestServices()

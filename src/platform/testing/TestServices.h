@@ -126,7 +126,10 @@ class FakeProcess : public Process
     std::function<void()> onYield;
 };
 
-/// Installs a double of every service for the lifetime of a test and restores the previous ones.
+/// A double of every service, for one test: it owns them, and bundle() hands them to the code
+/// under test, which the test then scripts and reads through the members. It touches nothing
+/// outside itself but the directory search, which is the real one unless the test replaces it.
+/// For the time being it also installs the doubles for its lifetime.
 class TestServices
 {
   public:
@@ -134,6 +137,9 @@ class TestServices
     ~TestServices();
     TestServices(const TestServices&) = delete;
     TestServices& operator=(const TestServices&) = delete;
+
+    /// The doubles as the code under test takes them, directorySearch as it is set when called.
+    Services bundle();
 
     ScriptedMessageBox messageBox;
     ScriptedInputBox inputBox;
@@ -145,6 +151,9 @@ class TestServices
     ScriptedRandom random;
     FakeFileSystem fileSystem;
     FakeProcess process;
+    /// The real file system unless a test replaces it: the other doubles work on fixture trees
+    /// made on disk.
+    DirectorySearch* directorySearch = &localDirectorySearch();
 
   private:
     Services m_previous;
