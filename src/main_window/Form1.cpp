@@ -256,7 +256,7 @@ void Form1::Check1_Click()
     if (!takePress(*Check1) || m_busy) {
         return;
     }
-    file_list::addThroughOpenDialog({this, *m_fileList, *this});
+    file_list::addThroughOpenDialog({this, *m_fileList, *this, platform::services()});
 }
 
 void Form1::Check2_Click()
@@ -280,7 +280,7 @@ void Form1::Check4_Click()
     if (!takePress(*Check4) || m_busy) {
         return;
     }
-    file_list::addFolderFiles({this, *m_fileList, *this});
+    file_list::addFolderFiles({this, *m_fileList, *this, platform::services()});
 }
 
 void Form1::hoverOn()

@@ -63,7 +63,7 @@ struct Fixture {
 
     void addFolderFiles()
     {
-        file_list::addFolderFiles({&view, list, window});
+        file_list::addFolderFiles({&view, list, window, services.bundle()});
     }
 
     QStringList entries() const
@@ -288,7 +288,7 @@ class AddFolderTest : public QObject
             }
         } else {
             failing.unreadable << m_root + QStringLiteral("locked") << m_root + QStringLiteral("sub/shut/");
-            platform::services().directorySearch = &failing;
+            f.services.directorySearch = &failing;
         }
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
