@@ -156,16 +156,16 @@ void Form1::createControls()
 
 void Form1::Form_Load()
 {
-    CenterForm(*this);
+    CenterForm(*this, *platform::services().screen);
 
     const QString handPath = platform::locateProgramFile(
         *platform::services().process, *platform::services().fileSystem, QStringLiteral("HAND-M.CUR"));
-    if (FileExists(handPath)) {
+    if (FileExists(handPath, *platform::services().fileSystem)) {
         // A file that is there but is no pointer image leaves the window without a custom image.
         m_mouseIcon = platform::loadPointerImage(handPath);
     }
 
-    VisitHomePage();
+    VisitHomePage(*platform::services().random, *platform::services().shell);
     setWindowTitle(QStringLiteral("Quillsift"));
     setUpColumns();
     platform::setProgressBarBackColor(*ProgressBar1, WhiteBgr);
