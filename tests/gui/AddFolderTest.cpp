@@ -342,7 +342,7 @@ class AddFolderTest : public QObject
     {
         makeTree(*m_tree);
         platform::testing::TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         services.inputBox.replies << QStringLiteral("doc") << QStringLiteral("doc");

@@ -130,7 +130,7 @@ class RunTest : public QObject
         QFETCH(bool, lineMode);
         QFETCH(QStringList, expected);
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.findChild<QRadioButton*>(lineMode ? "Option1" : "Option2")->setChecked(true);
         const QStringList before = filesUnder(m_folder.path());
         const QByteArray sum = checksum(m_lines);
@@ -160,7 +160,7 @@ class RunTest : public QObject
     void modeReadAfreshForEveryFile()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_lines);
         services.process.onYield = [&form] { form.findChild<QRadioButton*>("Option2")->setChecked(true); };
@@ -171,7 +171,7 @@ class RunTest : public QObject
     void appendedDuringTheRunIsNotProcessed()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -190,7 +190,7 @@ class RunTest : public QObject
     void removedEntriesEndTheRunEarly()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -213,7 +213,7 @@ class RunTest : public QObject
     void damagedFileDoesNotEndTheRun()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         const QString missing = m_folder.filePath("missing.docx");
         // A named pipe would block a reader for ever: it is refused like any other bad file.
         const QString pipe = m_folder.filePath("pipe.docx");
@@ -237,7 +237,7 @@ class RunTest : public QObject
     void busyDuringTheRun()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_text);
         int pointerSeen = -1;
@@ -260,7 +260,7 @@ class RunTest : public QObject
     void preFlightCheck()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
         QCOMPARE(services.messageBox.shown.size(), 1);
@@ -284,7 +284,7 @@ class RunTest : public QObject
     void hostWindowShowsTheRemovals()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_words);
         form.findChild<QRadioButton*>("Option2")->setChecked(true);
@@ -308,7 +308,7 @@ class RunTest : public QObject
     void saveAndCloseFromTheHostWindow()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
         auto* window = hostWindow();
@@ -329,7 +329,7 @@ class RunTest : public QObject
     {
         {
             TestServices services;
-            main_window::Form1 form(main_window::inProcessHost());
+            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             press(form, "Check2");
             QVERIFY(hostWindow());
@@ -340,7 +340,7 @@ class RunTest : public QObject
         cleanup();
         {
             TestServices services;
-            main_window::Form1 form(main_window::inProcessHost());
+            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             services.process.onYield = [&form] { form.close(); };
             press(form, "Check2");

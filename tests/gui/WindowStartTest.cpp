@@ -122,7 +122,7 @@ class WindowStartTest : public QObject
         TestServices services;
         services.fileSystem.times.insert("/d/one.docx", QDateTime::currentDateTime());
         services.fileSystem.times.insert("/d/two.txt", QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append("/d/first.docx");
         StartOptions options;
         options.files = QStringList{"/d/two.txt", "/d/gone.docx", "/d/one.docx", "/d/two.txt"};
@@ -143,7 +143,7 @@ class WindowStartTest : public QObject
     {
         TestServices services;
         services.fileSystem.times.insert("/d/ä b.docx", QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         StartOptions options;
         options.printList = true;
         options.files = QStringList{"/d/ä b.docx", "/d/gone.docx"};
@@ -193,7 +193,7 @@ class WindowStartTest : public QObject
         const QString hand = root.filePath("share/quillsift/HAND-M.CUR");
         QVERIFY(QFile::copy(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/HAND-M.CUR"), hand));
         services.fileSystem.times.insert(hand, QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         QVERIFY(form.mouseIcon().has_value());
     }
 };
