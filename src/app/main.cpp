@@ -79,7 +79,7 @@ int main(int argc, char* argv[])
 
     const quillsift::platform::DesktopServices desktopServices;
     const quillsift::platform::Services& services = desktopServices.bundle();
-    quillsift::docx::HostWindow::installAsWindowListener();
+    quillsift::docx::HostWindow::installAsWindowListener(*services.saveFileDialog, *services.messageBox);
     // QUILLSIFT_HOST=libreoffice runs the removal in LibreOffice, which then shows the copies.
     quillsift::main_window::RunHost host;
     if (qEnvironmentVariable("QUILLSIFT_HOST") == QLatin1String("libreoffice")) {

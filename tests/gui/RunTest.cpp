@@ -23,9 +23,23 @@
 #include <sys/stat.h>
 
 using namespace quillsift;
-using platform::testing::TestServices;
 
 namespace {
+
+/// The doubles of one run's test. The host windows a run shows ask through the same ones, for
+/// as long as they live: the window listener is theirs until they go.
+class RunServices : public platform::testing::TestServices
+{
+  public:
+    RunServices()
+    {
+        docx::HostWindow::installAsWindowListener(saveFileDialog, messageBox);
+    }
+    ~RunServices()
+    {
+        docx::DocxApplication::setWindowListener({});
+    }
+};
 
 QByteArray checksum(const QString& path)
 {
@@ -95,7 +109,6 @@ class RunTest : public QObject
     void initTestCase()
     {
         QVERIFY(m_folder.isValid());
-        docx::HostWindow::installAsWindowListener();
         m_lines = m_folder.filePath("lines.docx");
         testing::writeDocxBody(m_lines, testing::bodyXml({"A", "B", "A", "B", "C"}));
         m_words = m_folder.filePath("words.docx");
@@ -129,7 +142,7 @@ class RunTest : public QObject
     {
         QFETCH(bool, lineMode);
         QFETCH(QStringList, expected);
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.findChild<QRadioButton*>(lineMode ? "Option1" : "Option2")->setChecked(true);
         const QStringList before = filesUnder(m_folder.path());
@@ -159,7 +172,7 @@ class RunTest : public QObject
 
     void modeReadAfreshForEveryFile()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_lines);
@@ -170,7 +183,7 @@ class RunTest : public QObject
 
     void appendedDuringTheRunIsNotProcessed()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
@@ -189,7 +202,7 @@ class RunTest : public QObject
 
     void removedEntriesEndTheRunEarly()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
@@ -212,7 +225,7 @@ class RunTest : public QObject
 
     void damagedFileDoesNotEndTheRun()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         const QString missing = m_folder.filePath("missing.docx");
         // A named pipe would block a reader for ever: it is refused like any other bad file.
@@ -236,7 +249,7 @@ class RunTest : public QObject
 
     void busyDuringTheRun()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_text);
@@ -259,7 +272,7 @@ class RunTest : public QObject
 
     void preFlightCheck()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
@@ -283,7 +296,7 @@ class RunTest : public QObject
 
     void hostWindowShowsTheRemovals()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_words);
@@ -307,7 +320,7 @@ class RunTest : public QObject
 
     void saveAndCloseFromTheHostWindow()
     {
-        TestServices services;
+        RunServices services;
         main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
@@ -325,10 +338,39 @@ class RunTest : public QObject
         QVERIFY(window->application()->docxDocuments().list().empty());
     }
 
+    void failedSaveIsReportedAndTheCopyStaysOpen()
+    {
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        form.fileList().append(m_lines);
+        press(form, "Check2");
+        auto* window = hostWindow();
+        QVERIFY(window);
+        const QByteArray sum = checksum(m_lines);
+
+        // The source is never written: the host window's box says so, naming the file.
+        services.saveFileDialog.paths.enqueue(m_lines);
+        QVERIFY(!window->saveSelected());
+        QCOMPARE(services.messageBox.shown.size(), 2);
+        QVERIFY2(services.messageBox.shown.last().text.contains(m_lines),
+                 qPrintable(services.messageBox.shown.last().text));
+        QCOMPARE(services.messageBox.shown.last().buttons, platform::MsgBoxButtons::Ok);
+
+        // Closing asks to save; when that save fails the copy stays open and unsaved.
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::Yes);
+        services.saveFileDialog.paths.enqueue(m_lines);
+        window->closeSelected();
+        QCOMPARE(services.messageBox.shown.size(), 4);
+        const auto documents = window->application()->docxDocuments().list();
+        QCOMPARE(documents.size(), std::size_t(1));
+        QVERIFY(!documents.front()->saved());
+        QCOMPARE(checksum(m_lines), sum);
+    }
+
     void closingTheMainWindow()
     {
         {
-            TestServices services;
+            RunServices services;
             main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             press(form, "Check2");
@@ -339,7 +381,7 @@ class RunTest : public QObject
         }
         cleanup();
         {
-            TestServices services;
+            RunServices services;
             main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             services.process.onYield = [&form] { form.close(); };
