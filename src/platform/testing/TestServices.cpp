@@ -101,11 +101,6 @@ void FakeProcess::exitNow(int code)
     }
 }
 
-TestServices::TestServices()
-{
-    m_previous = installServices(bundle());
-}
-
 Services TestServices::bundle()
 {
     Services services;
@@ -121,11 +116,6 @@ Services TestServices::bundle()
     services.process = &process;
     services.directorySearch = directorySearch;
     return services;
-}
-
-TestServices::~TestServices()
-{
-    installServices(m_previous);
 }
 
 } // namespace quillsift::platform::testing

@@ -129,12 +129,10 @@ class FakeProcess : public Process
 /// A double of every service, for one test: it owns them, and bundle() hands them to the code
 /// under test, which the test then scripts and reads through the members. It touches nothing
 /// outside itself but the directory search, which is the real one unless the test replaces it.
-/// For the time being it also installs the doubles for its lifetime.
 class TestServices
 {
   public:
-    TestServices();
-    ~TestServices();
+    TestServices() = default;
     TestServices(const TestServices&) = delete;
     TestServices& operator=(const TestServices&) = delete;
 
@@ -154,9 +152,6 @@ class TestServices
     /// The real file system unless a test replaces it: the other doubles work on fixture trees
     /// made on disk.
     DirectorySearch* directorySearch = &localDirectorySearch();
-
-  private:
-    Services m_previous;
 };
 
 } // namespace quillsift::platform::testing

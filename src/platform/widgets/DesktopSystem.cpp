@@ -104,12 +104,8 @@ DesktopServices::DesktopServices()
     m_services.random = &m_impl->random;
     m_services.fileSystem = &m_impl->fileSystem;
     m_services.process = &m_impl->process;
-    m_previous = installServices(m_services);
 }
 
-DesktopServices::~DesktopServices()
-{
-    installServices(m_previous);
-}
+DesktopServices::~DesktopServices() = default;
 
 } // namespace quillsift::platform

@@ -50,7 +50,7 @@ class DesktopProcess : public Process
 
 /// Owns one real implementation of every service, made once by the program's main and kept for
 /// its life; bundle() hands them to the code that uses them. It touches the desktop only through
-/// those implementations. For the time being it also installs them for its lifetime.
+/// those implementations.
 class DesktopServices
 {
   public:
@@ -69,7 +69,6 @@ class DesktopServices
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     Services m_services;
-    Services m_previous;
 };
 
 } // namespace quillsift::platform
