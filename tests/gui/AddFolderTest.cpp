@@ -105,6 +105,8 @@ QStringList sortedLevel(const QStringList& entries, qsizetype from, qsizetype co
 
 } // namespace
 
+/// " Add All Word Files In Folder" over real folder trees: which files are added, in which order,
+/// and what the user is told. Each case owns its tree, the only files it changes, and its doubles.
 class AddFolderTest : public QObject
 {
     Q_OBJECT

@@ -18,6 +18,8 @@ using namespace quillsift;
 using platform::PushButtonCheckBox;
 using platform::testing::TestServices;
 
+/// The main window as the user first meets it: controls, pointer, start-up and commands. Each case
+/// owns its window and the doubles it hands it; nothing else is touched but temporary folders.
 class Form1Test : public QObject
 {
     Q_OBJECT

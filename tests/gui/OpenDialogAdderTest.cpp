@@ -44,6 +44,8 @@ QString nul()
 
 } // namespace
 
+/// "Add Word File(s)" over a scripted open dialog: how the dialog is set up and how its result
+/// becomes entries. Each case owns its list and the doubles it hands the command.
 class OpenDialogAdderTest : public QObject
 {
     Q_OBJECT

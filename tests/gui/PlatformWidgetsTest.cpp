@@ -12,6 +12,8 @@
 
 using namespace quillsift::platform;
 
+/// The stand-ins for the common controls, the pointer images and the desktop's real services. It
+/// touches only temporary files and the resources it reads.
 class PlatformWidgetsTest : public QObject
 {
     Q_OBJECT

@@ -94,6 +94,8 @@ void press(main_window::Form1& form, const char* name)
 
 } // namespace
 
+/// Whole runs over the in-process host, and the host's window. It owns the documents in m_folder,
+/// which no run may change; each case owns its window and doubles.
 class RunTest : public QObject
 {
     Q_OBJECT

@@ -61,6 +61,8 @@ QStringList entries(const main_window::Form1& form)
 
 } // namespace
 
+/// The window's command line and start: options read, files listed, pointer images found. Each case
+/// owns its window, its doubles and the streams it captures.
 class WindowStartTest : public QObject
 {
     Q_OBJECT

@@ -43,6 +43,8 @@ void verifyBreadthFirst(const QStringList& folders, const QString& root)
 
 } // namespace
 
+/// The folder walk over real trees: order, hidden folders, links and entries that vanish. Each case
+/// owns its tree, the only files it changes, and the doubles it hands the walk.
 class TestFolderWalk : public QObject
 {
     Q_OBJECT
