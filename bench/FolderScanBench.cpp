@@ -4,7 +4,8 @@
 // tree. Usage: folder_scan_bench [FOLDER] [ROUNDS]; without FOLDER the tree is made in a
 // temporary folder and removed afterwards.
 #include "file_list/AddFolder.h"
-#include "platform/Services.h"
+#include "platform/DirectorySearch.h"
+#include "platform/System.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,14 +100,16 @@ void makeTree(const QString& root)
     std::printf("tree: %d folders, %d files in %s\n", folders, files, qPrintable(root));
 }
 
-qsizetype scan(const QString& root)
+/// The scan as Add Folder makes it, on the local disk, yielding to process.
+qsizetype scan(const QString& root, platform::Process& process)
 {
+    platform::DirectorySearch& search = platform::localDirectorySearch();
     QStringList folders{root + QLatin1Char('/')};
     file_list::FolderWalk walk;
-    file_list::CollectSubFolders(folders, &walk);
+    file_list::CollectSubFolders(folders, search, process, &walk);
     qsizetype found = 0;
     for (const QString& folder : std::as_const(folders)) {
-        for (const QString& name : file_list::ListFolderFiles(folder, QStringLiteral("*.doc"), &walk)) {
+        for (const QString& name : file_list::ListFolderFiles(folder, QStringLiteral("*.doc"), search, &walk)) {
             if (!name.startsWith(QLatin1Char('~'))) {
                 ++found;
             }
@@ -155,16 +158,11 @@ int main(int argc, char** argv)
 
     NoYieldProcess noYield;
     EventLoopProcess eventLoop;
-    platform::Services services = platform::services();
-    services.process = &noYield;
-    const platform::Services previous = platform::installServices(services);
 
-    qsizetype found = scan(root); // warms the cache for everyone
-    const double scanMs = timeRounds(rounds, [&] { found = scan(root); });
+    qsizetype found = scan(root, noYield); // warms the cache for everyone
+    const double scanMs = timeRounds(rounds, [&] { found = scan(root, noYield); });
 
-    platform::services().process = &eventLoop;
-    const double scanWithEventsMs = timeRounds(rounds, [&] { scan(root); });
-    platform::installServices(previous);
+    const double scanWithEventsMs = timeRounds(rounds, [&] { scan(root, eventLoop); });
 
     const double findMs = timeRounds(rounds, [&] {
         QProcess find;

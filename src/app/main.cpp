@@ -77,8 +77,9 @@ int main(int argc, char* argv[])
         return *status;
     }
 
-    quillsift::platform::DesktopServices desktopServices;
-    quillsift::docx::HostWindow::installAsWindowListener();
+    const quillsift::platform::DesktopServices desktopServices;
+    const quillsift::platform::Services& services = desktopServices.bundle();
+    quillsift::docx::HostWindow::installAsWindowListener(*services.saveFileDialog, *services.messageBox);
     // QUILLSIFT_HOST=libreoffice runs the removal in LibreOffice, which then shows the copies.
     quillsift::main_window::RunHost host;
     if (qEnvironmentVariable("QUILLSIFT_HOST") == QLatin1String("libreoffice")) {
@@ -95,9 +96,8 @@ int main(int argc, char* argv[])
     if (!host.provider) {
         host = quillsift::main_window::inProcessHost(&processors);
     }
-    auto window = std::make_unique<quillsift::main_window::Form1>(std::move(host));
+    auto window = std::make_unique<quillsift::main_window::Form1>(std::move(host), services);
 
-    const auto& services = quillsift::platform::services();
     quillsift::main_window::showWindow(*window, options, *services.fileSystem, *services.messageBox, stdout, stderr);
     return QApplication::exec();
 }

@@ -15,7 +15,6 @@ namespace quillsift::file_list {
 
 namespace {
 
-using platform::services;
 namespace attribute = platform::file_attribute;
 
 /// How many unreadable folders the closing message names before it only counts the rest.
@@ -39,13 +38,6 @@ QString withoutSeparator(const QString& folder)
         path.chop(1);
     }
     return path;
-}
-
-void yieldToMessageLoop()
-{
-    if (platform::Process* process = services().process) {
-        process->yield();
-    }
 }
 
 QString unreadableFoldersMessage(const QList<UnreadableFolder>& unreadable)
@@ -77,18 +69,18 @@ void FolderWalk::noteUnreadable(const QString& folder, const QString& reason)
     unreadable.append({path, reason});
 }
 
-QString BrowseForFolder(QWidget* owner, const QString& prompt)
+QString BrowseForFolder(QWidget* owner, const QString& prompt, platform::FolderBrowser& browser)
 {
-    const QString chosen = services().folderBrowser->browse(owner, prompt);
+    const QString chosen = browser.browse(owner, prompt);
     const qsizetype nul = chosen.indexOf(QChar(u'\0'));
     return nul < 0 ? chosen : chosen.left(nul);
 }
 
-void CollectSubFolders(QStringList& folders, FolderWalk* walk)
+void CollectSubFolders(QStringList& folders, platform::DirectorySearch& search, platform::Process& process,
+                       FolderWalk* walk)
 {
     FolderWalk ownWalk;
     FolderWalk& state = walk ? *walk : ownWalk;
-    platform::DirectorySearch& search = *services().directorySearch;
 
     // The folders to walk, and the folders above them: a link that leads up to one of those would
     // walk the tree again, or everything around it.
@@ -115,9 +107,9 @@ void CollectSubFolders(QStringList& folders, FolderWalk* walk)
         for (const QString& folder : std::as_const(level)) {
             const std::unique_ptr<platform::DirectoryEnumeration> entries =
                 search.enumerate(folder, QStringLiteral("*"), attribute::Directory);
-            yieldToMessageLoop();
+            process.yield();
             for (QString name = entries->next(); !name.isEmpty(); name = entries->next()) {
-                yieldToMessageLoop();
+                process.yield();
                 if (name == QLatin1String(".") || name == QLatin1String("..")) {
                     continue;
                 }
@@ -155,18 +147,19 @@ void CollectSubFolders(QStringList& folders, FolderWalk* walk)
     }
 
     for (const QString& folder : std::as_const(found)) {
-        yieldToMessageLoop();
+        process.yield();
         folders.append(folder);
     }
 }
 
-QStringList ListFolderFiles(const QString& folder, const QString& pattern, FolderWalk* walk)
+QStringList ListFolderFiles(const QString& folder, const QString& pattern, platform::DirectorySearch& search,
+                            FolderWalk* walk)
 {
     const QString path = withSeparator(folder);
     QStringList names;
     names.reserve(100);
     const std::unique_ptr<platform::DirectoryEnumeration> entries =
-        services().directorySearch->enumerate(path, pattern, attribute::Hidden | attribute::System);
+        search.enumerate(path, pattern, attribute::Hidden | attribute::System);
     for (QString name = entries->next(); !name.isEmpty(); name = entries->next()) {
         names.append(name);
     }
@@ -182,28 +175,30 @@ void addFolderFiles(const CommandContext& context)
     if (context.window.busy()) {
         return;
     }
+    const platform::Services& services = context.services;
     FolderWalk walk;
     {
         platform::BusyGuard busy(context.window);
-        const QString extension = services().inputBox->ask(
-            context.owner, QStringLiteral("Enter file extension to load:"), QStringLiteral("doc"));
+        const QString extension = services.inputBox->ask(context.owner, QStringLiteral("Enter file extension to load:"),
+                                                         QStringLiteral("doc"));
         if (extension.isEmpty()) {
             return;
         }
-        const QString folder = BrowseForFolder(context.owner, QStringLiteral("Please select folder to add:"));
+        const QString folder =
+            BrowseForFolder(context.owner, QStringLiteral("Please select folder to add:"), *services.folderBrowser);
         if (folder.isEmpty()) {
             return;
         }
         busy.showHourglass();
 
         QStringList folders{withSeparator(folder)};
-        CollectSubFolders(folders, &walk);
+        CollectSubFolders(folders, *services.directorySearch, *services.process, &walk);
 
         const QString pattern = QStringLiteral("*.") + extension;
         for (const QString& each : std::as_const(folders)) {
             // Listing thousands of folders on a slow disk takes long enough to be felt.
-            yieldToMessageLoop();
-            const QStringList names = ListFolderFiles(each, pattern, &walk);
+            services.process->yield();
+            const QStringList names = ListFolderFiles(each, pattern, *services.directorySearch, &walk);
             for (const QString& name : names) {
                 if (!name.startsWith(QLatin1Char('~'))) {
                     context.list.append(each + name);
@@ -212,8 +207,8 @@ void addFolderFiles(const CommandContext& context)
         }
     }
     if (!walk.unreadable.isEmpty()) {
-        services().messageBox->show(context.owner, unreadableFoldersMessage(walk.unreadable),
-                                    platform::MsgBoxButtons::Ok);
+        services.messageBox->show(context.owner, unreadableFoldersMessage(walk.unreadable),
+                                  platform::MsgBoxButtons::Ok);
     }
 }
 

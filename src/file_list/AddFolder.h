@@ -12,6 +12,12 @@
 
 class QWidget;
 
+namespace quillsift::platform {
+class DirectorySearch;
+class FolderBrowser;
+class Process;
+} // namespace quillsift::platform
+
 namespace quillsift::file_list {
 
 struct UnreadableFolder {
@@ -36,23 +42,26 @@ struct FolderWalk {
 
 /// The shell's folder browser, modal over owner: the chosen folder's path, or the empty string
 /// when nothing was chosen.
-QString BrowseForFolder(QWidget* owner, const QString& prompt);
+QString BrowseForFolder(QWidget* owner, const QString& prompt, platform::FolderBrowser& browser);
 
 /// Appends to folders every folder below the ones it holds, at any depth, breadth-first: first
 /// all folders one level down, grouped by parent in the order of the parents, then two levels
 /// down, and so on. Every path in folders ends in the separator, and so does every path added.
-/// Hidden folders are not entered. Yields to the message loop per folder and per entry examined.
-/// A folder that cannot be read is noted in walk (when given) and skipped; an entry that vanishes
-/// meanwhile is skipped silently.
-void CollectSubFolders(QStringList& folders, FolderWalk* walk = nullptr);
+/// Hidden folders are not entered. Reads the disk through search and yields to the message loop
+/// through process per folder and per entry examined. A folder that cannot be read is noted in
+/// walk (when given) and skipped; an entry that vanishes meanwhile is skipped silently.
+void CollectSubFolders(QStringList& folders, platform::DirectorySearch& search, platform::Process& process,
+                       FolderWalk* walk = nullptr);
 
 /// The bare names of the files in folder (with or without a trailing separator) that match the
-/// wildcard pattern, hidden ones included, in the order the directory hands them out. A folder
-/// that cannot be read gives the names read until then and is noted in walk (when given).
-QStringList ListFolderFiles(const QString& folder, const QString& pattern, FolderWalk* walk = nullptr);
+/// wildcard pattern, hidden ones included, in the order search hands them out. A folder that
+/// cannot be read gives the names read until then and is noted in walk (when given).
+QStringList ListFolderFiles(const QString& folder, const QString& pattern, platform::DirectorySearch& search,
+                            FolderWalk* walk = nullptr);
 
 /// " Add All Word Files In Folder": asks for an extension and a folder, then appends every
-/// matching file of the folder's whole tree, except names that begin with "~".
+/// matching file of the folder's whole tree, except names that begin with "~". Uses the
+/// context's input box, folder browser, directory search, process and message box.
 void addFolderFiles(const CommandContext& context);
 
 } // namespace quillsift::file_list

@@ -66,12 +66,11 @@ void addThroughOpenDialog(const CommandContext& context)
     if (context.window.busy()) {
         return;
     }
-    const platform::OpenFileResult result =
-        platform::services().openFileDialog->showOpen(context.owner, addFilesRequest());
+    const platform::OpenFileResult result = context.services.openFileDialog->showOpen(context.owner, addFilesRequest());
     if (result.tooLong) {
         // The names of a very large selection do not fit into the dialog's result; appending the
         // part that fits would leave the user guessing which files are missing.
-        platform::services().messageBox->show(
+        context.services.messageBox->show(
             context.owner,
             QStringLiteral("You chose %1 files at once, more than can be added in one go. No file was added; "
                            "please choose fewer files at a time.")

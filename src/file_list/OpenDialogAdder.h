@@ -20,7 +20,8 @@ platform::OpenFileRequest addFilesRequest();
 /// name after it, a doubled separator (left by a root folder) collapsed to one.
 QStringList pathsFromOpenFileResult(const QString& fileName);
 
-/// "Add Word File(s)": shows the open dialog and appends every chosen path to the list.
+/// "Add Word File(s)": shows the open dialog and appends every chosen path to the list. Uses the
+/// context's open-file dialog and message box.
 void addThroughOpenDialog(const CommandContext& context);
 
 } // namespace quillsift::file_list

@@ -8,7 +8,6 @@
 #include "file_list/FileList.h"
 #include "file_list/OpenDialogAdder.h"
 #include "platform/ProgramFiles.h"
-#include "platform/Services.h"
 #include "platform/widgets/DesktopDialogs.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Pointer.h"
@@ -58,10 +57,11 @@ void whiten(QWidget& widget)
 }
 } // namespace
 
-Form1::Form1(RunHost host, QWidget* parent)
+Form1::Form1(RunHost host, platform::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_host(std::move(host))
+    , m_services(services)
 {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twipsToPixels(ClientWidthTwips), twipsToPixels(ClientHeightTwips));
@@ -70,8 +70,8 @@ Form1::Form1(RunHost host, QWidget* parent)
     setMouseTracking(true);
     createControls();
     m_fileList = std::make_unique<file_list::FileList>(*ListView1, *this);
-    const QString dragPointer = platform::locateProgramFile(
-        *platform::services().process, *platform::services().fileSystem, QStringLiteral("drag.ico"));
+    const QString dragPointer =
+        platform::locateProgramFile(*m_services.process, *m_services.fileSystem, QStringLiteral("drag.ico"));
     m_fileList->setProgramFolder(QFileInfo(dragPointer).path());
     Form_Load();
 }
@@ -156,16 +156,16 @@ void Form1::createControls()
 
 void Form1::Form_Load()
 {
-    CenterForm(*this);
+    CenterForm(*this, *m_services.screen);
 
-    const QString handPath = platform::locateProgramFile(
-        *platform::services().process, *platform::services().fileSystem, QStringLiteral("HAND-M.CUR"));
-    if (FileExists(handPath)) {
+    const QString handPath =
+        platform::locateProgramFile(*m_services.process, *m_services.fileSystem, QStringLiteral("HAND-M.CUR"));
+    if (FileExists(handPath, *m_services.fileSystem)) {
         // A file that is there but is no pointer image leaves the window without a custom image.
         m_mouseIcon = platform::loadPointerImage(handPath);
     }
 
-    VisitHomePage();
+    VisitHomePage(*m_services.random, *m_services.shell);
     setWindowTitle(QStringLiteral("Quillsift"));
     setUpColumns();
     platform::setProgressBarBackColor(*ProgressBar1, WhiteBgr);
@@ -228,18 +228,17 @@ void Form1::setBusy(bool busy)
 
 void Form1::inform(const QString& text)
 {
-    platform::services().messageBox->show(this, text, platform::MsgBoxButtons::Ok);
+    m_services.messageBox->show(this, text, platform::MsgBoxButtons::Ok);
 }
 
 bool Form1::confirm(const QString& question)
 {
-    return platform::services().messageBox->show(this, question, platform::MsgBoxButtons::YesNo) ==
-           platform::MsgBoxAnswer::Yes;
+    return m_services.messageBox->show(this, question, platform::MsgBoxButtons::YesNo) == platform::MsgBoxAnswer::Yes;
 }
 
 void Form1::yield()
 {
-    platform::services().process->yield();
+    m_services.process->yield();
 }
 
 bool Form1::takePress(platform::PushButtonCheckBox& button)
@@ -256,7 +255,7 @@ void Form1::Check1_Click()
     if (!takePress(*Check1) || m_busy) {
         return;
     }
-    file_list::addThroughOpenDialog({this, *m_fileList, *this});
+    file_list::addThroughOpenDialog({this, *m_fileList, *this, m_services});
 }
 
 void Form1::Check2_Click()
@@ -272,7 +271,7 @@ void Form1::Check3_Click()
     if (!takePress(*Check3)) {
         return;
     }
-    platform::services().shell->openAddress(companionPageAddress());
+    m_services.shell->openAddress(companionPageAddress());
 }
 
 void Form1::Check4_Click()
@@ -280,7 +279,7 @@ void Form1::Check4_Click()
     if (!takePress(*Check4) || m_busy) {
         return;
     }
-    file_list::addFolderFiles({this, *m_fileList, *this});
+    file_list::addFolderFiles({this, *m_fileList, *this, m_services});
 }
 
 void Form1::hoverOn()
@@ -323,7 +322,7 @@ void Form1::closeEvent(QCloseEvent* event)
     if (!m_busy && m_host.showsCopies()) {
         return;
     }
-    platform::services().process->exitNow(0);
+    m_services.process->exitNow(0);
 }
 
 } // namespace quillsift::main_window

@@ -3,6 +3,7 @@
 
 #include "RunHost.h"
 #include "engine/RunDriver.h"
+#include "platform/Services.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -30,14 +31,18 @@ class HostProvider;
 namespace quillsift::main_window {
 
 /// The program's one window: the file list, the two modes, the four commands, a white strip and
-/// an invisible focus holder. Closing it ends the program.
+/// an invisible focus holder. Closing it ends the program. It owns its controls, the file list and
+/// the host its runs use; it touches the platform only through the services it is given, and
+/// hands its commands the ones they use.
 class Form1 : public QWidget, public engine::RunWindow
 {
     Q_OBJECT
 
   public:
-    /// Builds the window and runs its start-up sequence; the caller shows it. Runs use host.
-    explicit Form1(RunHost host, QWidget* parent = nullptr);
+    /// Builds the window and runs its start-up sequence; the caller shows it. Runs use host. The
+    /// window uses every service but the save dialog (which is the host window's); they must be
+    /// set, and outlive the window.
+    explicit Form1(RunHost host, platform::Services services, QWidget* parent = nullptr);
     ~Form1() override;
 
     file_list::FileList& fileList();
@@ -96,6 +101,7 @@ class Form1 : public QWidget, public engine::RunWindow
     QPushButton* Command1 = nullptr;
 
     RunHost m_host;
+    platform::Services m_services;
     std::unique_ptr<file_list::FileList> m_fileList;
     std::optional<QCursor> m_mouseIcon;
     int m_mousePointer = platform::pointer::Default;

@@ -2,17 +2,16 @@
 #include "Main.h"
 
 #include "Addresses.h"
-#include "platform/Services.h"
+#include "platform/System.h"
 
 namespace quillsift::main_window {
 
-void VisitHomePage()
+void VisitHomePage(platform::Random& random, platform::Shell& shell)
 {
-    auto& services = platform::services();
-    services.random->seedFromTimeOfDay();
-    const int draw = static_cast<int>(services.random->next() * 100.0) + 1;
+    random.seedFromTimeOfDay();
+    const int draw = static_cast<int>(random.next() * 100.0) + 1;
     if (draw == 7) {
-        services.shell->openAddress(homePageAddress());
+        shell.openAddress(homePageAddress());
     }
 }
 

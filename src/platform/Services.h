@@ -7,8 +7,9 @@
 
 namespace quillsift::platform {
 
-/// The platform services the program uses, one object per kind. The desktop program installs
-/// the real ones at start-up; tests install scriptable doubles. Nothing here is owned.
+/// The platform services the program uses, one object per kind, as one bundle to hand to the code
+/// that uses most of them. The desktop program's main makes the real ones and passes them down;
+/// tests pass scriptable doubles. Nothing here is owned.
 struct Services {
     MessageBox* messageBox = nullptr;
     InputBox* inputBox = nullptr;
@@ -24,10 +25,5 @@ struct Services {
     /// fixture trees made on disk.
     DirectorySearch* directorySearch = &localDirectorySearch();
 };
-
-/// The services in force.
-Services& services();
-/// Replaces the services in force and returns the previous ones.
-Services installServices(const Services& replacement);
 
 } // namespace quillsift::platform

@@ -63,7 +63,7 @@ struct Fixture {
 
     void addFolderFiles()
     {
-        file_list::addFolderFiles({&view, list, window});
+        file_list::addFolderFiles({&view, list, window, services.bundle()});
     }
 
     QStringList entries() const
@@ -105,6 +105,8 @@ QStringList sortedLevel(const QStringList& entries, qsizetype from, qsizetype co
 
 } // namespace
 
+/// " Add All Word Files In Folder" over real folder trees: which files are added, in which order,
+/// and what the user is told. Each case owns its tree, the only files it changes, and its doubles.
 class AddFolderTest : public QObject
 {
     Q_OBJECT
@@ -288,7 +290,7 @@ class AddFolderTest : public QObject
             }
         } else {
             failing.unreadable << m_root + QStringLiteral("locked") << m_root + QStringLiteral("sub/shut/");
-            platform::services().directorySearch = &failing;
+            f.services.directorySearch = &failing;
         }
         f.services.inputBox.replies << QStringLiteral("doc");
         f.services.folderBrowser.folders << m_root;
@@ -342,7 +344,7 @@ class AddFolderTest : public QObject
     {
         makeTree(*m_tree);
         platform::testing::TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         services.inputBox.replies << QStringLiteral("doc") << QStringLiteral("doc");

@@ -67,7 +67,7 @@ struct Window {
     }
 
     TestServices services;
-    main_window::Form1 form{main_window::inProcessHost()};
+    main_window::Form1 form{main_window::inProcessHost(), services.bundle()};
 };
 
 QMimeData* filesData(const QStringList& paths)

@@ -18,6 +18,8 @@ using namespace quillsift;
 using platform::PushButtonCheckBox;
 using platform::testing::TestServices;
 
+/// The main window as the user first meets it: controls, pointer, start-up and commands. Each case
+/// owns its window and the doubles it hands it; nothing else is touched but temporary folders.
 class Form1Test : public QObject
 {
     Q_OBJECT
@@ -43,7 +45,7 @@ class Form1Test : public QObject
     void startState()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -92,7 +94,7 @@ class Form1Test : public QObject
         QFETCH(QString, name);
         QFETCH(QRect, twips);
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         auto* widget = form.findChild<QWidget*>(name);
         QVERIFY(widget);
         QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
@@ -101,7 +103,7 @@ class Form1Test : public QObject
     void tabOrderAndFocusHolder()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto* command1 = control<QPushButton>(form, "Command1");
@@ -137,7 +139,7 @@ class Form1Test : public QObject
             QVERIFY(QFile::copy(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/HAND-M.CUR"), hand));
             services.fileSystem.times.insert(hand, QDateTime::currentDateTime());
         }
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         QCOMPARE(form.mouseIcon().has_value(), present);
         moveOver(control<QWidget>(form, "Check2"));
         QCOMPARE(form.mousePointer(), 99);
@@ -155,7 +157,7 @@ class Form1Test : public QObject
         file.write("not a pointer image");
         file.close();
         services.fileSystem.times.insert(hand, QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         QVERIFY(!form.mouseIcon().has_value());
     }
 
@@ -177,7 +179,7 @@ class Form1Test : public QObject
         QFETCH(bool, opens);
         TestServices services;
         services.random.numbers.enqueue(number);
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         QCOMPARE(services.random.seeds, 1);
         QCOMPARE(services.shell.addresses, opens ? QStringList{main_window::homePageAddress()} : QStringList());
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillsift"));
@@ -195,7 +197,7 @@ class Form1Test : public QObject
         QFETCH(QSize, screen);
         TestServices services;
         services.screen.screenSize = screen;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         const QSize outer = form.frameGeometry().size();
         QCOMPARE(form.frameGeometry().topLeft(),
                  QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2));
@@ -207,7 +209,7 @@ class Form1Test : public QObject
     void pressActsOnceAndPopsUp()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto* check3 = control<PushButtonCheckBox>(form, "Check3");
@@ -227,7 +229,7 @@ class Form1Test : public QObject
     void emptyListRun()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         auto* check2 = control<PushButtonCheckBox>(form, "Check2");
         QTest::mouseClick(check2, Qt::LeftButton);
         QCOMPARE(services.messageBox.shown.size(), 1);
@@ -240,7 +242,7 @@ class Form1Test : public QObject
     void busyWindowRefusesCommands()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.setBusy(true);
         for (const char* name : {"Check1", "Check2", "Check4"}) {
             auto* button = control<PushButtonCheckBox>(form, name);
@@ -255,7 +257,7 @@ class Form1Test : public QObject
     void hover()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const char* name : {"Check1", "Check2", "Check3", "Check4"}) {
             form.setMousePointer(0);
             moveOver(control<QWidget>(form, name));
@@ -280,7 +282,7 @@ class Form1Test : public QObject
     void closingEndsTheProgram()
     {
         TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.close();

@@ -44,6 +44,8 @@ QString nul()
 
 } // namespace
 
+/// "Add Word File(s)" over a scripted open dialog: how the dialog is set up and how its result
+/// becomes entries. Each case owns its list and the doubles it hands the command.
 class OpenDialogAdderTest : public QObject
 {
     Q_OBJECT
@@ -56,8 +58,8 @@ class OpenDialogAdderTest : public QObject
         PlainWindow window;
         file_list::FileList list(view, window);
 
-        file_list::addThroughOpenDialog({&view, list, window});
-        file_list::addThroughOpenDialog({&view, list, window});
+        file_list::addThroughOpenDialog({&view, list, window, services.bundle()});
+        file_list::addThroughOpenDialog({&view, list, window, services.bundle()});
 
         QCOMPARE(services.openFileDialog.requests.size(), 2);
         for (const platform::OpenFileRequest& request : services.openFileDialog.requests) {
@@ -113,7 +115,7 @@ class OpenDialogAdderTest : public QObject
         chosen.fileName = result;
         services.openFileDialog.results << chosen;
 
-        file_list::addThroughOpenDialog({&view, list, window});
+        file_list::addThroughOpenDialog({&view, list, window, services.bundle()});
 
         QStringList entries;
         for (int i = 2; i <= list.count(); ++i) {
@@ -136,7 +138,7 @@ class OpenDialogAdderTest : public QObject
         overflow.tooLong = true;
         services.openFileDialog.results << overflow;
 
-        file_list::addThroughOpenDialog({&view, list, window});
+        file_list::addThroughOpenDialog({&view, list, window, services.bundle()});
 
         QCOMPARE(list.count(), 0);
         QCOMPARE(services.messageBox.shown.size(), 1);

@@ -23,9 +23,23 @@
 #include <sys/stat.h>
 
 using namespace quillsift;
-using platform::testing::TestServices;
 
 namespace {
+
+/// The doubles of one run's test. The host windows a run shows ask through the same ones, for
+/// as long as they live: the window listener is theirs until they go.
+class RunServices : public platform::testing::TestServices
+{
+  public:
+    RunServices()
+    {
+        docx::HostWindow::installAsWindowListener(saveFileDialog, messageBox);
+    }
+    ~RunServices()
+    {
+        docx::DocxApplication::setWindowListener({});
+    }
+};
 
 QByteArray checksum(const QString& path)
 {
@@ -80,6 +94,8 @@ void press(main_window::Form1& form, const char* name)
 
 } // namespace
 
+/// Whole runs over the in-process host, and the host's window. It owns the documents in m_folder,
+/// which no run may change; each case owns its window and doubles.
 class RunTest : public QObject
 {
     Q_OBJECT
@@ -95,7 +111,6 @@ class RunTest : public QObject
     void initTestCase()
     {
         QVERIFY(m_folder.isValid());
-        docx::HostWindow::installAsWindowListener();
         m_lines = m_folder.filePath("lines.docx");
         testing::writeDocxBody(m_lines, testing::bodyXml({"A", "B", "A", "B", "C"}));
         m_words = m_folder.filePath("words.docx");
@@ -129,8 +144,8 @@ class RunTest : public QObject
     {
         QFETCH(bool, lineMode);
         QFETCH(QStringList, expected);
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.findChild<QRadioButton*>(lineMode ? "Option1" : "Option2")->setChecked(true);
         const QStringList before = filesUnder(m_folder.path());
         const QByteArray sum = checksum(m_lines);
@@ -159,8 +174,8 @@ class RunTest : public QObject
 
     void modeReadAfreshForEveryFile()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_lines);
         services.process.onYield = [&form] { form.findChild<QRadioButton*>("Option2")->setChecked(true); };
@@ -170,8 +185,8 @@ class RunTest : public QObject
 
     void appendedDuringTheRunIsNotProcessed()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -189,8 +204,8 @@ class RunTest : public QObject
 
     void removedEntriesEndTheRunEarly()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -212,8 +227,8 @@ class RunTest : public QObject
 
     void damagedFileDoesNotEndTheRun()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         const QString missing = m_folder.filePath("missing.docx");
         // A named pipe would block a reader for ever: it is refused like any other bad file.
         const QString pipe = m_folder.filePath("pipe.docx");
@@ -236,8 +251,8 @@ class RunTest : public QObject
 
     void busyDuringTheRun()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_text);
         int pointerSeen = -1;
@@ -259,8 +274,8 @@ class RunTest : public QObject
 
     void preFlightCheck()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
         QCOMPARE(services.messageBox.shown.size(), 1);
@@ -283,8 +298,8 @@ class RunTest : public QObject
 
     void hostWindowShowsTheRemovals()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_words);
         form.findChild<QRadioButton*>("Option2")->setChecked(true);
@@ -307,16 +322,34 @@ class RunTest : public QObject
 
     void saveAndCloseFromTheHostWindow()
     {
-        TestServices services;
-        main_window::Form1 form(main_window::inProcessHost());
+        RunServices services;
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
         auto* window = hostWindow();
         QVERIFY(window);
+        const QByteArray sum = checksum(m_lines);
         QTemporaryDir output;
         const QString target = output.filePath("cleaned.docx");
 
-        // Closing an unsaved copy asks first; Yes saves it under the chosen name.
+        // The source is never written: the host window's box says so, naming the file.
+        services.saveFileDialog.paths.enqueue(m_lines);
+        QVERIFY(!window->saveSelected());
+        QCOMPARE(services.messageBox.shown.size(), 2);
+        QVERIFY2(services.messageBox.shown.last().text.contains(m_lines),
+                 qPrintable(services.messageBox.shown.last().text));
+        QCOMPARE(services.messageBox.shown.last().buttons, platform::MsgBoxButtons::Ok);
+
+        // Closing an unsaved copy asks first; when the save Yes starts fails, the copy stays open.
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::Yes);
+        services.saveFileDialog.paths.enqueue(m_lines);
+        window->closeSelected();
+        QCOMPARE(services.messageBox.shown.size(), 4);
+        QCOMPARE(window->application()->docxDocuments().list().size(), std::size_t(1));
+        QVERIFY(!window->application()->docxDocuments().list().front()->saved());
+        QCOMPARE(checksum(m_lines), sum);
+
+        // Yes saves it under the chosen name, and the copy closes.
         services.messageBox.answers.enqueue(platform::MsgBoxAnswer::Yes);
         services.saveFileDialog.paths.enqueue(output.filePath("cleaned"));
         window->closeSelected();
@@ -328,8 +361,8 @@ class RunTest : public QObject
     void closingTheMainWindow()
     {
         {
-            TestServices services;
-            main_window::Form1 form(main_window::inProcessHost());
+            RunServices services;
+            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             press(form, "Check2");
             QVERIFY(hostWindow());
@@ -339,8 +372,8 @@ class RunTest : public QObject
         }
         cleanup();
         {
-            TestServices services;
-            main_window::Form1 form(main_window::inProcessHost());
+            RunServices services;
+            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
             form.fileList().append(m_lines);
             services.process.onYield = [&form] { form.close(); };
             press(form, "Check2");

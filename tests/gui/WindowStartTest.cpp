@@ -61,6 +61,8 @@ QStringList entries(const main_window::Form1& form)
 
 } // namespace
 
+/// The window's command line and start: options read, files listed, pointer images found. Each case
+/// owns its window, its doubles and the streams it captures.
 class WindowStartTest : public QObject
 {
     Q_OBJECT
@@ -122,7 +124,7 @@ class WindowStartTest : public QObject
         TestServices services;
         services.fileSystem.times.insert("/d/one.docx", QDateTime::currentDateTime());
         services.fileSystem.times.insert("/d/two.txt", QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         form.fileList().append("/d/first.docx");
         StartOptions options;
         options.files = QStringList{"/d/two.txt", "/d/gone.docx", "/d/one.docx", "/d/two.txt"};
@@ -143,7 +145,7 @@ class WindowStartTest : public QObject
     {
         TestServices services;
         services.fileSystem.times.insert("/d/ä b.docx", QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         StartOptions options;
         options.printList = true;
         options.files = QStringList{"/d/ä b.docx", "/d/gone.docx"};
@@ -193,7 +195,7 @@ class WindowStartTest : public QObject
         const QString hand = root.filePath("share/quillsift/HAND-M.CUR");
         QVERIFY(QFile::copy(QStringLiteral(QUILLSIFT_RESOURCES_DIR "/HAND-M.CUR"), hand));
         services.fileSystem.times.insert(hand, QDateTime::currentDateTime());
-        main_window::Form1 form(main_window::inProcessHost());
+        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
         QVERIFY(form.mouseIcon().has_value());
     }
 };

@@ -43,6 +43,8 @@ void verifyBreadthFirst(const QStringList& folders, const QString& root)
 
 } // namespace
 
+/// The folder walk over real trees: order, hidden folders, links and entries that vanish. Each case
+/// owns its tree, the only files it changes, and the doubles it hands the walk.
 class TestFolderWalk : public QObject
 {
     Q_OBJECT
@@ -70,7 +72,7 @@ class TestFolderWalk : public QObject
 
         QStringList folders{m_root};
         FolderWalk walk;
-        CollectSubFolders(folders, &walk);
+        CollectSubFolders(folders, *services.directorySearch, services.process, &walk);
 
         QCOMPARE(folders.size(), 13);
         verifyBreadthFirst(folders, m_root);
@@ -89,7 +91,7 @@ class TestFolderWalk : public QObject
         platform::testing::TestServices services;
 
         QStringList folders{chosen};
-        CollectSubFolders(folders);
+        CollectSubFolders(folders, *services.directorySearch, services.process);
 
         QCOMPARE(folders,
                  (QStringList{chosen, chosen + QStringLiteral("~tmp/"), chosen + QStringLiteral("~tmp/inner/")}));
@@ -106,7 +108,7 @@ class TestFolderWalk : public QObject
         platform::testing::TestServices services;
 
         QStringList folders{m_root + QStringLiteral("a/"), m_root + QStringLiteral("b/")};
-        CollectSubFolders(folders);
+        CollectSubFolders(folders, *services.directorySearch, services.process);
 
         // The link to a folder outside the walk is followed, once.
         QCOMPARE(folders.size(), 4);
@@ -129,7 +131,7 @@ class TestFolderWalk : public QObject
 
         QStringList folders{m_root};
         FolderWalk walk;
-        CollectSubFolders(folders, &walk);
+        CollectSubFolders(folders, *services.directorySearch, services.process, &walk);
 
         QCOMPARE(folders, (QStringList{m_root, m_root + QStringLiteral("stays/")}));
         QVERIFY(walk.unreadable.isEmpty());

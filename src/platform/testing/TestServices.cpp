@@ -101,7 +101,7 @@ void FakeProcess::exitNow(int code)
     }
 }
 
-TestServices::TestServices()
+Services TestServices::bundle()
 {
     Services services;
     services.messageBox = &messageBox;
@@ -114,12 +114,8 @@ TestServices::TestServices()
     services.random = &random;
     services.fileSystem = &fileSystem;
     services.process = &process;
-    m_previous = installServices(services);
-}
-
-TestServices::~TestServices()
-{
-    installServices(m_previous);
+    services.directorySearch = directorySearch;
+    return services;
 }
 
 } // namespace quillsift::platform::testing

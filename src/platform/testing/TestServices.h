@@ -126,14 +126,18 @@ class FakeProcess : public Process
     std::function<void()> onYield;
 };
 
-/// Installs a double of every service for the lifetime of a test and restores the previous ones.
+/// A double of every service, for one test: it owns them, and bundle() hands them to the code
+/// under test, which the test then scripts and reads through the members. It touches nothing
+/// outside itself but the directory search, which is the real one unless the test replaces it.
 class TestServices
 {
   public:
-    TestServices();
-    ~TestServices();
+    TestServices() = default;
     TestServices(const TestServices&) = delete;
     TestServices& operator=(const TestServices&) = delete;
+
+    /// The doubles as the code under test takes them, directorySearch as it is set when called.
+    Services bundle();
 
     ScriptedMessageBox messageBox;
     ScriptedInputBox inputBox;
@@ -145,9 +149,9 @@ class TestServices
     ScriptedRandom random;
     FakeFileSystem fileSystem;
     FakeProcess process;
-
-  private:
-    Services m_previous;
+    /// The real file system unless a test replaces it: the other doubles work on fixture trees
+    /// made on disk.
+    DirectorySearch* directorySearch = &localDirectorySearch();
 };
 
 } // namespace quillsift::platform::testing

@@ -94,23 +94,18 @@ struct DesktopServices::Impl {
 DesktopServices::DesktopServices()
     : m_impl(std::make_unique<Impl>())
 {
-    Services services;
-    services.messageBox = &m_impl->messageBox;
-    services.inputBox = &m_impl->inputBox;
-    services.openFileDialog = &m_impl->openFileDialog;
-    services.folderBrowser = &m_impl->folderBrowser;
-    services.saveFileDialog = &m_impl->saveFileDialog;
-    services.shell = &m_impl->shell;
-    services.screen = &m_impl->screen;
-    services.random = &m_impl->random;
-    services.fileSystem = &m_impl->fileSystem;
-    services.process = &m_impl->process;
-    m_previous = installServices(services);
+    m_services.messageBox = &m_impl->messageBox;
+    m_services.inputBox = &m_impl->inputBox;
+    m_services.openFileDialog = &m_impl->openFileDialog;
+    m_services.folderBrowser = &m_impl->folderBrowser;
+    m_services.saveFileDialog = &m_impl->saveFileDialog;
+    m_services.shell = &m_impl->shell;
+    m_services.screen = &m_impl->screen;
+    m_services.random = &m_impl->random;
+    m_services.fileSystem = &m_impl->fileSystem;
+    m_services.process = &m_impl->process;
 }
 
-DesktopServices::~DesktopServices()
-{
-    installServices(m_previous);
-}
+DesktopServices::~DesktopServices() = default;
 
 } // namespace quillsift::platform

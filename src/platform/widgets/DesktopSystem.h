@@ -48,7 +48,9 @@ class DesktopProcess : public Process
     void exitNow(int code) override;
 };
 
-/// Owns one real implementation of every service and installs them for the program's life.
+/// Owns one real implementation of every service, made once by the program's main and kept for
+/// its life; bundle() hands them to the code that uses them. It touches the desktop only through
+/// those implementations.
 class DesktopServices
 {
   public:
@@ -57,10 +59,16 @@ class DesktopServices
     DesktopServices(const DesktopServices&) = delete;
     DesktopServices& operator=(const DesktopServices&) = delete;
 
+    /// The real services, valid while this object lives.
+    const Services& bundle() const
+    {
+        return m_services;
+    }
+
   private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
-    Services m_previous;
+    Services m_services;
 };
 
 } // namespace quillsift::platform

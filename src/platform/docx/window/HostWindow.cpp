@@ -2,7 +2,7 @@
 #include "HostWindow.h"
 
 #include "engine/HostError.h"
-#include "platform/Services.h"
+#include "platform/Dialogs.h"
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxDocument.h"
 #include "platform/docx/DocxDocuments.h"
@@ -101,9 +101,12 @@ QString paragraphHtml(const std::vector<Character>& characters)
 }
 } // namespace
 
-HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, QWidget* parent)
+HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, platform::SaveFileDialog& saveDialog,
+                       platform::MessageBox& messageBox, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_application(std::move(application))
+    , m_saveDialog(saveDialog)
+    , m_messageBox(messageBox)
 {
     setObjectName(QStringLiteral("HostWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -155,7 +158,8 @@ HostWindow::~HostWindow()
     openWindows().removeAll(this);
 }
 
-HostWindow* HostWindow::showFor(const std::shared_ptr<DocxApplication>& application)
+HostWindow* HostWindow::showFor(const std::shared_ptr<DocxApplication>& application,
+                                platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox)
 {
     for (HostWindow* window : std::as_const(openWindows())) {
         if (window->m_application == application) {
@@ -165,7 +169,7 @@ HostWindow* HostWindow::showFor(const std::shared_ptr<DocxApplication>& applicat
             return window;
         }
     }
-    auto* window = new HostWindow(application);
+    auto* window = new HostWindow(application, saveDialog, messageBox);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
@@ -178,10 +182,11 @@ int HostWindow::openCount()
     return int(openWindows().size());
 }
 
-void HostWindow::installAsWindowListener()
+void HostWindow::installAsWindowListener(platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox)
 {
-    DocxApplication::setWindowListener(
-        [](const std::shared_ptr<DocxApplication>& application) { showFor(application); });
+    DocxApplication::setWindowListener([&saveDialog, &messageBox](const std::shared_ptr<DocxApplication>& application) {
+        showFor(application, saveDialog, messageBox);
+    });
 }
 
 void HostWindow::refresh()
@@ -297,8 +302,8 @@ bool HostWindow::saveSelected()
                                         QStringLiteral(" (cleaned)");
     const QString filter =
         text ? QStringLiteral("Text (*.txt)|*.txt") : QStringLiteral("Word Document (*.docx)|*.docx");
-    QString path = platform::services().saveFileDialog->showSave(
-        this, tr("Save As"), suggested + (text ? QStringLiteral(".txt") : QStringLiteral(".docx")), filter);
+    QString path = m_saveDialog.showSave(this, tr("Save As"),
+                                         suggested + (text ? QStringLiteral(".txt") : QStringLiteral(".docx")), filter);
     if (path.isEmpty()) {
         return false;
     }
@@ -309,7 +314,7 @@ bool HostWindow::saveSelected()
     try {
         document->saveAs(path);
     } catch (const engine::HostError& error) {
-        platform::services().messageBox->show(this, error.message(), platform::MsgBoxButtons::Ok);
+        m_messageBox.show(this, error.message(), platform::MsgBoxButtons::Ok);
         return false;
     }
     showSelected();
@@ -321,8 +326,8 @@ bool HostWindow::mayClose(DocxDocument& document)
     if (document.saved()) {
         return true;
     }
-    const auto answer = platform::services().messageBox->show(
-        this, tr("Do you want to save the changes to %1?").arg(document.name()), platform::MsgBoxButtons::YesNo);
+    const auto answer = m_messageBox.show(this, tr("Do you want to save the changes to %1?").arg(document.name()),
+                                          platform::MsgBoxButtons::YesNo);
     switch (answer) {
     case platform::MsgBoxAnswer::Yes:
         return saveSelected();

@@ -10,6 +10,11 @@ class QListWidget;
 class QPushButton;
 class QTextBrowser;
 
+namespace quillsift::platform {
+class MessageBox;
+class SaveFileDialog;
+} // namespace quillsift::platform
+
 namespace quillsift::docx {
 
 class DocxApplication;
@@ -18,21 +23,29 @@ class DocxDocument;
 /// The in-process host's own window, what Word's window is on Windows: the application's open
 /// documents by name, the selected one's text with its basic formatting, and for a cleaned copy
 /// the source it came from and what the run removed, struck through where it stood. From here
-/// the user saves a document under a name of their choice and closes it.
+/// the user saves a document under a name of their choice and closes it. It owns its controls and
+/// shares the application with the host; it asks the user only through the save dialog and the
+/// message box it is given.
 class HostWindow : public QWidget
 {
     Q_OBJECT
 
   public:
-    explicit HostWindow(std::shared_ptr<DocxApplication> application, QWidget* parent = nullptr);
+    /// Asks where to save through saveDialog and whether to save before closing through
+    /// messageBox; both outlive the window.
+    HostWindow(std::shared_ptr<DocxApplication> application, platform::SaveFileDialog& saveDialog,
+               platform::MessageBox& messageBox, QWidget* parent = nullptr);
     ~HostWindow() override;
 
-    /// Shows the window for an application, reusing the one already open for it.
-    static HostWindow* showFor(const std::shared_ptr<DocxApplication>& application);
+    /// Shows the window for an application, reusing the one already open for it; a new one asks
+    /// through saveDialog and messageBox.
+    static HostWindow* showFor(const std::shared_ptr<DocxApplication>& application,
+                               platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox);
     /// The host windows open now.
     static int openCount();
-    /// Installs showFor as the host's window listener.
-    static void installAsWindowListener();
+    /// Installs showFor, with saveDialog and messageBox, as the host's window listener until
+    /// another listener replaces it; both must outlive it.
+    static void installAsWindowListener(platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox);
 
     const std::shared_ptr<DocxApplication>& application() const
     {
@@ -64,6 +77,8 @@ class HostWindow : public QWidget
     void updateTitle();
 
     std::shared_ptr<DocxApplication> m_application;
+    platform::SaveFileDialog& m_saveDialog;
+    platform::MessageBox& m_messageBox;
     QListWidget* m_documents = nullptr;
     QLabel* m_details = nullptr;
     QTextBrowser* m_text = nullptr;
