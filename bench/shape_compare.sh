@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Times quillsift-cli end to end, in both modes, on every shape shapes.py writes, each at three
+# sizes ten times apart, and prints for each run the wall time, the peak resident memory, the
+# main part's size, the time per megabyte of it and the growth from the size before.
+#
+#   bench/shape_compare.sh [BUILD_DIR] [SIZES] [SHAPES]
+#
+# SIZES defaults to "10000 100000 1000000"; SHAPES to every shape. A run that takes longer than
+# LIMIT seconds (default 300) is stopped and shown as such. Needs python3 and unzip.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build/default}" && pwd)
+cli=$build/bin/quillsift-cli
+sizes=${2:-10000 100000 1000000}
+shapes=${3:-$(python3 "$here/shapes.py" --list)}
+limit=${LIMIT:-300}
+[[ -x $cli ]] || { echo "missing $cli: build it first" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+printf '%-24s %8s %-5s %9s %9s %9s %9s %7s\n' shape size mode seconds peak-MB xml-MB s/MB growth
+for shape in $shapes; do
+    for mode in lines words; do
+        previous=
+        for size in $sizes; do
+            extension=docx
+            [[ $shape == oneline-txt ]] && extension=txt
+            doc=$work/$shape-$size.$extension
+            [[ -f $doc ]] || python3 "$here/shapes.py" "$shape" "$size" "$doc"
+            if [[ $extension == docx ]]; then
+                xml=$(unzip -p "$doc" word/document.xml | wc -c)
+            else
+                xml=$(wc -c <"$doc")
+            fi
+            rm -rf "$work/out"
+            measured=$( { /usr/bin/time -f "%e %M" timeout "$limit" "$cli" --"$mode" --output "$work/out" "$doc" \
+                >/dev/null 2>"$work/err"; } 2>&1 | tail -1)
+            seconds=${measured% *}
+            peak=$(( ${measured#* } / 1024 ))
+            megabytes=$(echo "scale=2; $xml / 1048576" | bc)
+            if grep -q "Command exited with non-zero status 124" "$work/err" 2>/dev/null ||
+                [[ $(echo "$seconds >= $limit" | bc) == 1 ]]; then
+                seconds=">$limit"
+            fi
+            perMB=$(echo "scale=3; ${seconds#>} / ($xml / 1048576)" | bc)
+            growth=-
+            [[ -n $previous && $previous != 0 ]] && growth=$(echo "scale=1; ${seconds#>} / $previous" | bc)
+            printf '%-24s %8s %-5s %9s %9s %9s %9s %7s\n' "$shape" "$size" "$mode" "$seconds" "$peak" \
+                "$megabytes" "$perMB" "$growth"
+            previous=${seconds#>}
+        done
+    done
+done
