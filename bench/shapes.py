@@ -24,10 +24,18 @@ def plain(size):
     return "".join("<w:p>%s</w:p>" % run(t) for t in paragraphs(size, seed=1))
 
 
+def halves(size):
+    """Ten-word paragraphs of size words: the second half repeats the first, so a line removal
+    deletes one long stretch of paragraphs one after the other."""
+    first = [t for i, t in enumerate(paragraphs(size, seed=1)) if i % 2 == 0]
+    return first + first
+
+
 def marked(size, start, end):
-    """Ten-word paragraphs each holding one pair of range marks around its text."""
+    """Ten-word paragraphs each holding one pair of range marks around its text; the second half
+    repeats the first."""
     body = []
-    for i, text in enumerate(paragraphs(size, seed=1)):
+    for i, text in enumerate(halves(size)):
         body.append("<w:p>%s%s%s</w:p>" % (start.format(i), run(text), end.format(i)))
     return "".join(body)
 
@@ -37,10 +45,11 @@ def bookmarks_per_paragraph(size):
 
 
 def many_bookmarks(size):
-    """Ten bookmarks in every ten-word paragraph: as many bookmarks as words."""
+    """Ten bookmarks in every ten-word paragraph: as many bookmarks as words; the second half
+    of the paragraphs repeats the first."""
     body = []
     mark = 0
-    for text in paragraphs(size, seed=1):
+    for text in halves(size):
         parts = []
         for w in text.split(" "):
             parts.append('<w:bookmarkStart w:id="%d" w:name="m%d"/>%s<w:bookmarkEnd w:id="%d"/>'
@@ -82,8 +91,8 @@ def unclosed_fields(size):
 
 
 def table_cells(size):
-    """A table of ten-word cells, ten to a row."""
-    texts = paragraphs(size, seed=1)
+    """A table of ten-word cells, ten to a row; the second half of the cells repeats the first."""
+    texts = halves(size)
     rows = []
     for r in range(0, len(texts), 10):
         cells = "".join("<w:tc><w:p>%s</w:p></w:tc>" % run(t) for t in texts[r:r + 10])

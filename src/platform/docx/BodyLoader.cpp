@@ -31,7 +31,7 @@ std::vector<Paragraph> BodyLoader::load(pugi::xml_node body) const
         paragraphs.emplace_back(paragraph, false, 0);
     }
     const ParagraphReader reader(m_names);
-    std::vector<bool> fields;
+    FieldNesting fields;
     for (Paragraph& paragraph : paragraphs) {
         paragraph.setFieldsAtStart(fields);
         reader.read(paragraph, fields);

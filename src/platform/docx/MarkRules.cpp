@@ -31,9 +31,14 @@ bool MarkRules::isPinned(std::size_t slot) const
         }
         return node;
     };
-    const pugi::xml_node before = contentSibling(paragraph.node(), false);
+    // What follows is looked at first: the markers of removed paragraphs gather in front of the
+    // paragraphs after them, and need not be walked past where what follows already decides.
     const pugi::xml_node after = contentSibling(paragraph.node(), true);
-    return before && n.tbl == before.name() && (!after || n.tbl == after.name());
+    if (after && n.tbl != after.name()) {
+        return false;
+    }
+    const pugi::xml_node before = contentSibling(paragraph.node(), false);
+    return before && n.tbl == before.name();
 }
 
 bool MarkRules::canJoinNext(std::size_t slot) const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FieldNesting.h"
 #include "ParagraphText.h"
 #include "PieceList.h"
 #include "WordPositions.h"
@@ -61,7 +62,7 @@ class Paragraph
         return m_positions.get();
     }
     /// The complex-field nesting at the paragraph's start (true: in a field's result).
-    const std::vector<bool>& fieldsAtStart() const
+    const FieldNesting& fieldsAtStart() const
     {
         return m_fieldsAtStart;
     }
@@ -97,7 +98,7 @@ class Paragraph
         m_splitsField = splitsField;
         m_positions.reset();
     }
-    void setFieldsAtStart(std::vector<bool> fields)
+    void setFieldsAtStart(FieldNesting fields)
     {
         m_fieldsAtStart = std::move(fields);
     }
@@ -150,7 +151,7 @@ class Paragraph
     pugi::xml_node m_node;
     ParagraphText m_text;
     PieceList m_pieces;
-    std::vector<bool> m_fieldsAtStart;
+    FieldNesting m_fieldsAtStart;
     UnitEnds m_unitEnds;
     std::unique_ptr<WordPositions> m_positions;
     quint32 m_number = 0;

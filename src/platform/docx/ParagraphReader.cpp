@@ -11,19 +11,12 @@ namespace quillsift::docx {
 
 namespace chars = engine::chars;
 
-namespace {
-bool visible(const std::vector<bool>& fields)
-{
-    return std::all_of(fields.begin(), fields.end(), [](bool inResult) { return inResult; });
-}
-} // namespace
-
 ParagraphReader::ParagraphReader(const WordNames& names)
     : m_names(names)
 {
 }
 
-void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) const
+void ParagraphReader::read(Paragraph& paragraph, FieldNesting& fields) const
 {
     m_text.clear();
     PieceList pieces;
@@ -36,10 +29,10 @@ void ParagraphReader::read(Paragraph& paragraph, std::vector<bool>& fields) cons
     pieces.setTextLength(m_text.size());
     // Text may have come or moved anywhere in it: its word positions are built again when needed.
     paragraph.setContent(ParagraphText(QString(m_text.constData(), m_text.size())), std::move(pieces),
-                         fields != paragraph.fieldsAtStart());
+                         !(fields == paragraph.fieldsAtStart()));
 }
 
-void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, std::vector<bool>& fields) const
+void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, FieldNesting& fields) const
 {
     const WordNames& n = m_names;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
@@ -61,7 +54,7 @@ void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, std::
     }
 }
 
-void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, std::vector<bool>& fields) const
+void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, FieldNesting& fields) const
 {
     const WordNames& n = m_names;
     for (pugi::xml_node child = run.first_child(); child; child = child.next_sibling()) {
@@ -72,19 +65,15 @@ void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, std::vector
         if (n.fldChar == name) {
             const char* type = child.attribute(n.fldCharType.c_str()).value();
             if (std::strcmp(type, "begin") == 0) {
-                fields.push_back(false);
+                fields.begin();
             } else if (std::strcmp(type, "separate") == 0) {
-                if (!fields.empty()) {
-                    fields.back() = true;
-                }
+                fields.separate();
             } else if (std::strcmp(type, "end") == 0) {
-                if (!fields.empty()) {
-                    fields.pop_back();
-                }
+                fields.end();
             }
             continue;
         }
-        if (!visible(fields)) {
+        if (!fields.isText()) {
             continue;
         }
         if (n.t == name) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FieldNesting.h"
 #include "Paragraph.h"
 #include "WordNames.h"
 
@@ -18,13 +19,13 @@ class ParagraphReader
     /// at its start. fields receives the nesting at the paragraph's end.
     /// A w:t longer than maxTextBytes is first split into several in the same run, so that an
     /// edit inside it rewrites a bounded amount of XML.
-    void read(Paragraph& paragraph, std::vector<bool>& fields) const;
+    void read(Paragraph& paragraph, FieldNesting& fields) const;
 
     static constexpr std::size_t maxTextBytes = 2048;
 
   private:
-    void readChildren(pugi::xml_node node, PieceList& pieces, std::vector<bool>& fields) const;
-    void readRun(pugi::xml_node run, PieceList& pieces, std::vector<bool>& fields) const;
+    void readChildren(pugi::xml_node node, PieceList& pieces, FieldNesting& fields) const;
+    void readRun(pugi::xml_node run, PieceList& pieces, FieldNesting& fields) const;
     void addCharacter(PieceList& pieces, pugi::xml_node node, char16_t character) const;
     void split(pugi::xml_node text, const char* value, std::size_t bytes) const;
 

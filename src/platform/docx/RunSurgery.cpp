@@ -158,7 +158,7 @@ void RunSurgery::joinElements(pugi::xml_node first, pugi::xml_node second, bool 
     first.parent().remove_child(first);
 }
 
-void RunSurgery::moveMarkers(pugi::xml_node paragraph, pugi::xml_node next, pugi::xml_node previous) const
+void RunSurgery::keepMarkers(pugi::xml_node paragraph) const
 {
     std::vector<pugi::xml_node> markers;
     pugi::xml_node node = paragraph.first_child();
@@ -174,18 +174,9 @@ void RunSurgery::moveMarkers(pugi::xml_node paragraph, pugi::xml_node next, pugi
         }
         node = (node && node != paragraph) ? node.next_sibling() : pugi::xml_node();
     }
-    if (markers.empty()) {
-        return;
-    }
-    if (next) {
-        pugi::xml_node anchor = properties(next);
-        for (pugi::xml_node marker : markers) {
-            anchor = anchor ? next.insert_move_after(marker, anchor) : next.prepend_move(marker);
-        }
-    } else if (previous) {
-        for (pugi::xml_node marker : markers) {
-            previous.append_move(marker);
-        }
+    pugi::xml_node container = paragraph.parent();
+    for (pugi::xml_node marker : markers) {
+        container.insert_move_before(marker, paragraph);
     }
 }
 

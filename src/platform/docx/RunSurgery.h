@@ -37,9 +37,9 @@ class RunSurgery
     /// first's when intoFirst, else second's, with first's properties and attributes.
     void joinElements(pugi::xml_node first, pugi::xml_node second, bool intoFirst) const;
     /// Moves the bookmarks, comment ranges and permissions inside a paragraph element that is to
-    /// go to the start of next (after its properties), or else to the end of previous, so that
-    /// none loses its partner. Either may be null.
-    void moveMarkers(pugi::xml_node paragraph, pugi::xml_node next, pugi::xml_node previous) const;
+    /// go out in front of it, in their order, so that none loses its partner. Only those are
+    /// moved: the markers of paragraphs removed before stay where they are.
+    void keepMarkers(pugi::xml_node paragraph) const;
 
   private:
     const WordNames& m_names;

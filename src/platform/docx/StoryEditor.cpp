@@ -112,10 +112,7 @@ void StoryEditor::removeParagraph(std::size_t slot)
     const qint64 start = m_index.paragraphStart(slot);
     const qint64 length = paragraph.length();
     logDeletion(slot, 0, length);
-    const auto next = m_index.next(slot);
-    const auto previous = next ? std::nullopt : m_index.previous(slot);
-    m_surgery.moveMarkers(paragraph.node(), next ? m_paragraphs[*next].node() : pugi::xml_node(),
-                          previous ? m_paragraphs[*previous].node() : pugi::xml_node());
+    m_surgery.keepMarkers(paragraph.node());
     paragraph.node().parent().remove_child(paragraph.node());
     retire(slot);
     m_ranges.textRemoved(start, start + length);
@@ -198,7 +195,7 @@ void StoryEditor::deleteCharacters(std::size_t slot, qint64 from, qint64 to)
 
 void StoryEditor::reread(std::size_t slot)
 {
-    std::vector<bool> fields;
+    FieldNesting fields;
     ParagraphReader(m_names).read(m_paragraphs[slot], fields);
 }
 

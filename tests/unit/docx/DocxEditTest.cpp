@@ -231,6 +231,33 @@ TEST_F(DocxEdit, BookmarksAndCommentRangesSurviveADeletedParagraph)
     EXPECT_LT(xml.indexOf("<w:bookmarkEnd"), xml.indexOf("tail"));
 }
 
+TEST_F(DocxEdit, ParagraphsDeletedOneAfterAnotherLeaveTheirMarksInOrderWhereTheyStood)
+{
+    // Each deletion moves only the marks of its own paragraph, however many went before.
+    QString body = u("<w:p><w:r><w:t>keep</w:t></w:r></w:p>");
+    for (int i = 0; i < 6; ++i) {
+        body += u("<w:p><w:bookmarkStart w:id=\"%1\" w:name=\"b%1\"/><w:r><w:t>gone</w:t></w:r>"
+                  "<w:bookmarkEnd w:id=\"%1\"/></w:p>")
+                    .arg(i);
+    }
+    auto document = open(body + u("<w:p><w:r><w:t>tail</w:t></w:r></w:p>"));
+    for (int i = 0; i < 6; ++i) {
+        document->range()->paragraph(2)->deleteContent();
+    }
+    EXPECT_EQ(document->range()->text(), u("keep\rtail\r"));
+    const QByteArray xml = savedXml(*document);
+    qsizetype at = xml.indexOf("keep");
+    for (int i = 0; i < 6; ++i) {
+        const qsizetype start = xml.indexOf(QStringLiteral("<w:bookmarkStart w:id=\"%1\"").arg(i).toUtf8());
+        const qsizetype end = xml.indexOf(QStringLiteral("<w:bookmarkEnd w:id=\"%1\"").arg(i).toUtf8());
+        EXPECT_LT(at, start) << i;
+        EXPECT_LT(start, end) << i;
+        at = end;
+    }
+    EXPECT_LT(at, xml.indexOf("tail"));
+    EXPECT_FALSE(xml.contains("gone"));
+}
+
 TEST_F(DocxEdit, DeletingPartOfARunKeepsTheSpacesAroundIt)
 {
     auto document = open(paragraphs({"the cat and the dog"}));
