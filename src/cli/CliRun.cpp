@@ -128,7 +128,10 @@ FileReport CliRun::processFile(engine::Application* application, const QString& 
             throw HostError(target, refusal);
         }
 
-        engine::CleanResult result = engine::makeCleanCopy(*application, report.file, m_options.mode);
+        // The human line shows the count of the removal's unit before it; JSON shows all four.
+        engine::CleanResult result =
+            engine::makeCleanCopy(*application, report.file, m_options.mode, {},
+                                  m_options.json ? engine::Counts::All : engine::Counts::RemovalUnit);
         copy = result.copy;
         report.paragraphsBefore = result.paragraphsBefore;
         report.paragraphsAfter = result.paragraphsAfter;

@@ -22,11 +22,15 @@ void closeQuietly(const std::shared_ptr<Document>& document) noexcept
     }
 }
 
-void countUnits(Document& document, qint64& paragraphs, qint64& words)
+void countUnits(Document& document, bool countParagraphs, bool countWords, qint64& paragraphs, qint64& words)
 {
     const auto whole = document.content();
-    paragraphs = whole->paragraphsCount();
-    words = whole->wordsCount();
+    if (countParagraphs) {
+        paragraphs = whole->paragraphsCount();
+    }
+    if (countWords) {
+        words = whole->wordsCount();
+    }
 }
 
 /// A host error raised while working on the copy names the untitled copy ("Document3");
@@ -41,7 +45,8 @@ void countUnits(Document& document, qint64& paragraphs, qint64& words)
 
 } // namespace
 
-CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode, const YieldFunction& yield)
+CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode, const YieldFunction& yield,
+                          Counts counts)
 {
     CleanResult result;
     std::shared_ptr<Document> source = application.documents().open(path);
@@ -56,10 +61,13 @@ CleanResult makeCleanCopy(Application& application, const QString& path, Removal
         std::shared_ptr<Document> closing = std::move(source);
         closing->close();
 
-        countUnits(*result.copy, result.paragraphsBefore, result.wordsBefore);
+        const bool all = counts == Counts::All;
+        const bool unit = counts == Counts::RemovalUnit;
+        countUnits(*result.copy, all || (unit && mode == RemovalMode::Lines),
+                   all || (unit && mode == RemovalMode::Words), result.paragraphsBefore, result.wordsBefore);
         result.removed = mode == RemovalMode::Lines ? removeDuplicateLines(*result.copy, yield)
                                                     : removeDuplicateWords(*result.copy, yield);
-        countUnits(*result.copy, result.paragraphsAfter, result.wordsAfter);
+        countUnits(*result.copy, all, all, result.paragraphsAfter, result.wordsAfter);
         result.repairs = result.copy->repairs();
         return result;
     } catch (const HostError& error) {

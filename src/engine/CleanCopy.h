@@ -18,14 +18,27 @@ enum class RemovalMode {
     Words,
 };
 
+/// Which counts of the copy a caller reports. Counting is not free: the words of a whole text are
+/// counted by segmenting all of it, which a line removal does not otherwise need.
+enum class Counts {
+    /// None: the window's run reports no figures.
+    None,
+    /// The count of the removal's own unit before it: paragraphs in line mode, words in word mode.
+    RemovalUnit,
+    /// Paragraphs and words, before and after.
+    All,
+};
+
 /// The cleaned copy of one source and what the cleaning did to it. The counts are the host's
-/// Paragraphs.Count and Words.Count of the copy's whole text before and after the removal.
+/// Paragraphs.Count and Words.Count of the copy's whole text before and after the removal, or
+/// notCounted where the caller did not ask for them.
 struct CleanResult {
+    static constexpr qint64 notCounted = -1;
     std::shared_ptr<Document> copy;
-    qint64 paragraphsBefore = 0;
-    qint64 paragraphsAfter = 0;
-    qint64 wordsBefore = 0;
-    qint64 wordsAfter = 0;
+    qint64 paragraphsBefore = notCounted;
+    qint64 paragraphsAfter = notCounted;
+    qint64 wordsBefore = notCounted;
+    qint64 wordsAfter = notCounted;
     /// Paragraphs removed (or emptied, where the host must keep the paragraph) in line mode,
     /// words removed in word mode.
     qint64 removed = 0;
@@ -40,6 +53,6 @@ struct CleanResult {
 /// On failure nothing is left open: the source and any partly made copy are closed, and the
 /// HostError (which names the file) is passed on.
 CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode,
-                          const YieldFunction& yield = {});
+                          const YieldFunction& yield = {}, Counts counts = Counts::All);
 
 } // namespace quillsift::engine

@@ -47,7 +47,7 @@ void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QStrin
             const QString path = window.entryText(i);
             const RemovalMode mode = window.lineMode() ? RemovalMode::Lines : RemovalMode::Words;
             try {
-                makeCleanCopy(*application, path, mode, yield);
+                makeCleanCopy(*application, path, mode, yield, Counts::None);
             } catch (const HostError& error) {
                 failures << error.message();
             } catch (const std::exception& error) {
