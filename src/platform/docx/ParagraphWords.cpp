@@ -10,6 +10,46 @@ namespace quillsift::docx {
 
 using text::WordSegmenter;
 
+namespace {
+
+/// The character at position of text, a whole code point.
+char32_t codePointAt(const ParagraphText& text, qint64 position)
+{
+    const char16_t unit = text[position].unicode();
+    if (QChar::isHighSurrogate(unit) && position + 1 < text.size() && text[position + 1].isLowSurrogate()) {
+        return QChar::surrogateToUcs4(unit, text[position + 1].unicode());
+    }
+    if (QChar::isLowSurrogate(unit) && position > 0 && text[position - 1].isHighSurrogate()) {
+        return QChar::surrogateToUcs4(text[position - 1].unicode(), unit);
+    }
+    return unit;
+}
+
+/// Whether the unit that starts at position of text could be cut differently by what stands
+/// before it. Only a unit that follows a space and begins with something that does not attach to
+/// what is before it (a space, a mark, a joiner) stands free of it: Unicode's word rules join
+/// nothing else across a space, and the runs that ICU segments with a dictionary (Chinese,
+/// Japanese, Thai, Lao, Khmer, Burmese), whose every boundary depends on the whole run, end at
+/// one. Elsewhere what is before can matter, so a window of changed text reaches out to such a
+/// place on either side.
+bool dependsOnWhatIsBefore(const ParagraphText& text, qint64 position)
+{
+    if (position <= 0 || position >= text.size()) {
+        return false;
+    }
+    if (text[position - 1] != u' ') {
+        return true;
+    }
+    const char32_t c = codePointAt(text, position);
+    if (c == u' ') {
+        return true;
+    }
+    const int wordBreak = u_getIntPropertyValue(UChar32(c), UCHAR_WORD_BREAK);
+    return wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ;
+}
+
+} // namespace
+
 ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index,
                                platform::ProcessorShare* processors)
     : m_paragraphs(paragraphs)
@@ -141,13 +181,23 @@ ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 old
         const auto last = old.upperBound(changeEnd);
         const std::size_t keepBefore = first >= windowUnits ? first - windowUnits + 1 : 0;
         const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
-        const qint64 left = keepBefore > 0 ? old[keepBefore - 1] : 0;
-        const qint64 right = qint64(old[keepFrom - 1]) + delta;
+        std::size_t before = keepBefore;
+        std::size_t from = keepFrom;
+        const ParagraphText& text = paragraph.text();
+        // The window ends where what lies outside it reads the same whatever is inside.
+        while (before > 0 && dependsOnWhatIsBefore(text, old[before - 1])) {
+            --before;
+        }
+        while (from < old.size() && dependsOnWhatIsBefore(text, qint64(old[from - 1]) + delta)) {
+            ++from;
+        }
+        const qint64 left = before > 0 ? old[before - 1] : 0;
+        const qint64 right = qint64(old[from - 1]) + delta;
         std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text().mid(left, right - left));
         for (quint32& end : window) {
             end = quint32(left + end);
         }
-        paragraph.spliceUnits(keepBefore, keepFrom, window);
+        paragraph.spliceUnits(before, from, window);
         return {left, right};
     }
     paragraph.setUnitEnds(UnitEnds());
