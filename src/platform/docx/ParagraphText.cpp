@@ -2,31 +2,26 @@
 #include "ParagraphText.h"
 
 #include "BlockRoom.h"
-#include "text/FenwickTree.h"
+#include "BlockedSequence.h"
 
 #include <algorithm>
 
 namespace quillsift::docx {
 
-struct ParagraphText::Blocks {
-    std::vector<QString> texts;
-    FenwickTree lengths;
-    /// The block locate() found last: text is read and edited near where it was last.
-    mutable bool cached = false;
-    mutable std::size_t cachedBlock = 0;
-    mutable qsizetype cachedStart = 0;
+namespace {
 
-    void index()
-    {
-        std::vector<qint64> lengthsOf;
-        lengthsOf.reserve(texts.size());
-        for (const QString& text : texts) {
-            lengthsOf.push_back(text.size());
-        }
-        lengths = FenwickTree(lengthsOf);
-        cached = false;
+/// Cuts text into blocks of blockLength characters.
+BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
+{
+    BlockedSequence<QString, 1>::Parts parts;
+    for (qsizetype from = 0; from < text.size(); from += blockLength) {
+        const QStringView block = text.mid(from, blockLength);
+        parts.add(block.toString(), {block.size()});
     }
-};
+    return parts;
+}
+
+} // namespace
 
 ParagraphText::ParagraphText(QString text)
 {
@@ -42,66 +37,21 @@ ParagraphText::~ParagraphText() = default;
 ParagraphText::ParagraphText(ParagraphText&&) noexcept = default;
 ParagraphText& ParagraphText::operator=(ParagraphText&&) noexcept = default;
 
-namespace {
-
-/// Appends text to blocks in pieces of blockLength characters.
-void cut(const QString& text, qsizetype blockLength, std::vector<QString>& blocks)
-{
-    for (qsizetype from = 0; from < text.size(); from += blockLength) {
-        blocks.push_back(text.mid(from, blockLength));
-    }
-}
-
-} // namespace
-
 void ParagraphText::split(const QString& text)
 {
-    auto blocks = std::make_unique<Blocks>();
-    cut(text, blockLength, blocks->texts);
-    blocks->index();
-    m_blocks = std::move(blocks);
+    m_blocks = std::make_unique<Blocks>(cut(text, blockLength));
     m_text = QString();
-}
-
-void ParagraphText::splitBlock(std::size_t index)
-{
-    std::vector<QString>& texts = m_blocks->texts;
-    const QString whole = std::move(texts[index]);
-    std::vector<QString> parts;
-    cut(whole, blockLength, parts);
-    texts.erase(texts.begin() + std::ptrdiff_t(index));
-    texts.insert(texts.begin() + std::ptrdiff_t(index), parts.begin(), parts.end());
-    m_blocks->index();
-}
-
-ParagraphText::Place ParagraphText::locate(qsizetype index) const
-{
-    const Blocks& blocks = *m_blocks;
-    if (blocks.cached && index >= blocks.cachedStart &&
-        index < blocks.cachedStart + blocks.texts[blocks.cachedBlock].size()) {
-        return {blocks.cachedBlock, index - blocks.cachedStart};
-    }
-    if (index >= blocks.lengths.total()) {
-        const std::size_t last = blocks.texts.size() - 1;
-        return {last, blocks.texts[last].size()};
-    }
-    const std::size_t found = blocks.lengths.slotAfter(index);
-    const qsizetype start = blocks.lengths.prefix(found);
-    blocks.cached = true;
-    blocks.cachedBlock = found;
-    blocks.cachedStart = start;
-    return {found, index - start};
 }
 
 qsizetype ParagraphText::blockedSize() const
 {
-    return m_blocks->lengths.total();
+    return m_blocks->total(0);
 }
 
 QChar ParagraphText::blockedAt(qsizetype index) const
 {
-    const auto [found, offset] = locate(index);
-    return m_blocks->texts[found].at(offset);
+    const auto place = m_blocks->locate(0, index);
+    return m_blocks->block(place.block).at(index - place.before[0]);
 }
 
 QString ParagraphText::mid(qsizetype from, qsizetype length) const
@@ -112,8 +62,9 @@ QString ParagraphText::mid(qsizetype from, qsizetype length) const
         return length == m_text.size() ? m_text : QString(m_text.constData() + from, length);
     }
     if (length > 0) {
-        const auto [found, offset] = locate(from);
-        const QString& text = m_blocks->texts[found];
+        const auto place = m_blocks->locate(0, from);
+        const QString& text = m_blocks->block(place.block);
+        const qsizetype offset = from - place.before[0];
         if (offset + length <= text.size()) {
             return QString(text.constData() + offset, length);
         }
@@ -135,15 +86,13 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
     if (length == 0) {
         return;
     }
-    auto [found, offset] = locate(from);
-    while (length > 0) {
-        const QString& text = m_blocks->texts[found];
+    m_blocks->visit(m_blocks->locate(0, from), [&](const QString& text, const Blocks::Place& place) {
+        const qsizetype offset = std::max<qsizetype>(from - place.before[0], 0);
         const qsizetype taken = std::min(length, text.size() - offset);
         out.append(QStringView(text).mid(offset, taken));
         length -= taken;
-        ++found;
-        offset = 0;
-    }
+        return length > 0;
+    });
 }
 
 void ParagraphText::remove(qsizetype from, qsizetype length)
@@ -157,15 +106,13 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
         m_text.remove(from, length);
         return;
     }
-    Blocks& blocks = *m_blocks;
-    while (length > 0) {
-        const auto [found, offset] = locate(from);
-        const qsizetype taken = std::min(length, blocks.texts[found].size() - offset);
-        blocks.texts[found].remove(offset, taken);
-        blocks.lengths.add(found, -taken);
-        blocks.cached = false;
-        length -= taken;
-    }
+    const qsizetype to = from + length;
+    m_blocks->cut(0, from, to, [from, to](QString& text, qint64 start, const Blocks::Values&) {
+        const qint64 low = std::max<qint64>(from, start) - start;
+        const qint64 high = std::min<qint64>(to, start + text.size()) - start;
+        text.remove(low, high - low);
+        return Blocks::Values{low - high};
+    });
 }
 
 void ParagraphText::insert(qsizetype position, QStringView text)
@@ -182,17 +129,22 @@ void ParagraphText::insert(qsizetype position, QStringView text)
         return;
     }
     // After the character before the position, so that text added at a block's end stays there.
-    Place place{0, 0};
+    std::size_t block = 0;
+    qsizetype offset = 0;
     if (position > 0) {
-        place = locate(position - 1);
-        ++place.offset;
+        const auto place = m_blocks->locate(0, position - 1);
+        block = place.block;
+        offset = position - place.before[0];
+    } else {
+        block = m_blocks->openBlock();
     }
-    Blocks& blocks = *m_blocks;
-    blocks.texts[place.block].insert(place.offset, text);
-    blocks.lengths.add(place.block, text.size());
-    blocks.cached = false;
-    if (blocks.texts[place.block].size() > maxBlockLength) {
-        splitBlock(place.block);
+    QString& target = m_blocks->block(block);
+    target.insert(offset, text);
+    m_blocks->change(block, {text.size()});
+    if (target.size() > maxBlockLength) {
+        // Cut the grown block as a fresh text would be cut.
+        const QString whole = std::move(target);
+        m_blocks->replace(block, block, cut(whole, blockLength));
     }
 }
 
@@ -207,23 +159,11 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     if (!kept.m_blocks) {
         kept.split(kept.m_text);
     }
-    std::vector<QString> incoming;
     if (other.m_blocks) {
-        for (QString& text : other.m_blocks->texts) {
-            if (!text.isEmpty()) {
-                incoming.push_back(std::move(text));
-            }
-        }
+        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
     } else {
-        cut(other.m_text, blockLength, incoming);
+        kept.m_blocks->join(cut(other.m_text, blockLength), !keepFront);
     }
-    std::array<std::vector<qint64>, 1> lengths;
-    for (const QString& text : incoming) {
-        lengths[0].push_back(text.size());
-    }
-    Blocks& blocks = *kept.m_blocks;
-    joinBlocks(blocks.texts, std::array{&blocks.lengths}, std::move(incoming), lengths, !keepFront);
-    blocks.cached = false;
     return std::move(kept);
 }
 

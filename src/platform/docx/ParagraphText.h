@@ -12,10 +12,16 @@
 
 namespace quillsift::docx {
 
+template <typename Block, std::size_t Trees> class BlockedSequence;
+
 /// A paragraph's text. Up to maxBlockLength characters it is one string; a longer one is kept in
 /// blocks of about blockLength characters with the blocks' lengths in a Fenwick tree, so that an
 /// edit anywhere in a paragraph of a million characters costs one block and a logarithm, not the
 /// distance to its last edit or the length of the text after it.
+///
+/// It owns the string, or the blocked sequence whose blocks are pieces of the text and whose one
+/// tree counts their characters; it edits the characters inside a block and tells the sequence
+/// how the block's length changed, and touches nothing else.
 class ParagraphText
 {
   public:
@@ -60,19 +66,11 @@ class ParagraphText
     static constexpr qsizetype maxBlockLength = 4 * blockLength;
 
   private:
-    struct Blocks;
-    struct Place {
-        std::size_t block;
-        qsizetype offset;
-    };
-    /// The block holding character index (for index == size(), the end of the last block).
-    Place locate(qsizetype index) const;
+    using Blocks = BlockedSequence<QString, 1>;
     qsizetype blockedSize() const;
     QChar blockedAt(qsizetype index) const;
     /// Makes a text too long for one string into blocks.
     void split(const QString& text);
-    /// Cuts a block that grew past maxBlockLength into blocks of blockLength characters.
-    void splitBlock(std::size_t index);
 
     QString m_text;
     std::unique_ptr<Blocks> m_blocks;
