@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphText.h"
 
-#include "BlockRoom.h"
 #include "BlockedSequence.h"
 
 #include <algorithm>
@@ -167,65 +166,22 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     return std::move(kept);
 }
 
-struct UnitEnds::Blocks {
-    /// Each block's ends, counted from where its stretch of text begins.
-    std::vector<std::vector<quint32>> ends;
-    /// The length of each block's stretch of text, and the number of its units.
-    FenwickTree spans;
-    FenwickTree counts;
-    mutable bool cached = false;
-    mutable Place cachedPlace{0, 0, 0};
-    /// The block upperBound() found last, with the length of its stretch: a walk looks up
-    /// offsets near each other.
-    mutable bool stretchCached = false;
-    mutable Place cachedStretch{0, 0, 0};
-    mutable qint64 cachedSpan = 0;
-
-    UsedBlocks used() const
-    {
-        return usedBlocks(std::array{&spans, &counts}, ends.size());
-    }
-
-    void index(const std::vector<qint64>& spanOf)
-    {
-        std::vector<qint64> countOf;
-        countOf.reserve(ends.size());
-        for (const auto& block : ends) {
-            countOf.push_back(qint64(block.size()));
-        }
-        spans = FenwickTree(spanOf);
-        counts = FenwickTree(countOf);
-        cached = false;
-        stretchCached = false;
-    }
-};
-
-UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
-{
-    if (ends.size() > maxBlockUnits) {
-        split(ends, textLength);
-    } else {
-        m_ends = std::move(ends);
-        m_length = textLength;
-    }
-}
-
-UnitEnds::UnitEnds() = default;
-UnitEnds::~UnitEnds() = default;
-UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
-UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
-
 namespace {
 
-/// Appends ends, offsets into a text of textLength characters, to blocks in blocks of blockUnits,
-/// each counted from where its stretch begins, and the stretches' lengths to spans.
-void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits,
-         std::vector<std::vector<quint32>>& blocks, std::vector<qint64>& spans)
+using EndBlocks = BlockedSequence<std::vector<quint32>, 2>;
+/// The trees of the ends' blocks: the lengths of their stretches of text, and their units.
+constexpr std::size_t spans = 0;
+constexpr std::size_t counts = 1;
+
+/// Cuts ends, offsets into a text of textLength characters, into blocks of blockUnits, each
+/// counted from where its stretch begins; a text without units is one empty block whose stretch
+/// is the text.
+EndBlocks::Parts cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits)
 {
+    EndBlocks::Parts parts;
     if (ends.empty() && textLength > 0) {
-        blocks.emplace_back();
-        spans.push_back(textLength);
-        return;
+        parts.add({}, {textLength, 0});
+        return parts;
     }
     qint64 base = 0;
     for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
@@ -237,10 +193,10 @@ void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockU
         }
         // The last block's stretch goes on to the end of the text.
         const qint64 end = to == ends.size() ? std::max<qint64>(textLength, ends[to - 1]) : qint64(ends[to - 1]);
-        spans.push_back(end - base);
+        parts.add(std::move(relative), {end - base, qint64(to - from)});
         base = end;
-        blocks.push_back(std::move(relative));
     }
+    return parts;
 }
 
 /// Replaces ends [low, high) of one vector, counted from base, with fresh ones (offsets in the
@@ -271,30 +227,36 @@ void spliceInto(std::vector<quint32>& ends, std::size_t low, std::size_t high, s
 
 } // namespace
 
+UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
+{
+    if (ends.size() > maxBlockUnits) {
+        split(ends, textLength);
+    } else {
+        m_ends = std::move(ends);
+        m_length = textLength;
+    }
+}
+
+UnitEnds::UnitEnds() = default;
+UnitEnds::~UnitEnds() = default;
+UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
+UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
+
 void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
 {
-    auto blocks = std::make_unique<Blocks>();
-    std::vector<qint64> spanOf;
-    cut(ends, textLength, blockUnits, blocks->ends, spanOf);
-    blocks->index(spanOf);
-    m_blocks = std::move(blocks);
+    m_blocks = std::make_unique<Blocks>(cut(ends, textLength, blockUnits));
     m_ends = {};
     m_length = 0;
 }
 
 std::size_t UnitEnds::blocksSize() const
 {
-    return std::size_t(m_blocks->counts.total());
+    return std::size_t(m_blocks->total(counts));
 }
 
 qint64 UnitEnds::textLength() const
 {
-    return m_blocks ? m_blocks->spans.total() : m_length;
-}
-
-std::size_t UnitEnds::lastBlock() const
-{
-    return std::size_t(std::max<std::ptrdiff_t>(m_blocks->used().last, 0));
+    return m_blocks ? m_blocks->total(spans) : m_length;
 }
 
 UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
@@ -310,65 +272,37 @@ UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
     }
     const bool keepFront = front.size() >= back.size();
     UnitEnds& kept = keepFront ? front : back;
+    UnitEnds& other = keepFront ? back : front;
     if (!kept.m_blocks) {
         const std::vector<quint32> ends = std::move(kept.m_ends);
-        kept.split(ends, keepFront ? frontLength : backLength);
+        kept.split(ends, kept.m_length);
     }
-    const UnitEnds& other = keepFront ? back : front;
-    std::vector<std::vector<quint32>> incoming;
-    std::array<std::vector<qint64>, 2> values;
-    cut(std::vector<quint32>(other.begin(), other.end()), keepFront ? backLength : frontLength, blockUnits, incoming,
-        values[0]);
-    for (const auto& block : incoming) {
-        values[1].push_back(qint64(block.size()));
+    // Each block's ends count from where its stretch begins, so the other's blocks move in as
+    // they are.
+    if (other.m_blocks) {
+        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
+    } else {
+        kept.m_blocks->join(cut(other.m_ends, other.m_length, blockUnits), !keepFront);
     }
-    Blocks& blocks = *kept.m_blocks;
-    joinBlocks(blocks.ends, std::array{&blocks.spans, &blocks.counts}, std::move(incoming), values, !keepFront);
-    blocks.cached = false;
-    blocks.stretchCached = false;
     return std::move(kept);
-}
-
-UnitEnds::Place UnitEnds::locate(std::size_t index) const
-{
-    const Blocks& blocks = *m_blocks;
-    const Place& cached = blocks.cachedPlace;
-    if (blocks.cached && index >= cached.first && index < cached.first + blocks.ends[cached.block].size()) {
-        return cached;
-    }
-    const std::size_t found = blocks.counts.slotAfter(qint64(index));
-    const Place place{found, std::size_t(blocks.counts.prefix(found)), blocks.spans.prefix(found)};
-    if (found < blocks.ends.size()) {
-        blocks.cached = true;
-        blocks.cachedPlace = place;
-    }
-    return place;
 }
 
 quint32 UnitEnds::blocksAt(std::size_t index) const
 {
-    const Place place = locate(index);
-    return quint32(place.base + m_blocks->ends[place.block][index - place.first]);
+    const auto place = m_blocks->locate(counts, qint64(index));
+    return quint32(place.before[spans] + m_blocks->block(place.block)[index - std::size_t(place.before[counts])]);
 }
 
 std::size_t UnitEnds::blocksUpperBound(qint64 offset) const
 {
-    const Blocks& blocks = *m_blocks;
-    const Place& cached = blocks.cachedStretch;
-    if (!blocks.stretchCached || offset < cached.base || offset >= cached.base + blocks.cachedSpan) {
-        const std::size_t found = blocks.spans.slotAfter(offset);
-        if (found >= blocks.ends.size()) {
-            return size();
-        }
-        const qint64 base = blocks.spans.prefix(found);
-        blocks.cachedStretch = {found, std::size_t(blocks.counts.prefix(found)), base};
-        blocks.cachedSpan = blocks.spans.value(found);
-        blocks.stretchCached = true;
+    const auto place = m_blocks->locate(spans, offset);
+    if (place.block >= m_blocks->endBlock()) {
+        return size();
     }
-    const auto& ends = blocks.ends[cached.block];
-    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - cached.base),
+    const auto& ends = m_blocks->block(place.block);
+    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - place.before[spans]),
                                          [](quint64 value, quint32 end) { return value < end; });
-    return cached.first + std::size_t(within - ends.begin());
+    return std::size_t(place.before[counts]) + std::size_t(within - ends.begin());
 }
 
 bool UnitEnds::endsAt(qint64 offset) const
@@ -391,41 +325,42 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
         return;
     }
     Blocks& blocks = *m_blocks;
-    const qint64 delta = newLength - blocks.spans.total();
+    const qint64 delta = newLength - blocks.total(spans);
     // The blocks from the one with the unit before the change to the one with the unit after it
     // become one block: every new end lies within their stretches, and the stretch of the last
-    // of them takes the change, which moves the blocks after it.
-    const std::size_t from = first > 0 ? locate(first - 1).block : std::size_t(blocks.used().first);
-    const std::size_t to = last < size() ? locate(last).block : lastBlock();
-    const qint64 base = blocks.spans.prefix(from);
+    // of them takes the change, which moves the blocks after it. With no block in use, one is
+    // opened for the new ends.
+    const std::size_t from = first > 0 ? blocks.locate(counts, qint64(first - 1)).block : blocks.openBlock();
+    const std::size_t to = last < size() ? blocks.locate(counts, qint64(last)).block : blocks.endBlock() - 1;
+    const auto start = blocks.placeOf(from).before;
+    const qint64 base = start[spans];
+    const auto firstIndex = std::size_t(start[counts]);
     if (from == to) {
         // Within one block, as nearly every change is: edit its vector in place.
-        std::vector<quint32>& block = blocks.ends[from];
-        const auto firstIndex = std::size_t(blocks.counts.prefix(from));
+        std::vector<quint32>& block = blocks.block(from);
         const std::size_t low = first - firstIndex;
         const std::size_t high = last - firstIndex;
         if (block.size() - (high - low) + ends.size() <= maxBlockUnits) {
             spliceInto(block, low, high, ends, base, delta);
-            blocks.spans.add(from, delta);
-            blocks.counts.add(from, qint64(ends.size()) - qint64(high - low));
-            blocks.cached = false;
-            blocks.stretchCached = false;
+            blocks.change(from, {delta, qint64(ends.size()) - qint64(high - low)});
             return;
         }
     }
-    const qint64 stretchEnd = blocks.spans.prefix(to + 1) + delta;
     std::vector<quint32> merged;
-    std::size_t index = std::size_t(blocks.counts.prefix(from));
+    std::size_t index = firstIndex;
     qint64 blockBase = base;
     bool added = false;
+    auto addFresh = [&] {
+        for (const quint32 fresh : ends) {
+            merged.push_back(quint32(qint64(fresh) - base));
+        }
+        added = true;
+    };
     for (std::size_t b = from; b <= to; ++b) {
-        for (const quint32 relative : blocks.ends[b]) {
+        for (const quint32 relative : blocks.block(b)) {
             const qint64 end = blockBase + relative;
             if (index >= last && !added) {
-                for (const quint32 fresh : ends) {
-                    merged.push_back(quint32(qint64(fresh) - base));
-                }
-                added = true;
+                addFresh();
             }
             if (index < first) {
                 merged.push_back(quint32(end - base));
@@ -434,42 +369,21 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
             }
             ++index;
         }
-        blockBase += blocks.spans.value(b);
+        blockBase += blocks.value(spans, b);
     }
     if (!added) {
-        for (const quint32 fresh : ends) {
-            merged.push_back(quint32(qint64(fresh) - base));
-        }
+        addFresh();
     }
-    for (std::size_t b = from; b <= to; ++b) {
-        const qint64 newSpan = b == from ? stretchEnd - base : 0;
-        blocks.spans.add(b, newSpan - blocks.spans.value(b));
-        const qint64 oldCount = qint64(blocks.ends[b].size());
-        blocks.ends[b].clear();
-        blocks.counts.add(b, -oldCount);
-    }
-    blocks.counts.add(from, qint64(merged.size()));
-    blocks.cached = false;
-    blocks.stretchCached = false;
+    // blockBase is where the stretch of the last block ended before the change.
+    const qint64 stretch = blockBase + delta - base;
     if (merged.size() > maxBlockUnits) {
-        // Cut the grown block as a fresh text would be cut, and index the blocks again.
-        std::vector<qint64> spanOf;
-        std::vector<std::vector<quint32>> parts;
-        cut(merged, stretchEnd - base, blockUnits, parts, spanOf);
-        std::vector<qint64> allSpans;
-        for (std::size_t b = 0; b < blocks.ends.size(); ++b) {
-            if (b == from) {
-                allSpans.insert(allSpans.end(), spanOf.begin(), spanOf.end());
-            } else {
-                allSpans.push_back(blocks.spans.value(b));
-            }
-        }
-        blocks.ends.erase(blocks.ends.begin() + std::ptrdiff_t(from));
-        blocks.ends.insert(blocks.ends.begin() + std::ptrdiff_t(from), std::make_move_iterator(parts.begin()),
-                           std::make_move_iterator(parts.end()));
-        blocks.index(allSpans);
+        // Cut the grown block as a fresh text would be cut.
+        blocks.replace(from, to, cut(merged, stretch, blockUnits));
     } else {
-        blocks.ends[from] = std::move(merged);
+        Blocks::Parts one;
+        const auto count = qint64(merged.size());
+        one.add(std::move(merged), {stretch, count});
+        blocks.replace(from, to, std::move(one));
     }
 }
 

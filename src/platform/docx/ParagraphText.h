@@ -81,6 +81,10 @@ class ParagraphText
 /// block's stretch of text begins, with the stretches' lengths and the blocks' sizes in Fenwick
 /// trees. An edit then moves the ends after it by changing one stretch, and costs one block and
 /// a logarithm wherever it lies.
+///
+/// It owns the vector with the text's length, or the blocked sequence whose blocks hold relative
+/// ends and whose trees count each block's stretch and units; it edits the ends inside blocks,
+/// merges the blocks an edit spans, and tells the sequence how each changed.
 class UnitEnds
 {
   public:
@@ -137,15 +141,7 @@ class UnitEnds
     static constexpr std::size_t maxBlockUnits = 4 * blockUnits;
 
   private:
-    struct Blocks;
-    struct Place {
-        std::size_t block;
-        /// The index of the block's first unit, and where its stretch of text begins.
-        std::size_t first;
-        qint64 base;
-    };
-    /// The block holding unit index.
-    Place locate(std::size_t index) const;
+    using Blocks = BlockedSequence<std::vector<quint32>, 2>;
     std::size_t blocksSize() const;
     quint32 blocksAt(std::size_t index) const;
     std::size_t blocksUpperBound(qint64 offset) const;
@@ -153,8 +149,6 @@ class UnitEnds
     void split(const std::vector<quint32>& ends, qint64 textLength);
     /// The length of the text the ends are in.
     qint64 textLength() const;
-    /// The last block in use (not room at the end), or 0.
-    std::size_t lastBlock() const;
 
     std::vector<quint32> m_ends;
     /// The length of the text the ends are in, while they are one vector.
