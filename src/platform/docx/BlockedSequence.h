@@ -77,7 +77,7 @@ template <typename Block, std::size_t Trees> class BlockedSequence
         return endBlock() - firstBlock();
     }
     /// Every block, in use or room.
-    std::size_t slots() const
+    std::size_t slotCount() const
     {
         return m_blocks.size();
     }

@@ -58,7 +58,7 @@ std::vector<int> read(const Sequence& sequence)
         return true;
     });
     EXPECT_LE(sequence.firstBlock(), sequence.endBlock());
-    EXPECT_LE(sequence.endBlock(), sequence.slots());
+    EXPECT_LE(sequence.endBlock(), sequence.slotCount());
     if (sequence.blocksInUse() > 0) {
         EXPECT_FALSE(sequence.block(sequence.firstBlock()).empty());
         EXPECT_FALSE(sequence.block(sequence.endBlock() - 1).empty());
@@ -196,34 +196,34 @@ TEST(BlockedSequence, JoinsTakeTheRoomAndLayOutAgainOnlyWhenItRunsOut)
     for (int step = 0; step < 3000; ++step) {
         const bool atFront = step % 3 != 0;
         const std::vector<int> numbers = randomNumbers(random, perBlock);
-        const std::size_t slots = sequence.slots();
-        const std::size_t room = atFront ? sequence.firstBlock() : slots - sequence.endBlock();
+        const std::size_t slotsBefore = sequence.slotCount();
+        const std::size_t room = atFront ? sequence.firstBlock() : slotsBefore - sequence.endBlock();
         const std::size_t first = sequence.firstBlock();
         const int* held = sequence.block(first).data();
         sequence.join(cut(numbers), atFront);
         model.insert(atFront ? model.begin() : model.end(), numbers.begin(), numbers.end());
         if (room > 0) {
-            ASSERT_EQ(sequence.slots(), slots) << "step " << step;
+            ASSERT_EQ(sequence.slotCount(), slotsBefore) << "step " << step;
             ASSERT_EQ(sequence.block(first).data(), held) << "the blocks in use did not move";
             ASSERT_EQ(sequence.firstBlock(), atFront ? first - 1 : first);
         } else {
             ++layouts;
             ASSERT_EQ(sequence.firstBlock(), sequence.blocksInUse()) << "as much room as blocks in use";
-            ASSERT_EQ(sequence.slots(), 3 * sequence.blocksInUse());
+            ASSERT_EQ(sequence.slotCount(), 3 * sequence.blocksInUse());
         }
     }
     EXPECT_LE(layouts, 24);
     EXPECT_EQ(read(sequence), model);
 
     // A block emptied at an end becomes room that the next join takes.
-    const std::size_t slots = sequence.slots();
+    const std::size_t slotsBefore = sequence.slotCount();
     const std::size_t first = sequence.firstBlock();
     removeElements(sequence, 0, qint64(sequence.block(first).size()));
     EXPECT_EQ(sequence.firstBlock(), first + 1);
     sequence.join(cut({4, 5}), true);
     model.erase(model.begin(), model.begin() + perBlock);
     model.insert(model.begin(), {4, 5});
-    EXPECT_EQ(sequence.slots(), slots);
+    EXPECT_EQ(sequence.slotCount(), slotsBefore);
     EXPECT_EQ(read(sequence), model);
 }
 
@@ -244,7 +244,7 @@ TEST(BlockedSequence, EmptySequencesReadAsEmptyAndTakeElements)
     const std::vector<int> numbers = randomNumbers(random, 100);
     Sequence emptied(cut(numbers));
     emptied.join(cut(numbers), true); // now with room at both ends
-    const std::size_t slots = emptied.slots();
+    const std::size_t slotsBefore = emptied.slotCount();
     removeElements(emptied, 0, 200);
     EXPECT_EQ(emptied.blocksInUse(), 0u) << "every block is room";
     EXPECT_EQ(emptied.total(sums), 0);
@@ -254,7 +254,7 @@ TEST(BlockedSequence, EmptySequencesReadAsEmptyAndTakeElements)
     EXPECT_EQ(read(emptied), (std::vector<int>{7, 8}));
     emptied.join(cut(numbers), true);
     emptied.join(cut(numbers), false);
-    EXPECT_EQ(emptied.slots(), slots) << "the room was taken";
+    EXPECT_EQ(emptied.slotCount(), slotsBefore) << "the room was taken";
     // Blocks emptied inside a joining sequence do not come in: the ends still hold something.
     Sequence::Parts holes;
     holes.add({}, {});
