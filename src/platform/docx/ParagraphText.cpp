@@ -1,32 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphText.h"
 
-#include "BlockRoom.h"
-#include "text/FenwickTree.h"
+#include "BlockedSequence.h"
 
 #include <algorithm>
 
 namespace quillsift::docx {
 
-struct ParagraphText::Blocks {
-    std::vector<QString> texts;
-    FenwickTree lengths;
-    /// The block locate() found last: text is read and edited near where it was last.
-    mutable bool cached = false;
-    mutable std::size_t cachedBlock = 0;
-    mutable qsizetype cachedStart = 0;
+namespace {
 
-    void index()
-    {
-        std::vector<qint64> lengthsOf;
-        lengthsOf.reserve(texts.size());
-        for (const QString& text : texts) {
-            lengthsOf.push_back(text.size());
-        }
-        lengths = FenwickTree(lengthsOf);
-        cached = false;
+/// Cuts text into blocks of blockLength characters.
+BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
+{
+    BlockedSequence<QString, 1>::Parts parts;
+    for (qsizetype from = 0; from < text.size(); from += blockLength) {
+        const QStringView block = text.mid(from, blockLength);
+        parts.add(block.toString(), {block.size()});
     }
-};
+    return parts;
+}
+
+} // namespace
 
 ParagraphText::ParagraphText(QString text)
 {
@@ -42,66 +36,21 @@ ParagraphText::~ParagraphText() = default;
 ParagraphText::ParagraphText(ParagraphText&&) noexcept = default;
 ParagraphText& ParagraphText::operator=(ParagraphText&&) noexcept = default;
 
-namespace {
-
-/// Appends text to blocks in pieces of blockLength characters.
-void cut(const QString& text, qsizetype blockLength, std::vector<QString>& blocks)
-{
-    for (qsizetype from = 0; from < text.size(); from += blockLength) {
-        blocks.push_back(text.mid(from, blockLength));
-    }
-}
-
-} // namespace
-
 void ParagraphText::split(const QString& text)
 {
-    auto blocks = std::make_unique<Blocks>();
-    cut(text, blockLength, blocks->texts);
-    blocks->index();
-    m_blocks = std::move(blocks);
+    m_blocks = std::make_unique<Blocks>(cut(text, blockLength));
     m_text = QString();
-}
-
-void ParagraphText::splitBlock(std::size_t index)
-{
-    std::vector<QString>& texts = m_blocks->texts;
-    const QString whole = std::move(texts[index]);
-    std::vector<QString> parts;
-    cut(whole, blockLength, parts);
-    texts.erase(texts.begin() + std::ptrdiff_t(index));
-    texts.insert(texts.begin() + std::ptrdiff_t(index), parts.begin(), parts.end());
-    m_blocks->index();
-}
-
-ParagraphText::Place ParagraphText::locate(qsizetype index) const
-{
-    const Blocks& blocks = *m_blocks;
-    if (blocks.cached && index >= blocks.cachedStart &&
-        index < blocks.cachedStart + blocks.texts[blocks.cachedBlock].size()) {
-        return {blocks.cachedBlock, index - blocks.cachedStart};
-    }
-    if (index >= blocks.lengths.total()) {
-        const std::size_t last = blocks.texts.size() - 1;
-        return {last, blocks.texts[last].size()};
-    }
-    const std::size_t found = blocks.lengths.slotAfter(index);
-    const qsizetype start = blocks.lengths.prefix(found);
-    blocks.cached = true;
-    blocks.cachedBlock = found;
-    blocks.cachedStart = start;
-    return {found, index - start};
 }
 
 qsizetype ParagraphText::blockedSize() const
 {
-    return m_blocks->lengths.total();
+    return m_blocks->total(0);
 }
 
 QChar ParagraphText::blockedAt(qsizetype index) const
 {
-    const auto [found, offset] = locate(index);
-    return m_blocks->texts[found].at(offset);
+    const auto place = m_blocks->locate(0, index);
+    return m_blocks->block(place.block).at(index - place.before[0]);
 }
 
 QString ParagraphText::mid(qsizetype from, qsizetype length) const
@@ -112,8 +61,9 @@ QString ParagraphText::mid(qsizetype from, qsizetype length) const
         return length == m_text.size() ? m_text : QString(m_text.constData() + from, length);
     }
     if (length > 0) {
-        const auto [found, offset] = locate(from);
-        const QString& text = m_blocks->texts[found];
+        const auto place = m_blocks->locate(0, from);
+        const QString& text = m_blocks->block(place.block);
+        const qsizetype offset = from - place.before[0];
         if (offset + length <= text.size()) {
             return QString(text.constData() + offset, length);
         }
@@ -135,15 +85,13 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
     if (length == 0) {
         return;
     }
-    auto [found, offset] = locate(from);
-    while (length > 0) {
-        const QString& text = m_blocks->texts[found];
+    m_blocks->visit(m_blocks->locate(0, from), [&](const QString& text, const Blocks::Place& place) {
+        const qsizetype offset = std::max<qsizetype>(from - place.before[0], 0);
         const qsizetype taken = std::min(length, text.size() - offset);
         out.append(QStringView(text).mid(offset, taken));
         length -= taken;
-        ++found;
-        offset = 0;
-    }
+        return length > 0;
+    });
 }
 
 void ParagraphText::remove(qsizetype from, qsizetype length)
@@ -157,15 +105,13 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
         m_text.remove(from, length);
         return;
     }
-    Blocks& blocks = *m_blocks;
-    while (length > 0) {
-        const auto [found, offset] = locate(from);
-        const qsizetype taken = std::min(length, blocks.texts[found].size() - offset);
-        blocks.texts[found].remove(offset, taken);
-        blocks.lengths.add(found, -taken);
-        blocks.cached = false;
-        length -= taken;
-    }
+    const qsizetype to = from + length;
+    m_blocks->cut(0, from, to, [from, to](QString& text, qint64 start, const Blocks::Values&) {
+        const qint64 low = std::max<qint64>(from, start) - start;
+        const qint64 high = std::min<qint64>(to, start + text.size()) - start;
+        text.remove(low, high - low);
+        return Blocks::Values{low - high};
+    });
 }
 
 void ParagraphText::insert(qsizetype position, QStringView text)
@@ -182,17 +128,22 @@ void ParagraphText::insert(qsizetype position, QStringView text)
         return;
     }
     // After the character before the position, so that text added at a block's end stays there.
-    Place place{0, 0};
+    std::size_t block = 0;
+    qsizetype offset = 0;
     if (position > 0) {
-        place = locate(position - 1);
-        ++place.offset;
+        const auto place = m_blocks->locate(0, position - 1);
+        block = place.block;
+        offset = position - place.before[0];
+    } else {
+        block = m_blocks->openBlock();
     }
-    Blocks& blocks = *m_blocks;
-    blocks.texts[place.block].insert(place.offset, text);
-    blocks.lengths.add(place.block, text.size());
-    blocks.cached = false;
-    if (blocks.texts[place.block].size() > maxBlockLength) {
-        splitBlock(place.block);
+    QString& target = m_blocks->block(block);
+    target.insert(offset, text);
+    m_blocks->change(block, {text.size()});
+    if (target.size() > maxBlockLength) {
+        // Cut the grown block as a fresh text would be cut.
+        const QString whole = std::move(target);
+        m_blocks->replace(block, block, cut(whole, blockLength));
     }
 }
 
@@ -207,85 +158,30 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     if (!kept.m_blocks) {
         kept.split(kept.m_text);
     }
-    std::vector<QString> incoming;
     if (other.m_blocks) {
-        for (QString& text : other.m_blocks->texts) {
-            if (!text.isEmpty()) {
-                incoming.push_back(std::move(text));
-            }
-        }
+        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
     } else {
-        cut(other.m_text, blockLength, incoming);
+        kept.m_blocks->join(cut(other.m_text, blockLength), !keepFront);
     }
-    std::array<std::vector<qint64>, 1> lengths;
-    for (const QString& text : incoming) {
-        lengths[0].push_back(text.size());
-    }
-    Blocks& blocks = *kept.m_blocks;
-    joinBlocks(blocks.texts, std::array{&blocks.lengths}, std::move(incoming), lengths, !keepFront);
-    blocks.cached = false;
     return std::move(kept);
 }
 
-struct UnitEnds::Blocks {
-    /// Each block's ends, counted from where its stretch of text begins.
-    std::vector<std::vector<quint32>> ends;
-    /// The length of each block's stretch of text, and the number of its units.
-    FenwickTree spans;
-    FenwickTree counts;
-    mutable bool cached = false;
-    mutable Place cachedPlace{0, 0, 0};
-    /// The block upperBound() found last, with the length of its stretch: a walk looks up
-    /// offsets near each other.
-    mutable bool stretchCached = false;
-    mutable Place cachedStretch{0, 0, 0};
-    mutable qint64 cachedSpan = 0;
-
-    UsedBlocks used() const
-    {
-        return usedBlocks(std::array{&spans, &counts}, ends.size());
-    }
-
-    void index(const std::vector<qint64>& spanOf)
-    {
-        std::vector<qint64> countOf;
-        countOf.reserve(ends.size());
-        for (const auto& block : ends) {
-            countOf.push_back(qint64(block.size()));
-        }
-        spans = FenwickTree(spanOf);
-        counts = FenwickTree(countOf);
-        cached = false;
-        stretchCached = false;
-    }
-};
-
-UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
-{
-    if (ends.size() > maxBlockUnits) {
-        split(ends, textLength);
-    } else {
-        m_ends = std::move(ends);
-        m_length = textLength;
-    }
-}
-
-UnitEnds::UnitEnds() = default;
-UnitEnds::~UnitEnds() = default;
-UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
-UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
-
 namespace {
 
-/// Appends ends, offsets into a text of textLength characters, to blocks in blocks of blockUnits,
-/// each counted from where its stretch begins, and the stretches' lengths to spans.
-void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits,
-         std::vector<std::vector<quint32>>& blocks, std::vector<qint64>& spans)
+using EndBlocks = BlockedSequence<std::vector<quint32>, 2>;
+/// The trees of the ends' blocks: the lengths of their stretches of text, and their units.
+constexpr std::size_t spans = 0;
+constexpr std::size_t counts = 1;
+
+/// Cuts ends, offsets into a text of textLength characters, into blocks of blockUnits, each
+/// counted from where its stretch begins; a text without units is one empty block whose stretch
+/// is the text.
+EndBlocks::Parts cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits)
 {
+    EndBlocks::Parts parts;
     if (ends.empty() && textLength > 0) {
-        blocks.emplace_back();
-        spans.push_back(textLength);
-        return;
+        parts.add({}, {textLength, 0});
+        return parts;
     }
     qint64 base = 0;
     for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
@@ -297,10 +193,10 @@ void cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockU
         }
         // The last block's stretch goes on to the end of the text.
         const qint64 end = to == ends.size() ? std::max<qint64>(textLength, ends[to - 1]) : qint64(ends[to - 1]);
-        spans.push_back(end - base);
+        parts.add(std::move(relative), {end - base, qint64(to - from)});
         base = end;
-        blocks.push_back(std::move(relative));
     }
+    return parts;
 }
 
 /// Replaces ends [low, high) of one vector, counted from base, with fresh ones (offsets in the
@@ -331,30 +227,36 @@ void spliceInto(std::vector<quint32>& ends, std::size_t low, std::size_t high, s
 
 } // namespace
 
+UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
+{
+    if (ends.size() > maxBlockUnits) {
+        split(ends, textLength);
+    } else {
+        m_ends = std::move(ends);
+        m_length = textLength;
+    }
+}
+
+UnitEnds::UnitEnds() = default;
+UnitEnds::~UnitEnds() = default;
+UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
+UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
+
 void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
 {
-    auto blocks = std::make_unique<Blocks>();
-    std::vector<qint64> spanOf;
-    cut(ends, textLength, blockUnits, blocks->ends, spanOf);
-    blocks->index(spanOf);
-    m_blocks = std::move(blocks);
+    m_blocks = std::make_unique<Blocks>(cut(ends, textLength, blockUnits));
     m_ends = {};
     m_length = 0;
 }
 
 std::size_t UnitEnds::blocksSize() const
 {
-    return std::size_t(m_blocks->counts.total());
+    return std::size_t(m_blocks->total(counts));
 }
 
 qint64 UnitEnds::textLength() const
 {
-    return m_blocks ? m_blocks->spans.total() : m_length;
-}
-
-std::size_t UnitEnds::lastBlock() const
-{
-    return std::size_t(std::max<std::ptrdiff_t>(m_blocks->used().last, 0));
+    return m_blocks ? m_blocks->total(spans) : m_length;
 }
 
 UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
@@ -370,65 +272,37 @@ UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
     }
     const bool keepFront = front.size() >= back.size();
     UnitEnds& kept = keepFront ? front : back;
+    UnitEnds& other = keepFront ? back : front;
     if (!kept.m_blocks) {
         const std::vector<quint32> ends = std::move(kept.m_ends);
-        kept.split(ends, keepFront ? frontLength : backLength);
+        kept.split(ends, kept.m_length);
     }
-    const UnitEnds& other = keepFront ? back : front;
-    std::vector<std::vector<quint32>> incoming;
-    std::array<std::vector<qint64>, 2> values;
-    cut(std::vector<quint32>(other.begin(), other.end()), keepFront ? backLength : frontLength, blockUnits, incoming,
-        values[0]);
-    for (const auto& block : incoming) {
-        values[1].push_back(qint64(block.size()));
+    // Each block's ends count from where its stretch begins, so the other's blocks move in as
+    // they are.
+    if (other.m_blocks) {
+        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
+    } else {
+        kept.m_blocks->join(cut(other.m_ends, other.m_length, blockUnits), !keepFront);
     }
-    Blocks& blocks = *kept.m_blocks;
-    joinBlocks(blocks.ends, std::array{&blocks.spans, &blocks.counts}, std::move(incoming), values, !keepFront);
-    blocks.cached = false;
-    blocks.stretchCached = false;
     return std::move(kept);
-}
-
-UnitEnds::Place UnitEnds::locate(std::size_t index) const
-{
-    const Blocks& blocks = *m_blocks;
-    const Place& cached = blocks.cachedPlace;
-    if (blocks.cached && index >= cached.first && index < cached.first + blocks.ends[cached.block].size()) {
-        return cached;
-    }
-    const std::size_t found = blocks.counts.slotAfter(qint64(index));
-    const Place place{found, std::size_t(blocks.counts.prefix(found)), blocks.spans.prefix(found)};
-    if (found < blocks.ends.size()) {
-        blocks.cached = true;
-        blocks.cachedPlace = place;
-    }
-    return place;
 }
 
 quint32 UnitEnds::blocksAt(std::size_t index) const
 {
-    const Place place = locate(index);
-    return quint32(place.base + m_blocks->ends[place.block][index - place.first]);
+    const auto place = m_blocks->locate(counts, qint64(index));
+    return quint32(place.before[spans] + m_blocks->block(place.block)[index - std::size_t(place.before[counts])]);
 }
 
 std::size_t UnitEnds::blocksUpperBound(qint64 offset) const
 {
-    const Blocks& blocks = *m_blocks;
-    const Place& cached = blocks.cachedStretch;
-    if (!blocks.stretchCached || offset < cached.base || offset >= cached.base + blocks.cachedSpan) {
-        const std::size_t found = blocks.spans.slotAfter(offset);
-        if (found >= blocks.ends.size()) {
-            return size();
-        }
-        const qint64 base = blocks.spans.prefix(found);
-        blocks.cachedStretch = {found, std::size_t(blocks.counts.prefix(found)), base};
-        blocks.cachedSpan = blocks.spans.value(found);
-        blocks.stretchCached = true;
+    const auto place = m_blocks->locate(spans, offset);
+    if (place.block >= m_blocks->endBlock()) {
+        return size();
     }
-    const auto& ends = blocks.ends[cached.block];
-    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - cached.base),
+    const auto& ends = m_blocks->block(place.block);
+    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - place.before[spans]),
                                          [](quint64 value, quint32 end) { return value < end; });
-    return cached.first + std::size_t(within - ends.begin());
+    return std::size_t(place.before[counts]) + std::size_t(within - ends.begin());
 }
 
 bool UnitEnds::endsAt(qint64 offset) const
@@ -451,41 +325,42 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
         return;
     }
     Blocks& blocks = *m_blocks;
-    const qint64 delta = newLength - blocks.spans.total();
+    const qint64 delta = newLength - blocks.total(spans);
     // The blocks from the one with the unit before the change to the one with the unit after it
     // become one block: every new end lies within their stretches, and the stretch of the last
-    // of them takes the change, which moves the blocks after it.
-    const std::size_t from = first > 0 ? locate(first - 1).block : std::size_t(blocks.used().first);
-    const std::size_t to = last < size() ? locate(last).block : lastBlock();
-    const qint64 base = blocks.spans.prefix(from);
+    // of them takes the change, which moves the blocks after it. With no block in use, one is
+    // opened for the new ends.
+    const std::size_t from = first > 0 ? blocks.locate(counts, qint64(first - 1)).block : blocks.openBlock();
+    const std::size_t to = last < size() ? blocks.locate(counts, qint64(last)).block : blocks.endBlock() - 1;
+    const auto start = blocks.placeOf(from).before;
+    const qint64 base = start[spans];
+    const auto firstIndex = std::size_t(start[counts]);
     if (from == to) {
         // Within one block, as nearly every change is: edit its vector in place.
-        std::vector<quint32>& block = blocks.ends[from];
-        const auto firstIndex = std::size_t(blocks.counts.prefix(from));
+        std::vector<quint32>& block = blocks.block(from);
         const std::size_t low = first - firstIndex;
         const std::size_t high = last - firstIndex;
         if (block.size() - (high - low) + ends.size() <= maxBlockUnits) {
             spliceInto(block, low, high, ends, base, delta);
-            blocks.spans.add(from, delta);
-            blocks.counts.add(from, qint64(ends.size()) - qint64(high - low));
-            blocks.cached = false;
-            blocks.stretchCached = false;
+            blocks.change(from, {delta, qint64(ends.size()) - qint64(high - low)});
             return;
         }
     }
-    const qint64 stretchEnd = blocks.spans.prefix(to + 1) + delta;
     std::vector<quint32> merged;
-    std::size_t index = std::size_t(blocks.counts.prefix(from));
+    std::size_t index = firstIndex;
     qint64 blockBase = base;
     bool added = false;
+    auto addFresh = [&] {
+        for (const quint32 fresh : ends) {
+            merged.push_back(quint32(qint64(fresh) - base));
+        }
+        added = true;
+    };
     for (std::size_t b = from; b <= to; ++b) {
-        for (const quint32 relative : blocks.ends[b]) {
+        for (const quint32 relative : blocks.block(b)) {
             const qint64 end = blockBase + relative;
             if (index >= last && !added) {
-                for (const quint32 fresh : ends) {
-                    merged.push_back(quint32(qint64(fresh) - base));
-                }
-                added = true;
+                addFresh();
             }
             if (index < first) {
                 merged.push_back(quint32(end - base));
@@ -494,42 +369,21 @@ void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint
             }
             ++index;
         }
-        blockBase += blocks.spans.value(b);
+        blockBase += blocks.value(spans, b);
     }
     if (!added) {
-        for (const quint32 fresh : ends) {
-            merged.push_back(quint32(qint64(fresh) - base));
-        }
+        addFresh();
     }
-    for (std::size_t b = from; b <= to; ++b) {
-        const qint64 newSpan = b == from ? stretchEnd - base : 0;
-        blocks.spans.add(b, newSpan - blocks.spans.value(b));
-        const qint64 oldCount = qint64(blocks.ends[b].size());
-        blocks.ends[b].clear();
-        blocks.counts.add(b, -oldCount);
-    }
-    blocks.counts.add(from, qint64(merged.size()));
-    blocks.cached = false;
-    blocks.stretchCached = false;
+    // blockBase is where the stretch of the last block ended before the change.
+    const qint64 stretch = blockBase + delta - base;
     if (merged.size() > maxBlockUnits) {
-        // Cut the grown block as a fresh text would be cut, and index the blocks again.
-        std::vector<qint64> spanOf;
-        std::vector<std::vector<quint32>> parts;
-        cut(merged, stretchEnd - base, blockUnits, parts, spanOf);
-        std::vector<qint64> allSpans;
-        for (std::size_t b = 0; b < blocks.ends.size(); ++b) {
-            if (b == from) {
-                allSpans.insert(allSpans.end(), spanOf.begin(), spanOf.end());
-            } else {
-                allSpans.push_back(blocks.spans.value(b));
-            }
-        }
-        blocks.ends.erase(blocks.ends.begin() + std::ptrdiff_t(from));
-        blocks.ends.insert(blocks.ends.begin() + std::ptrdiff_t(from), std::make_move_iterator(parts.begin()),
-                           std::make_move_iterator(parts.end()));
-        blocks.index(allSpans);
+        // Cut the grown block as a fresh text would be cut.
+        blocks.replace(from, to, cut(merged, stretch, blockUnits));
     } else {
-        blocks.ends[from] = std::move(merged);
+        Blocks::Parts one;
+        const auto count = qint64(merged.size());
+        one.add(std::move(merged), {stretch, count});
+        blocks.replace(from, to, std::move(one));
     }
 }
 

@@ -12,10 +12,16 @@
 
 namespace quillsift::docx {
 
+template <typename Block, std::size_t Trees> class BlockedSequence;
+
 /// A paragraph's text. Up to maxBlockLength characters it is one string; a longer one is kept in
 /// blocks of about blockLength characters with the blocks' lengths in a Fenwick tree, so that an
 /// edit anywhere in a paragraph of a million characters costs one block and a logarithm, not the
 /// distance to its last edit or the length of the text after it.
+///
+/// It owns the string, or the blocked sequence whose blocks are pieces of the text and whose one
+/// tree counts their characters; it edits the characters inside a block and tells the sequence
+/// how the block's length changed, and touches nothing else.
 class ParagraphText
 {
   public:
@@ -60,19 +66,11 @@ class ParagraphText
     static constexpr qsizetype maxBlockLength = 4 * blockLength;
 
   private:
-    struct Blocks;
-    struct Place {
-        std::size_t block;
-        qsizetype offset;
-    };
-    /// The block holding character index (for index == size(), the end of the last block).
-    Place locate(qsizetype index) const;
+    using Blocks = BlockedSequence<QString, 1>;
     qsizetype blockedSize() const;
     QChar blockedAt(qsizetype index) const;
     /// Makes a text too long for one string into blocks.
     void split(const QString& text);
-    /// Cuts a block that grew past maxBlockLength into blocks of blockLength characters.
-    void splitBlock(std::size_t index);
 
     QString m_text;
     std::unique_ptr<Blocks> m_blocks;
@@ -83,6 +81,10 @@ class ParagraphText
 /// block's stretch of text begins, with the stretches' lengths and the blocks' sizes in Fenwick
 /// trees. An edit then moves the ends after it by changing one stretch, and costs one block and
 /// a logarithm wherever it lies.
+///
+/// It owns the vector with the text's length, or the blocked sequence whose blocks hold relative
+/// ends and whose trees count each block's stretch and units; it edits the ends inside blocks,
+/// merges the blocks an edit spans, and tells the sequence how each changed.
 class UnitEnds
 {
   public:
@@ -139,15 +141,7 @@ class UnitEnds
     static constexpr std::size_t maxBlockUnits = 4 * blockUnits;
 
   private:
-    struct Blocks;
-    struct Place {
-        std::size_t block;
-        /// The index of the block's first unit, and where its stretch of text begins.
-        std::size_t first;
-        qint64 base;
-    };
-    /// The block holding unit index.
-    Place locate(std::size_t index) const;
+    using Blocks = BlockedSequence<std::vector<quint32>, 2>;
     std::size_t blocksSize() const;
     quint32 blocksAt(std::size_t index) const;
     std::size_t blocksUpperBound(qint64 offset) const;
@@ -155,8 +149,6 @@ class UnitEnds
     void split(const std::vector<quint32>& ends, qint64 textLength);
     /// The length of the text the ends are in.
     qint64 textLength() const;
-    /// The last block in use (not room at the end), or 0.
-    std::size_t lastBlock() const;
 
     std::vector<quint32> m_ends;
     /// The length of the text the ends are in, while they are one vector.

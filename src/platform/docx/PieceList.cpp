@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PieceList.h"
 
-#include "BlockRoom.h"
-
 #include <algorithm>
 
 namespace quillsift::docx {
@@ -12,17 +10,10 @@ Piece PieceList::operator[](std::size_t index) const
     if (!m_blocks) {
         return m_pieces[index];
     }
-    const Place place = locate(index);
-    Piece piece = m_blocks->pieces[place.block][index - place.first];
-    piece.offset = quint32(place.base + piece.offset);
+    const auto place = m_blocks->locate(counts, qint64(index));
+    Piece piece = m_blocks->block(place.block)[index - std::size_t(place.before[counts])];
+    piece.offset = quint32(place.before[spans] + piece.offset);
     return piece;
-}
-
-PieceList::Place PieceList::locate(std::size_t index) const
-{
-    const Blocks& blocks = *m_blocks;
-    const std::size_t found = blocks.counts.slotAfter(qint64(index));
-    return {found, std::size_t(blocks.counts.prefix(found)), blocks.spans.prefix(found)};
 }
 
 std::vector<Piece> PieceList::toVector() const
@@ -32,14 +23,13 @@ std::vector<Piece> PieceList::toVector() const
     }
     std::vector<Piece> pieces;
     pieces.reserve(size());
-    qint64 base = 0;
-    for (std::size_t b = 0; b < m_blocks->pieces.size(); ++b) {
-        for (Piece piece : m_blocks->pieces[b]) {
-            piece.offset = quint32(base + piece.offset);
+    m_blocks->visit(m_blocks->start(), [&pieces](const std::vector<Piece>& block, const Blocks::Place& place) {
+        for (Piece piece : block) {
+            piece.offset = quint32(place.before[spans] + piece.offset);
             pieces.push_back(piece);
         }
-        base = m_blocks->spans.prefix(b + 1);
-    }
+        return true;
+    });
     return pieces;
 }
 
@@ -61,16 +51,14 @@ void PieceList::setTextLength(qint64 length)
     }
 }
 
-void PieceList::cut(const std::vector<Piece>& pieces, qint64 textLength, std::vector<std::vector<Piece>>& blocks,
-                    std::vector<qint64>& spans, std::vector<qint64>& counts)
+PieceList::Blocks::Parts PieceList::cut(const std::vector<Piece>& pieces, qint64 textLength)
 {
+    Blocks::Parts parts;
     if (pieces.empty()) {
         if (textLength > 0) {
-            blocks.emplace_back();
-            spans.push_back(textLength);
-            counts.push_back(0);
+            parts.add({}, {textLength, 0});
         }
-        return;
+        return parts;
     }
     qint64 base = 0;
     for (std::size_t from = 0; from < pieces.size(); from += blockPieces) {
@@ -82,22 +70,15 @@ void PieceList::cut(const std::vector<Piece>& pieces, qint64 textLength, std::ve
         for (Piece& piece : block) {
             piece.offset = quint32(qint64(piece.offset) - base);
         }
-        spans.push_back(end - base);
-        counts.push_back(qint64(block.size()));
-        blocks.push_back(std::move(block));
+        parts.add(std::move(block), {end - base, qint64(to - from)});
         base = end;
     }
+    return parts;
 }
 
 void PieceList::split(qint64 textLength)
 {
-    auto blocks = std::make_unique<Blocks>();
-    std::vector<qint64> spans;
-    std::vector<qint64> counts;
-    cut(m_pieces, textLength, blocks->pieces, spans, counts);
-    blocks->spans = FenwickTree(spans);
-    blocks->counts = FenwickTree(counts);
-    m_blocks = std::move(blocks);
+    m_blocks = std::make_unique<Blocks>(cut(m_pieces, textLength));
     m_pieces = {};
 }
 
@@ -114,15 +95,18 @@ PieceList PieceList::joined(PieceList&& front, qint64 frontLength, PieceList&& b
     }
     const bool keepFront = front.size() >= back.size();
     PieceList& kept = keepFront ? front : back;
+    PieceList& other = keepFront ? back : front;
+    const qint64 otherLength = keepFront ? backLength : frontLength;
     if (!kept.m_blocks) {
         kept.split(keepFront ? frontLength : backLength);
     }
-    const PieceList& other = keepFront ? back : front;
-    std::vector<std::vector<Piece>> incoming;
-    std::array<std::vector<qint64>, 2> values;
-    cut(other.toVector(), keepFront ? backLength : frontLength, incoming, values[0], values[1]);
-    joinBlocks(kept.m_blocks->pieces, std::array{&kept.m_blocks->spans, &kept.m_blocks->counts}, std::move(incoming),
-               values, !keepFront);
+    // The other's blocks count their pieces from where their stretches begin, so they move in as
+    // they are when their stretches make up its text.
+    if (other.m_blocks && other.m_blocks->total(spans) == otherLength) {
+        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
+    } else {
+        kept.m_blocks->join(cut(other.toVector(), otherLength), !keepFront);
+    }
     return std::move(kept);
 }
 
@@ -142,12 +126,11 @@ std::size_t PieceList::firstEndingFrom(qint64 offset) const
     }
     // Every piece of the blocks before the one whose stretch holds character offset - 1 ends at
     // or before that stretch begins.
-    const Blocks& blocks = *m_blocks;
-    const std::size_t found = blocks.spans.slotAfter(offset - 1);
-    if (found >= blocks.pieces.size()) {
+    const auto place = m_blocks->locate(spans, offset - 1);
+    if (place.block >= m_blocks->endBlock()) {
         return size();
     }
-    return std::size_t(blocks.counts.prefix(found)) + endsFrom(blocks.pieces[found], blocks.spans.prefix(found));
+    return std::size_t(place.before[counts]) + endsFrom(m_blocks->block(place.block), place.before[spans]);
 }
 
 void PieceList::growPiece(std::size_t index, qint64 length)
@@ -163,9 +146,9 @@ void PieceList::growPiece(std::size_t index, qint64 length)
         grow(m_pieces, index);
         return;
     }
-    const Place place = locate(index);
-    grow(m_blocks->pieces[place.block], index - place.first);
-    m_blocks->spans.add(place.block, length);
+    const auto place = m_blocks->locate(counts, qint64(index));
+    grow(m_blocks->block(place.block), index - std::size_t(place.before[counts]));
+    m_blocks->change(place.block, {length, 0});
 }
 
 } // namespace quillsift::docx

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "text/FenwickTree.h"
+#include "BlockedSequence.h"
 
 #include <QtGlobal>
 
@@ -13,8 +13,6 @@
 #include <vector>
 
 namespace quillsift::docx {
-
-using text::FenwickTree;
 
 /// Where a stretch of a paragraph's text lives in the XML: a w:t element (its characters one for
 /// one) or an element that stands for a single character (a tab, a break, a picture...).
@@ -30,6 +28,10 @@ struct Piece {
 /// stretch of text begins, with the stretches' lengths and the blocks' sizes in Fenwick trees.
 /// Deleting text then changes the stretches it touches and the pieces in them only, and costs a
 /// block and a logarithm wherever it lies in a paragraph of many runs.
+///
+/// It owns the vector, or the blocked sequence whose blocks hold pieces with relative offsets and
+/// whose trees count each block's stretch and pieces; it edits the pieces inside blocks, tells
+/// the sequence how each changed, and hands the pieces a deletion touches to its caller.
 class PieceList
 {
   public:
@@ -37,7 +39,7 @@ class PieceList
 
     std::size_t size() const
     {
-        return m_blocks ? std::size_t(m_blocks->counts.total()) : m_pieces.size();
+        return m_blocks ? std::size_t(m_blocks->total(counts)) : m_pieces.size();
     }
     bool empty() const
     {
@@ -67,22 +69,12 @@ class PieceList
         }
         // Each block whose stretch of text the deletion touches loses its share of it; the
         // blocks after them move with their stretches.
-        Blocks& blocks = *m_blocks;
-        qint64 removedBefore = 0; // taken from the stretches of the blocks before this one
-        for (std::size_t b = blocks.spans.slotAfter(from); b < blocks.pieces.size(); ++b) {
-            // Where the block's stretch began before the deletion.
-            const qint64 base = blocks.spans.prefix(b) + removedBefore;
-            const qint64 span = blocks.spans.value(b);
-            if (base >= to) {
-                break;
-            }
-            const qint64 removed = std::max<qint64>(0, std::min(to, base + span) - std::max(from, base));
-            const auto before = qint64(blocks.pieces[b].size());
-            removeFrom(blocks.pieces[b], base, from, to, change);
-            blocks.spans.add(b, -removed);
-            blocks.counts.add(b, qint64(blocks.pieces[b].size()) - before);
-            removedBefore += removed;
-        }
+        m_blocks->cut(spans, from, to, [&](std::vector<Piece>& pieces, qint64 base, const Blocks::Values& values) {
+            const qint64 removed = std::max<qint64>(0, std::min(to, base + values[spans]) - std::max(from, base));
+            const auto before = qint64(pieces.size());
+            removeFrom(pieces, base, from, to, change);
+            return Blocks::Values{-removed, qint64(pieces.size()) - before};
+        });
     }
     /// The index of the first piece that ends at or after offset; size() when there is none.
     std::size_t firstEndingFrom(qint64 offset) const;
@@ -98,13 +90,10 @@ class PieceList
     static constexpr std::size_t maxBlockPieces = 4 * blockPieces;
 
   private:
-    struct Blocks {
-        /// Each block's pieces, their offsets counted from where its stretch of text begins.
-        std::vector<std::vector<Piece>> pieces;
-        /// The length of each block's stretch of text, and the number of its pieces.
-        FenwickTree spans;
-        FenwickTree counts;
-    };
+    using Blocks = BlockedSequence<std::vector<Piece>, 2>;
+    /// The trees of the blocks: the lengths of their stretches of text, and their pieces.
+    static constexpr std::size_t spans = 0;
+    static constexpr std::size_t counts = 1;
 
     /// Deletes [from, to) from pieces whose offsets count from base, as removeText() does.
     template <typename Change>
@@ -145,20 +134,12 @@ class PieceList
         }
         pieces.resize(kept);
     }
-    /// The block holding piece index, the index of its first piece and where its stretch begins.
-    struct Place {
-        std::size_t block;
-        std::size_t first;
-        qint64 base;
-    };
-    Place locate(std::size_t index) const;
     /// Cuts the pieces, in a text of textLength characters, into blocks.
     void split(qint64 textLength);
-    /// Appends pieces (offsets in a text of textLength characters) to blocks in blocks of
-    /// blockPieces, with their stretches' lengths and their sizes; a text without pieces is one
-    /// empty block whose stretch is the text.
-    static void cut(const std::vector<Piece>& pieces, qint64 textLength, std::vector<std::vector<Piece>>& blocks,
-                    std::vector<qint64>& spans, std::vector<qint64>& counts);
+    /// Cuts pieces (offsets in a text of textLength characters) into blocks of blockPieces, each
+    /// counted from where its stretch begins; a text without pieces is one empty block whose
+    /// stretch is the text.
+    static Blocks::Parts cut(const std::vector<Piece>& pieces, qint64 textLength);
 
     std::vector<Piece> m_pieces;
     std::unique_ptr<Blocks> m_blocks;
