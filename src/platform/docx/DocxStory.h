@@ -45,8 +45,7 @@ class DocxStory
     using FormattedParagraph = FormattedView::Paragraph;
 
     /// Parses the package's main part. Throws HostError naming fileName.
-    /// A word count of a long story segments its second half on a processor processors lends,
-    /// if one is free; saving deflates on those it lends.
+    /// Saving deflates on the processors that processors lends.
     DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr);
     ~DocxStory();
     DocxStory(const DocxStory&) = delete;
