@@ -14,7 +14,7 @@ using engine::HostError;
 DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors)
     : m_fileName(fileName)
     , m_processors(processors)
-    , m_words(m_paragraphs)
+    , m_words(m_paragraphs, m_index, processors)
     , m_navigation(m_index, m_words)
     , m_finder(m_paragraphs, m_index, m_words)
 {

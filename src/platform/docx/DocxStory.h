@@ -45,7 +45,8 @@ class DocxStory
     using FormattedParagraph = FormattedView::Paragraph;
 
     /// Parses the package's main part. Throws HostError naming fileName.
-    /// Saving deflates on the processors that processors lends.
+    /// A word count of a long story segments its second half on a processor processors lends,
+    /// if one is free; saving deflates on those it lends.
     DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr);
     ~DocxStory();
     DocxStory(const DocxStory&) = delete;

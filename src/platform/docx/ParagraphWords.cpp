@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphWords.h"
 
+#include <future>
+#include <system_error>
+
 #include <unicode/uchar.h>
 
 namespace quillsift::docx {
@@ -47,8 +50,11 @@ bool dependsOnWhatIsBefore(const ParagraphText& text, qint64 position)
 
 } // namespace
 
-ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs)
+ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index,
+                               platform::ProcessorShare* processors)
     : m_paragraphs(paragraphs)
+    , m_index(index)
+    , m_processors(processors)
 {
 }
 
@@ -73,8 +79,34 @@ bool ParagraphWords::isOneUnit(const QString& text)
 
 void ParagraphWords::segmentAll()
 {
-    for (std::size_t slot = 0; slot < m_paragraphs.size(); ++slot) {
-        unitEnds(slot);
+    // Segmenting every paragraph is most of what counting a long document's words costs: a second
+    // thread, with a segmenter of its own, takes the paragraphs of the second half of the text.
+    auto segmentFrom = [this](WordSegmenter& segmenter, std::size_t from, std::size_t to) {
+        for (std::size_t slot = from; slot < to; ++slot) {
+            Paragraph& paragraph = m_paragraphs[slot];
+            if (paragraph.isAlive() && paragraph.unitEnds().empty()) {
+                segment(segmenter, paragraph);
+            }
+        }
+    };
+    std::size_t half = m_paragraphs.size();
+    std::future<void> secondHalf;
+    const qint64 length = m_index.length();
+    const platform::ProcessorShare::Lease lent(length >= segmentInTwo ? m_processors : nullptr, 1);
+    if (lent.count() > 0) {
+        half = m_index.paragraphAt(length / 2);
+        try {
+            secondHalf = std::async(std::launch::async, [&, half] {
+                WordSegmenter segmenter;
+                segmentFrom(segmenter, half, m_paragraphs.size());
+            });
+        } catch (const std::system_error&) {
+            half = m_paragraphs.size(); // no thread to be had: all on this one
+        }
+    }
+    segmentFrom(m_segmenter, 0, half);
+    if (secondHalf.valid()) {
+        secondHalf.get();
     }
 }
 

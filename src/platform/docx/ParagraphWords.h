@@ -3,6 +3,8 @@
 
 #include "Paragraph.h"
 
+#include "platform/ProcessorShare.h"
+#include "text/ParagraphIndex.h"
 #include "text/WordSegmenter.h"
 
 #include <optional>
@@ -11,13 +13,15 @@
 namespace quillsift::docx {
 
 /// The word units of the main story's paragraphs. Segments a paragraph when its units are first
-/// asked for, every paragraph at once before the story's words are counted, and after an edit
-/// segments again only what the edit can have changed. Owns the segmenter; writes the
-/// paragraphs' unit ends and nothing else.
+/// asked for, every paragraph at once before the story's words are counted (a long story's
+/// second half on a processor the share lends), and after an edit segments again only what the
+/// edit can have changed. Owns the segmenter; writes the paragraphs' unit ends and nothing else,
+/// and reads the paragraph index only to split the story in two.
 class ParagraphWords
 {
   public:
-    explicit ParagraphWords(std::vector<Paragraph>& paragraphs);
+    ParagraphWords(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index,
+                   platform::ProcessorShare* processors);
     ParagraphWords(const ParagraphWords&) = delete;
     ParagraphWords& operator=(const ParagraphWords&) = delete;
 
@@ -57,10 +61,14 @@ class ParagraphWords
     /// windowUnits units on either side.
     static constexpr qint64 longParagraph = 512;
     static constexpr std::size_t windowUnits = 4;
+    /// Segmenting every paragraph of a story at least this long does its two halves on two threads.
+    static constexpr qint64 segmentInTwo = 200000;
 
     static void segment(text::WordSegmenter& segmenter, Paragraph& paragraph);
 
     std::vector<Paragraph>& m_paragraphs;
+    const text::ParagraphIndex& m_index;
+    platform::ProcessorShare* m_processors = nullptr;
     text::WordSegmenter m_segmenter;
 };
 
