@@ -35,13 +35,13 @@ for shape in $shapes; do
                 xml=$(wc -c <"$doc")
             fi
             rm -rf "$work/out"
-            measured=$( { /usr/bin/time -f "%e %M" timeout "$limit" "$cli" --"$mode" --output "$work/out" "$doc" \
-                >/dev/null 2>"$work/err"; } 2>&1 | tail -1)
+            /usr/bin/time -o "$work/time" -f "%e %M" timeout "$limit" "$cli" --"$mode" --output "$work/out" "$doc" \
+                >/dev/null 2>"$work/err"
+            measured=$(tail -1 "$work/time")
             seconds=${measured% *}
             peak=$(( ${measured#* } / 1024 ))
             megabytes=$(echo "scale=2; $xml / 1048576" | bc)
-            if grep -q "Command exited with non-zero status 124" "$work/err" 2>/dev/null ||
-                [[ $(echo "$seconds >= $limit" | bc) == 1 ]]; then
+            if grep -q "status 124" "$work/time" || [[ $(echo "$seconds >= $limit" | bc) == 1 ]]; then
                 seconds=">$limit"
             fi
             perMB=$(echo "scale=3; ${seconds#>} / ($xml / 1048576)" | bc)
