@@ -4,20 +4,11 @@
 namespace quillsift::text {
 
 ParagraphIndex::ParagraphIndex(const std::vector<qint64>& lengths)
-    : ParagraphIndex(lengths, std::vector<bool>(lengths.size(), true))
-{
-}
-
-ParagraphIndex::ParagraphIndex(const std::vector<qint64>& lengths, const std::vector<bool>& alive)
     : m_lengths(lengths)
-    , m_alive(alive)
+    , m_alive(lengths.size(), true)
     , m_characters(lengths)
+    , m_live(std::vector<qint64>(lengths.size(), 1))
 {
-    std::vector<qint64> live(alive.size());
-    for (std::size_t slot = 0; slot < alive.size(); ++slot) {
-        live[slot] = alive[slot] ? 1 : 0;
-    }
-    m_live = FenwickTree(live);
 }
 
 std::size_t ParagraphIndex::paragraphAt(qint64 position) const

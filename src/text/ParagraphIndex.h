@@ -21,8 +21,6 @@ class ParagraphIndex
     ParagraphIndex() = default;
     /// lengths[i]: paragraph i's length in characters; every paragraph starts alive.
     explicit ParagraphIndex(const std::vector<qint64>& lengths);
-    /// The same, with alive[i] saying whether slot i counts (its length must then be 0 when not).
-    ParagraphIndex(const std::vector<qint64>& lengths, const std::vector<bool>& alive);
 
     /// The story's length: every live paragraph's characters.
     qint64 length() const

@@ -17,6 +17,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 using quillsift::engine::Document;
@@ -40,6 +42,20 @@ class DocxRemoval : public testing::Test
     std::shared_ptr<Document> open(const QStringList& paragraphs)
     {
         return openBody(quillsift::testing::bodyXml(paragraphs));
+    }
+
+    /// Two copies of the document at path from one opening: converting a .doc or .rtf takes
+    /// LibreOffice seconds. Throws HostError where the host refuses the document.
+    std::pair<std::shared_ptr<Document>, std::shared_ptr<Document>> twoCopies(const QString& path)
+    {
+        auto source = m_host.documents().open(path);
+        const auto content = source->content()->formattedText();
+        auto first = m_host.documents().add();
+        first->content()->setFormattedText(*content);
+        auto second = m_host.documents().add();
+        second->content()->setFormattedText(*content);
+        source->close();
+        return {first, second};
     }
 
     QTemporaryDir m_folder;
@@ -145,17 +161,11 @@ TEST_F(DocxRemoval, corpus)
     int refused = 0;
     for (const QString& path : documents) {
         SCOPED_TRACE(path.toStdString());
-        // One copy per mode from one opening: converting a .doc or .rtf takes LibreOffice seconds.
+        // One copy per mode.
         std::shared_ptr<Document> lines;
         std::shared_ptr<Document> words;
         try {
-            auto source = m_host.documents().open(path);
-            const auto content = source->content()->formattedText();
-            lines = m_host.documents().add();
-            lines->content()->setFormattedText(*content);
-            words = m_host.documents().add();
-            words->content()->setFormattedText(*content);
-            source->close();
+            std::tie(lines, words) = twoCopies(path);
         } catch (const quillsift::engine::HostError& error) {
             EXPECT_FALSE(error.message().isEmpty());
             ++refused;
@@ -202,13 +212,7 @@ TEST_F(DocxRemoval, corpusWordsAgreeWithReference)
         std::shared_ptr<Document> fast;
         std::shared_ptr<Document> reference;
         try {
-            auto source = m_host.documents().open(path);
-            const auto content = source->content()->formattedText();
-            fast = m_host.documents().add();
-            fast->content()->setFormattedText(*content);
-            reference = m_host.documents().add();
-            reference->content()->setFormattedText(*content);
-            source->close();
+            std::tie(fast, reference) = twoCopies(path);
         } catch (const quillsift::engine::HostError&) {
             continue; // refused with a message: the corpus test checks that
         }

@@ -140,11 +140,7 @@ std::optional<ParagraphWords::UnitRemoval> ParagraphWords::unitRemoval(std::size
         }
     }
     // What follows the spaces must be something that a space never joins.
-    char32_t next = text[unitEnd].unicode();
-    if (QChar::isHighSurrogate(next) && unitEnd + 1 < text.size() && text[unitEnd + 1].isLowSurrogate()) {
-        next = QChar::surrogateToUcs4(char16_t(next), text[unitEnd + 1].unicode());
-    }
-    const int wordBreak = u_getIntPropertyValue(UChar32(next), UCHAR_WORD_BREAK);
+    const int wordBreak = u_getIntPropertyValue(UChar32(codePointAt(text, unitEnd)), UCHAR_WORD_BREAK);
     if (wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ || wordBreak == U_WB_WSEGSPACE) {
         return std::nullopt;
     }
