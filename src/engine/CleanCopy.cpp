@@ -67,6 +67,7 @@ CleanResult makeCleanCopy(Application& application, const QString& path, Removal
                    all || (unit && mode == RemovalMode::Words), result.paragraphsBefore, result.wordsBefore);
         result.removed = mode == RemovalMode::Lines ? removeDuplicateLines(*result.copy, yield)
                                                     : removeDuplicateWords(*result.copy, yield);
+        result.copy->noteCleaning(mode, result.removed);
         countUnits(*result.copy, all, all, result.paragraphsAfter, result.wordsAfter);
         result.repairs = result.copy->repairs();
         return result;

@@ -12,12 +12,6 @@
 
 namespace quillsift::engine {
 
-/// What a cleaning removes: repeated paragraphs or repeated words.
-enum class RemovalMode {
-    Lines,
-    Words,
-};
-
 /// Which counts of the copy a caller reports. Counting is not free: the words of a whole text are
 /// counted by segmenting all of it, which a line removal does not otherwise need.
 enum class Counts {

@@ -11,8 +11,9 @@
 
 namespace quillsift::docx {
 
-DocxDocuments::DocxDocuments(platform::ProcessorShare* processors)
+DocxDocuments::DocxDocuments(platform::ProcessorShare* processors, std::shared_ptr<UntitledCount> names)
     : m_open(std::make_shared<List>())
+    , m_untitled(names ? std::move(names) : std::make_shared<UntitledCount>(0))
     , m_processors(processors)
 {
 }
@@ -42,7 +43,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 
 std::shared_ptr<engine::Document> DocxDocuments::add()
 {
-    const QString name = QStringLiteral("Document%1").arg(++m_untitled);
+    const QString name = QStringLiteral("Document%1").arg(++*m_untitled);
     auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {
