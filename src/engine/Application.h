@@ -33,6 +33,13 @@ class HostProvider
     virtual std::shared_ptr<Application> runningApplication() = 0;
     /// A new application object. Throws HostError when the host cannot be started.
     virtual std::shared_ptr<Application> newApplication() = 0;
+    /// Whether an application it hands out may be driven from a thread other than the one that
+    /// asked for it, one thread at a time, so that a run can open files aside while its window
+    /// goes on answering.
+    virtual bool drivesFromAnyThread() const
+    {
+        return false;
+    }
 };
 
 } // namespace quillsift::engine

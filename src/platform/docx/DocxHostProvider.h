@@ -28,6 +28,10 @@ class DocxHostProvider : public engine::HostProvider
 
     std::shared_ptr<engine::Application> runningApplication() override;
     std::shared_ptr<engine::Application> newApplication() override;
+    bool drivesFromAnyThread() const override
+    {
+        return true;
+    }
 
   private:
     platform::ProcessorShare* m_processors = nullptr;

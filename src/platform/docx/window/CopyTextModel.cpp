@@ -11,9 +11,11 @@ using Character = RemovalHistory::Character;
 
 const QString markColour = QStringLiteral("#7a8aa0");
 
-QString markHtml(const QString& mark)
+/// A mark drawn in place of a character: grey where it was kept, in the colour of the removed
+/// text around it where it was removed.
+QString markHtml(const QString& mark, bool removed = false)
 {
-    return QStringLiteral("<span style=\"color:%1\">%2</span>").arg(markColour, mark);
+    return removed ? mark : QStringLiteral("<span style=\"color:%1\">%2</span>").arg(markColour, mark);
 }
 
 /// One character as HTML. Paragraph and cell ends draw only when marks are shown or when they
@@ -23,15 +25,16 @@ QString characterHtml(const Character& c, bool showMarks)
     const bool marks = showMarks || c.removed;
     switch (c.ch.unicode()) {
     case 13:
-        return marks ? markHtml(QStringLiteral("&para;")) : QString();
+        return marks ? markHtml(QStringLiteral("&para;"), c.removed) : QString();
     case 7:
-        return marks ? markHtml(QStringLiteral("&curren;")) : QString();
+        return marks ? markHtml(QStringLiteral("&curren;"), c.removed) : QString();
     case 9:
-        return showMarks ? markHtml(QStringLiteral("&rarr;")) + QStringLiteral("&emsp;") : QStringLiteral("&emsp;");
+        return showMarks ? markHtml(QStringLiteral("&rarr;"), c.removed) + QStringLiteral("&emsp;")
+                         : QStringLiteral("&emsp;");
     case ' ':
-        return showMarks ? markHtml(QStringLiteral("&middot;")) : QStringLiteral(" ");
+        return showMarks ? markHtml(QStringLiteral("&middot;"), c.removed) : QStringLiteral(" ");
     case 0xA0:
-        return showMarks ? markHtml(QStringLiteral("&deg;")) : QStringLiteral("&nbsp;");
+        return showMarks ? markHtml(QStringLiteral("&deg;"), c.removed) : QStringLiteral("&nbsp;");
     case 11:
     case 12:
     case 14:

@@ -135,8 +135,11 @@ QString HostWindow::removalSummary(const DocxDocument& document)
     if (cleaning->removed == 0) {
         return tr("nothing removed");
     }
-    return cleaning->mode == engine::RemovalMode::Lines ? tr("%n paragraphs removed", nullptr, int(cleaning->removed))
-                                                        : tr("%n words removed", nullptr, int(cleaning->removed));
+    const bool one = cleaning->removed == 1;
+    if (cleaning->mode == engine::RemovalMode::Lines) {
+        return one ? tr("1 paragraph removed") : tr("%1 paragraphs removed").arg(cleaning->removed);
+    }
+    return one ? tr("1 word removed") : tr("%1 words removed").arg(cleaning->removed);
 }
 
 QString HostWindow::caption(const DocxDocument& document)
