@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/MemoryBudget.h"
 #include "platform/ProcessorShare.h"
 
 #include "DocxDocument.h"
@@ -22,9 +23,11 @@ class DocxDocuments : public engine::Documents
     using UntitledCount = std::atomic<int>;
 
     /// Its stories work in parallel on the processors processors lends, if any; new documents
-    /// are numbered from names (a count of its own when null).
+    /// are numbered from names (a count of its own when null). A file that would take more
+    /// memory to open than memory says is left is refused.
     explicit DocxDocuments(platform::ProcessorShare* processors = nullptr,
-                           std::shared_ptr<UntitledCount> names = nullptr);
+                           std::shared_ptr<UntitledCount> names = nullptr,
+                           const platform::MemoryBudget& memory = platform::systemMemory());
 
     /// Word packages, plain text, and (through LibreOffice) .doc, .rtf and .odt.
     std::shared_ptr<engine::Document> open(const QString& fileName) override;
@@ -41,6 +44,7 @@ class DocxDocuments : public engine::Documents
     std::shared_ptr<List> m_open;
     std::shared_ptr<UntitledCount> m_untitled;
     platform::ProcessorShare* m_processors = nullptr;
+    const platform::MemoryBudget& m_memory;
 };
 
 } // namespace quillsift::docx
