@@ -3,6 +3,7 @@
 
 #include "DuplicateLines.h"
 #include "DuplicateWords.h"
+#include "FormattedText.h"
 #include "HostError.h"
 
 namespace quillsift::engine {
@@ -61,14 +62,27 @@ CleanResult makeCleanCopy(Application& application, const QString& path, Removal
     try {
         aside([&] {
             result.copy = application.documents().add();
+            std::shared_ptr<const FormattedText> text;
             {
                 const auto sourceContent = source->content();
-                const auto copyContent = result.copy->content();
-                copyContent->setFormattedText(*sourceContent->formattedText());
+                text = sourceContent->formattedText();
             }
-            // The source goes before the removal, so a long removal does not hold both in memory.
+            // The source goes before the removal, so a long removal does not hold both in memory;
+            // where what was read of it stands alone, before the copy takes it, so that opening
+            // the copy does not hold both either.
             std::shared_ptr<Document> closing = std::move(source);
-            closing->close();
+            if (text->standsAlone()) {
+                closing->close();
+                closing.reset();
+            }
+            {
+                const auto copyContent = result.copy->content();
+                copyContent->setFormattedText(*text);
+            }
+            text.reset();
+            if (closing) {
+                closing->close();
+            }
         });
 
         const bool all = counts == Counts::All;

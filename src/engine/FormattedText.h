@@ -10,6 +10,13 @@ class FormattedText
 {
   public:
     virtual ~FormattedText() = default;
+
+    /// Whether it holds all it needs, so that the document it was read from may close before
+    /// it is assigned (which frees that document's memory before the copy takes its own).
+    virtual bool standsAlone() const
+    {
+        return false;
+    }
 };
 
 } // namespace quillsift::engine

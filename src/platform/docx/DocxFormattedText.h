@@ -14,6 +14,12 @@ class DocxFormattedText : public engine::FormattedText
   public:
     DocxFormattedText(Package package, qint64 start, qint64 end, QString sourcePath, bool plainText);
 
+    /// It holds a package of its own.
+    bool standsAlone() const override
+    {
+        return true;
+    }
+
     const Package& package() const
     {
         return m_package;
