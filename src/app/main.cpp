@@ -4,7 +4,7 @@
 #include "main_window/StartOptions.h"
 #include "main_window/WindowStart.h"
 #include "platform/Allocator.h"
-#include "platform/docx/window/HostWindow.h"
+#include "platform/docx/window/HostWindowKeeper.h"
 #include "platform/widgets/DesktopSystem.h"
 
 #ifdef QUILLSIFT_HAVE_LIBREOFFICE
@@ -79,7 +79,12 @@ int main(int argc, char* argv[])
 
     const quillsift::platform::DesktopServices desktopServices;
     const quillsift::platform::Services& services = desktopServices.bundle();
-    quillsift::docx::HostWindow::installAsWindowListener(*services.saveFileDialog, *services.messageBox);
+    // The processors a long save or word count may use beside the window's own thread.
+    quillsift::platform::ProcessorShare processors(QThread::idealThreadCount());
+    const quillsift::platform::ProcessorShare::Lease windowThread(&processors, 1);
+    // The one window that shows the in-process host's copies, for every run.
+    quillsift::docx::HostWindowKeeper hostWindows(*services.saveFileDialog, *services.folderBrowser,
+                                                  *services.messageBox);
     // QUILLSIFT_HOST=libreoffice runs the removal in LibreOffice, which then shows the copies.
     quillsift::main_window::RunHost host;
     if (qEnvironmentVariable("QUILLSIFT_HOST") == QLatin1String("libreoffice")) {
@@ -90,11 +95,8 @@ int main(int argc, char* argv[])
         std::fputs("quillsift: this build has no LibreOffice host; using its own\n", stderr);
 #endif
     }
-    // The processors a long save or word count may use beside the window's own thread.
-    quillsift::platform::ProcessorShare processors(QThread::idealThreadCount());
-    const quillsift::platform::ProcessorShare::Lease windowThread(&processors, 1);
     if (!host.provider) {
-        host = quillsift::main_window::inProcessHost(&processors);
+        host = quillsift::main_window::inProcessHost(&hostWindows, &processors);
     }
     auto window = std::make_unique<quillsift::main_window::Form1>(std::move(host), services);
 

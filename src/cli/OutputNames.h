@@ -1,35 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "engine/CopyNames.h"
 
-#include <set>
-#include <utility>
+#include <QString>
 
 namespace quillsift::cli {
 
-/// Where the cleaned copy of a source goes.
-/// The copy of path/name.ext is outputDirectory/name.docx, or name.txt for a plain-text source
-/// (one the host reads as text: a .txt name). A name that an earlier source of the same call
-/// already produced gets " (2)", " (3)", ... before the extension. Names are compared without
-/// regard to letter case, so that no two copies of one call can land on the same file on a file
-/// system that ignores case.
-/// Returns one path per source, in the same order.
-QStringList outputPaths(const QStringList& sources, const QString& outputDirectory);
-
-/// The files of a call's sources, known by device and inode, so that a target is recognised as
-/// one of them through any spelling of its path and through hard and symbolic links.
-class SourceFiles
-{
-  public:
-    explicit SourceFiles(const QStringList& sources);
-
-    bool contains(const QString& path) const;
-
-  private:
-    std::set<std::pair<quint64, quint64>> m_identities;
-};
+using engine::outputPaths;
+using engine::SourceFiles;
 
 /// Why the copy may not be written to target, in words that follow the target's name ("target:
 /// why"), or an empty string when it may. A target that is one of the call's sources is always

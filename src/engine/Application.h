@@ -39,6 +39,13 @@ class HostProvider
     {
         return QStringLiteral("Word may be open. It is recommended that you close Word first.");
     }
+    /// Whether an application it hands out may be driven from a thread other than the one that
+    /// asked for it, one thread at a time, so that a run can open files aside while its window
+    /// goes on answering.
+    virtual bool drivesFromAnyThread() const
+    {
+        return false;
+    }
 };
 
 } // namespace quillsift::engine

@@ -46,20 +46,30 @@ void countUnits(Document& document, bool countParagraphs, bool countWords, qint6
 } // namespace
 
 CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode, const YieldFunction& yield,
-                          Counts counts)
+                          Counts counts, const Offload& offload)
 {
-    CleanResult result;
-    std::shared_ptr<Document> source = application.documents().open(path);
-    try {
-        result.copy = application.documents().add();
-        {
-            const auto sourceContent = source->content();
-            const auto copyContent = result.copy->content();
-            copyContent->setFormattedText(*sourceContent->formattedText());
+    const auto aside = [&offload](const std::function<void()>& work) {
+        if (offload) {
+            offload(work);
+        } else {
+            work();
         }
-        // The source goes before the removal, so a long removal does not hold both in memory.
-        std::shared_ptr<Document> closing = std::move(source);
-        closing->close();
+    };
+    CleanResult result;
+    std::shared_ptr<Document> source;
+    aside([&] { source = application.documents().open(path); });
+    try {
+        aside([&] {
+            result.copy = application.documents().add();
+            {
+                const auto sourceContent = source->content();
+                const auto copyContent = result.copy->content();
+                copyContent->setFormattedText(*sourceContent->formattedText());
+            }
+            // The source goes before the removal, so a long removal does not hold both in memory.
+            std::shared_ptr<Document> closing = std::move(source);
+            closing->close();
+        });
 
         const bool all = counts == Counts::All;
         const bool unit = counts == Counts::RemovalUnit;
@@ -67,6 +77,7 @@ CleanResult makeCleanCopy(Application& application, const QString& path, Removal
                    all || (unit && mode == RemovalMode::Words), result.paragraphsBefore, result.wordsBefore);
         result.removed = mode == RemovalMode::Lines ? removeDuplicateLines(*result.copy, yield)
                                                     : removeDuplicateWords(*result.copy, yield);
+        result.copy->noteCleaning(mode, result.removed);
         countUnits(*result.copy, all, all, result.paragraphsAfter, result.wordsAfter);
         result.repairs = result.copy->repairs();
         return result;

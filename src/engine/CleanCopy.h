@@ -8,15 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace quillsift::engine {
-
-/// What a cleaning removes: repeated paragraphs or repeated words.
-enum class RemovalMode {
-    Lines,
-    Words,
-};
 
 /// Which counts of the copy a caller reports. Counting is not free: the words of a whole text are
 /// counted by segmenting all of it, which a line removal does not otherwise need.
@@ -46,6 +41,11 @@ struct CleanResult {
     QStringList repairs;
 };
 
+/// Runs work, a step that does not yield (opening a file, copying its content), and returns when
+/// it is done, passing on what it throws; it may run it on another thread while the caller's
+/// window goes on answering. Empty: the work runs where it is called.
+using Offload = std::function<void(const std::function<void()>& work)>;
+
 /// What one file of a run does, shared by the window's run and the command-line tool: opens the
 /// source in the application, adds a new document, copies the source's formatted content into
 /// it, closes the source unchanged and removes the repeats from the new document.
@@ -53,6 +53,6 @@ struct CleanResult {
 /// On failure nothing is left open: the source and any partly made copy are closed, and the
 /// HostError (which names the file) is passed on.
 CleanResult makeCleanCopy(Application& application, const QString& path, RemovalMode mode,
-                          const YieldFunction& yield = {}, Counts counts = Counts::All);
+                          const YieldFunction& yield = {}, Counts counts = Counts::All, const Offload& offload = {});
 
 } // namespace quillsift::engine

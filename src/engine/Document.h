@@ -10,6 +10,12 @@
 
 namespace quillsift::engine {
 
+/// What a cleaning removes: repeated paragraphs or repeated words.
+enum class RemovalMode {
+    Lines,
+    Words,
+};
+
 /// One open document of a host. Every call may throw HostError.
 class Document
 {
@@ -41,6 +47,14 @@ class Document
     virtual QStringList repairs() const
     {
         return {};
+    }
+
+    /// Tells the host what a cleaning did to this document (removed paragraphs in line mode,
+    /// words in word mode), for hosts that show it; others ignore it.
+    virtual void noteCleaning(RemovalMode mode, qint64 removed)
+    {
+        Q_UNUSED(mode);
+        Q_UNUSED(removed);
     }
 };
 

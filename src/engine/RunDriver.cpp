@@ -8,9 +8,27 @@
 
 #include <QStringList>
 
+#include <chrono>
+#include <exception>
+#include <future>
+#include <thread>
+
 namespace quillsift::engine {
 
 namespace {
+/// Runs work on a thread of its own and lets the window answer until it is done.
+void runAside(RunWindow& window, const std::function<void()>& work)
+{
+    std::packaged_task<void()> task(work);
+    std::future<void> done = task.get_future();
+    std::thread worker(std::move(task));
+    while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        window.yield();
+    }
+    worker.join();
+    done.get();
+}
+
 QString failureReport(const QStringList& failures)
 {
     return QStringLiteral("These files could not be cleaned:\r\n\r\n") + failures.join(QStringLiteral("\r\n"));
@@ -32,6 +50,10 @@ void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QStrin
         platform::BusyGuard busy(window);
         busy.showHourglass();
         const YieldFunction yield = [&window] { window.yield(); };
+        Offload offload;
+        if (provider.drivesFromAnyThread()) {
+            offload = [&window](const std::function<void()>& work) { runAside(window, work); };
+        }
         std::shared_ptr<Application> application;
         try {
             application = provider.newApplication();
@@ -47,7 +69,7 @@ void runDuplicateRemoval(RunWindow& window, HostProvider& provider, const QStrin
             const QString path = window.entryText(i);
             const RemovalMode mode = window.lineMode() ? RemovalMode::Lines : RemovalMode::Words;
             try {
-                makeCleanCopy(*application, path, mode, yield, Counts::None);
+                makeCleanCopy(*application, path, mode, yield, Counts::None, offload);
             } catch (const HostError& error) {
                 failures << error.message();
             } catch (const std::exception& error) {

@@ -3,16 +3,17 @@
 
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxHostProvider.h"
-#include "platform/docx/window/HostWindow.h"
+#include "platform/docx/window/HostWindowKeeper.h"
 
 namespace quillsift::main_window {
 
-RunHost inProcessHost(platform::ProcessorShare* processors)
+RunHost inProcessHost(docx::HostWindowKeeper* windows, platform::ProcessorShare* processors)
 {
     RunHost host;
-    host.provider = std::make_unique<docx::DocxHostProvider>(processors);
+    host.provider = std::make_unique<docx::DocxHostProvider>(
+        processors, windows ? windows->listener() : docx::DocxApplication::WindowListener());
     host.applicationName = docx::DocxApplication::applicationName();
-    host.showsCopies = [] { return docx::HostWindow::openCount() > 0; };
+    host.showsCopies = [windows] { return windows && windows->isShowing(); };
     return host;
 }
 

@@ -9,6 +9,10 @@
 #include <functional>
 #include <memory>
 
+namespace quillsift::docx {
+class HostWindowKeeper;
+} // namespace quillsift::docx
+
 namespace quillsift::main_window {
 
 /// The document host a window's runs use, chosen by whoever makes the window: the provider of
@@ -20,8 +24,9 @@ struct RunHost {
     std::function<bool()> showsCopies = [] { return false; };
 };
 
-/// Quillsift's own in-process host, whose window shows the copies when a run ends. A long save
-/// or word count works on the processors that processors lends, if given.
-RunHost inProcessHost(platform::ProcessorShare* processors = nullptr);
+/// Quillsift's own in-process host, whose copies windows shows when a run ends (none are shown
+/// when it is null; it outlives the host). A long save or word count works on the processors
+/// that processors lends, if given.
+RunHost inProcessHost(docx::HostWindowKeeper* windows = nullptr, platform::ProcessorShare* processors = nullptr);
 
 } // namespace quillsift::main_window

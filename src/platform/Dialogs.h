@@ -11,12 +11,17 @@ namespace quillsift::platform {
 enum class MsgBoxButtons {
     Ok,
     YesNo,
+    /// "Save All", "Discard All" and "Cancel", for copies about to be closed unsaved.
+    SaveAllDiscardAllCancel,
 };
 
 enum class MsgBoxAnswer {
     Ok,
     Yes,
     No,
+    SaveAll,
+    DiscardAll,
+    Cancel,
     Closed,
 };
 

@@ -7,18 +7,24 @@
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxDocument.h"
 #include "platform/docx/DocxDocuments.h"
+#include "platform/docx/window/CopyTextModel.h"
 #include "platform/docx/window/HostWindow.h"
+#include "platform/docx/window/HostWindowKeeper.h"
 #include "platform/testing/TestServices.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/PushButtonCheckBox.h"
 
+#include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -26,18 +32,19 @@ using namespace quillsift;
 
 namespace {
 
-/// The doubles of one run's test. The host windows a run shows ask through the same ones, for
-/// as long as they live: the window listener is theirs until they go.
+/// The doubles of one run's test, and the host window the runs show, which asks through them.
 class RunServices : public platform::testing::TestServices
 {
   public:
-    RunServices()
+    docx::HostWindowKeeper windows{saveFileDialog, folderBrowser, messageBox};
+
+    main_window::RunHost host()
     {
-        docx::HostWindow::installAsWindowListener(saveFileDialog, messageBox);
+        return main_window::inProcessHost(&windows);
     }
-    ~RunServices()
+    docx::HostWindow* hostWindow() const
     {
-        docx::DocxApplication::setWindowListener({});
+        return windows.isShowing() ? windows.window() : nullptr;
     }
 };
 
@@ -71,20 +78,10 @@ QString writeText(const QString& path, const QByteArray& text)
 QStringList copiesTexts(docx::HostWindow& window)
 {
     QStringList texts;
-    for (const auto& document : window.application()->docxDocuments().list()) {
+    for (const auto& document : window.documents()) {
         texts << document->content()->text().replace(QLatin1Char('\r'), QLatin1Char('|'));
     }
     return texts;
-}
-
-docx::HostWindow* hostWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<docx::HostWindow*>(widget); window && window->isVisible()) {
-            return window;
-        }
-    }
-    return nullptr;
 }
 
 void press(main_window::Form1& form, const char* name)
@@ -119,19 +116,6 @@ class RunTest : public QObject
         m_damaged = writeText(m_folder.filePath("damaged.docx"), "PK\x03\x04 this is not a package");
     }
 
-    void cleanup()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* window = qobject_cast<docx::HostWindow*>(widget)) {
-                for (const auto& document : window->application()->docxDocuments().list()) {
-                    document->close();
-                }
-                window->close();
-            }
-        }
-        QApplication::processEvents();
-    }
-
     void bothModesEndToEnd_data()
     {
         QTest::addColumn<bool>("lineMode");
@@ -145,7 +129,7 @@ class RunTest : public QObject
         QFETCH(bool, lineMode);
         QFETCH(QStringList, expected);
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.findChild<QRadioButton*>(lineMode ? "Option1" : "Option2")->setChecked(true);
         const QStringList before = filesUnder(m_folder.path());
         const QByteArray sum = checksum(m_lines);
@@ -158,10 +142,10 @@ class RunTest : public QObject
         QCOMPARE(services.messageBox.shown.last().text, QStringLiteral("Done."));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY(!form.busy());
-        auto* window = hostWindow();
+        auto* window = services.hostWindow();
         QVERIFY(window);
         QCOMPARE(copiesTexts(*window), expected);
-        const auto documents = window->application()->docxDocuments().list();
+        const auto documents = window->documents();
         QCOMPARE(documents.front()->name(), QStringLiteral("Document1"));
         QCOMPARE(documents.back()->name(), QStringLiteral("Document3"));
         for (const auto& document : documents) {
@@ -175,18 +159,18 @@ class RunTest : public QObject
     void modeReadAfreshForEveryFile()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_lines);
         services.process.onYield = [&form] { form.findChild<QRadioButton*>("Option2")->setChecked(true); };
         press(form, "Check2");
-        QCOMPARE(copiesTexts(*hostWindow()), QStringList({"A|B|C|", "A|B|||C|"}));
+        QCOMPARE(copiesTexts(*services.hostWindow()), QStringList({"A|B|C|", "A|B|||C|"}));
     }
 
     void appendedDuringTheRunIsNotProcessed()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -199,13 +183,13 @@ class RunTest : public QObject
         };
         press(form, "Check2");
         QCOMPARE(form.fileList().count(), 4);
-        QCOMPARE(copiesTexts(*hostWindow()).size(), 3);
+        QCOMPARE(copiesTexts(*services.hostWindow()).size(), 3);
     }
 
     void removedEntriesEndTheRunEarly()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         for (const QString& path : {m_lines, m_words, m_text}) {
             form.fileList().append(path);
         }
@@ -222,13 +206,13 @@ class RunTest : public QObject
         };
         press(form, "Check2");
         QCOMPARE(services.messageBox.shown.last().text, QStringLiteral("Done."));
-        QCOMPARE(copiesTexts(*hostWindow()), QStringList({"A|B|C|"}));
+        QCOMPARE(copiesTexts(*services.hostWindow()), QStringList({"A|B|C|"}));
     }
 
     void damagedFileDoesNotEndTheRun()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         const QString missing = m_folder.filePath("missing.docx");
         // A named pipe would block a reader for ever: it is refused like any other bad file.
         const QString pipe = m_folder.filePath("pipe.docx");
@@ -244,7 +228,7 @@ class RunTest : public QObject
         QVERIFY2(report.contains(pipe), qPrintable(report));
         QVERIFY(!report.contains(m_lines));
         QCOMPARE(services.messageBox.shown.last().text, QStringLiteral("Done."));
-        QCOMPARE(copiesTexts(*hostWindow()), QStringList({"A|B|C|", "one|two||"}));
+        QCOMPARE(copiesTexts(*services.hostWindow()), QStringList({"A|B|C|", "one|two||"}));
         QCOMPARE(form.mousePointer(), 0);
         QVERIFY(!form.busy());
     }
@@ -252,7 +236,7 @@ class RunTest : public QObject
     void busyDuringTheRun()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_text);
         int pointerSeen = -1;
@@ -269,13 +253,13 @@ class RunTest : public QObject
         QVERIFY(busySeen);
         QCOMPARE(services.messageBox.shown.size(), 1);
         QVERIFY(services.openFileDialog.requests.isEmpty());
-        QCOMPARE(copiesTexts(*hostWindow()).size(), 2);
+        QCOMPARE(copiesTexts(*services.hostWindow()).size(), 2);
     }
 
     void preFlightCheck()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
         QCOMPARE(services.messageBox.shown.size(), 1);
@@ -300,34 +284,95 @@ class RunTest : public QObject
     void hostWindowShowsTheRemovals()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.fileList().append(m_lines);
         form.fileList().append(m_words);
         form.findChild<QRadioButton*>("Option2")->setChecked(true);
         press(form, "Check2");
-        auto* window = hostWindow();
+        auto* window = services.hostWindow();
         QVERIFY(window);
         auto* list = window->findChild<QListWidget*>("documents");
         QCOMPARE(list->count(), 2);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("Document1"));
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Document1 \u2014 cleaned copy of lines.docx \u2014 "
+                                                       "2 words removed *"));
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Document2 \u2014 cleaned copy of words.docx \u2014 "
+                                                       "3 words removed *"));
         window->selectDocument(1);
-        const auto document = window->application()->docxDocuments().list().at(1);
-        QCOMPARE(docx::HostWindow::removalSummary(*document), QStringLiteral("3 removed, shown struck through"));
         const QString details = window->findChild<QLabel*>("details")->text();
         QVERIFY2(details.contains(m_words), qPrintable(details));
-        const QString html = docx::HostWindow::documentHtml(*document);
-        QVERIFY2(html.contains(QStringLiteral("and </s>")) == false, qPrintable(html));
-        QVERIFY2(html.contains(QStringLiteral(">the</s>")), qPrintable(html));
-        QVERIFY2(html.contains(QStringLiteral(">cat</s>")), qPrintable(html));
+        QVERIFY2(details.contains(QStringLiteral("3 words removed, shown struck through")), qPrintable(details));
+        auto* view = window->findChild<QListView*>("text");
+        QCOMPARE(view->model()->rowCount(), 2);
+        const QString first = view->model()->index(0, 0).data().toString();
+        QVERIFY2(first.contains(QStringLiteral(">the</s>")), qPrintable(first));
+        QVERIFY2(!first.contains(QStringLiteral("and</s>")), qPrintable(first));
+        QVERIFY2(view->model()->index(1, 0).data().toString().contains(QStringLiteral(">cat</s>")),
+                 qPrintable(view->model()->index(1, 0).data().toString()));
+    }
+
+    void laterRunsJoinTheOneWindow()
+    {
+        RunServices services;
+        main_window::Form1 form(services.host(), services.bundle());
+        form.fileList().append(m_lines);
+        press(form, "Check2");
+        auto* window = services.hostWindow();
+        QVERIFY(window);
+        // The second run's pre-flight question is answered Yes: its copy joins the same window,
+        // named on from the first run's, and is the one shown.
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::Yes);
+        form.fileList().append(m_text);
+        press(form, "Check2");
+        QCOMPARE(services.hostWindow(), window);
+        const auto documents = window->documents();
+        QCOMPARE(documents.size(), std::size_t(3));
+        QCOMPARE(documents[1]->name(), QStringLiteral("Document2"));
+        QCOMPARE(documents[2]->name(), QStringLiteral("Document3"));
+        QCOMPARE(window->findChild<QListWidget*>("documents")->currentRow(), 1);
+        QCOMPARE(window->findChild<QListWidget*>("documents")->item(1)->text(),
+                 QStringLiteral("Document2 \u2014 cleaned copy of lines.docx \u2014 2 paragraphs removed *"));
+        int windows = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            windows += qobject_cast<docx::HostWindow*>(widget) && widget->isVisible() ? 1 : 0;
+        }
+        QCOMPARE(windows, 1);
+    }
+
+    void removedEmptyParagraphAndMarks()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath("empty.docx");
+        testing::writeDocxBody(path, testing::bodyXml({"a b", "", "a  b", "", "end"}));
+        RunServices services;
+        main_window::Form1 form(services.host(), services.bundle());
+        form.fileList().append(path);
+        press(form, "Check2");
+        auto* window = services.hostWindow();
+        QVERIFY(window);
+        QVERIFY2(
+            window->findChild<QListWidget*>("documents")->item(0)->text().endsWith(u"\u2014 1 paragraph removed *"),
+            qPrintable(window->findChild<QListWidget*>("documents")->item(0)->text()));
+        auto* view = window->findChild<QListView*>("text");
+        // The second empty paragraph went: its struck mark shows where it stood.
+        QCOMPARE(view->model()->rowCount(), 5);
+        const QString removed = view->model()->index(3, 0).data().toString();
+        QVERIFY2(removed.contains(QStringLiteral("&para;</s>")), qPrintable(removed));
+        QVERIFY2(!view->model()->index(1, 0).data().toString().contains(QStringLiteral("&para;")),
+                 qPrintable(view->model()->index(1, 0).data().toString()));
+        // With marks shown, spaces and the kept marks are drawn too.
+        window->findChild<QCheckBox*>("showMarks")->setChecked(true);
+        const QString spaced = view->model()->index(2, 0).data().toString();
+        QVERIFY2(spaced.count(QStringLiteral("&middot;")) == 2 && spaced.contains(QStringLiteral("&para;")),
+                 qPrintable(spaced));
     }
 
     void saveAndCloseFromTheHostWindow()
     {
         RunServices services;
-        main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+        main_window::Form1 form(services.host(), services.bundle());
         form.fileList().append(m_lines);
         press(form, "Check2");
-        auto* window = hostWindow();
+        auto* window = services.hostWindow();
         QVERIFY(window);
         const QByteArray sum = checksum(m_lines);
         QTemporaryDir output;
@@ -346,8 +391,8 @@ class RunTest : public QObject
         services.saveFileDialog.paths.enqueue(m_lines);
         window->closeSelected();
         QCOMPARE(services.messageBox.shown.size(), 4);
-        QCOMPARE(window->application()->docxDocuments().list().size(), std::size_t(1));
-        QVERIFY(!window->application()->docxDocuments().list().front()->saved());
+        QCOMPARE(window->documents().size(), std::size_t(1));
+        QVERIFY(!window->documents().front()->saved());
         QCOMPARE(checksum(m_lines), sum);
 
         // Yes saves it under the chosen name, and the copy closes.
@@ -356,25 +401,83 @@ class RunTest : public QObject
         window->closeSelected();
         QVERIFY(services.messageBox.shown.last().text.contains(QStringLiteral("Document1")));
         QVERIFY(QFile::exists(target));
-        QVERIFY(window->application()->docxDocuments().list().empty());
+        QVERIFY(window->documents().empty());
+    }
+
+    void saveAllAndTheOneCloseQuestion()
+    {
+        QTemporaryDir sources;
+        const QString other = sources.filePath("lines.docx");
+        QVERIFY(QFile::copy(m_lines, other));
+        RunServices services;
+        main_window::Form1 form(services.host(), services.bundle());
+        for (const QString& path : {m_lines, m_text, other, m_words}) {
+            form.fileList().append(path);
+        }
+        press(form, "Check2");
+        auto* window = services.hostWindow();
+        QVERIFY(window);
+        QTemporaryDir output;
+        const QString taken = output.filePath("words.docx");
+        writeText(taken, "keep me");
+        const QByteArray sum = checksum(m_lines);
+
+        // Named as the command-line tool names them; a file already there is replaced only when
+        // the user says so (No here), and a folder that is a source's gets nothing written over it.
+        services.folderBrowser.folders.enqueue(output.path());
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::No);
+        QVERIFY(!window->saveAll());
+        const auto asked = services.messageBox.shown;
+        QVERIFY2(asked.at(asked.size() - 2).text.contains(taken), qPrintable(asked.at(asked.size() - 2).text));
+        QVERIFY2(asked.last().text.contains(QStringLiteral("Document4")), qPrintable(asked.last().text));
+        QVERIFY(QFile::exists(output.filePath("lines.docx")));
+        QVERIFY(QFile::exists(output.filePath("lines (2).docx")));
+        QVERIFY(QFile::exists(output.filePath("notes.txt")));
+        QFile kept(taken);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("keep me"));
+        QCOMPARE(checksum(m_lines), sum);
+        const auto documents = window->documents();
+        QCOMPARE(std::count_if(documents.begin(), documents.end(), [](const auto& d) { return !d->saved(); }), 1);
+
+        // Into the sources' own folder: the copy of words.docx would land on a source and is refused.
+        services.folderBrowser.folders.enqueue(m_folder.path());
+        QVERIFY(!window->saveAll());
+        QVERIFY2(services.messageBox.shown.last().text.contains(QStringLiteral("never written")),
+                 qPrintable(services.messageBox.shown.last().text));
+
+        // Closing asks once, naming the copy left unsaved; Cancel keeps everything open.
+        const auto before = services.messageBox.shown.size();
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::Cancel);
+        QVERIFY(!window->close());
+        QCOMPARE(services.messageBox.shown.size(), before + 1);
+        QCOMPARE(services.messageBox.shown.last().buttons, platform::MsgBoxButtons::SaveAllDiscardAllCancel);
+        QVERIFY(services.messageBox.shown.last().text.contains(QStringLiteral("Document4")));
+        QVERIFY(!services.messageBox.shown.last().text.contains(QStringLiteral("Document1")));
+        QCOMPARE(window->documents().size(), std::size_t(4));
+        // Discard All closes every copy at once.
+        services.messageBox.answers.enqueue(platform::MsgBoxAnswer::DiscardAll);
+        QVERIFY(window->close());
+        QCOMPARE(services.messageBox.shown.size(), before + 2);
+        QVERIFY(window->documents().empty());
+        QVERIFY(!services.hostWindow());
     }
 
     void closingTheMainWindow()
     {
         {
             RunServices services;
-            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+            main_window::Form1 form(services.host(), services.bundle());
             form.fileList().append(m_lines);
             press(form, "Check2");
-            QVERIFY(hostWindow());
+            QVERIFY(services.hostWindow());
             form.close();
             // The host window a finished run showed stays: the program goes on.
             QVERIFY(!services.process.exitCode.has_value());
         }
-        cleanup();
         {
             RunServices services;
-            main_window::Form1 form(main_window::inProcessHost(), services.bundle());
+            main_window::Form1 form(services.host(), services.bundle());
             form.fileList().append(m_lines);
             services.process.onYield = [&form] { form.close(); };
             press(form, "Check2");

@@ -28,6 +28,16 @@ class DeletionLog
     /// paragraph (shorter than 2^32, as every paragraph is).
     void add(quint32 paragraph, const ParagraphText& text, qint64 offset, qint64 length);
     std::vector<Deletion> entries() const;
+    /// The deletion made index-th (from 0), and the paragraph it was made in.
+    Deletion at(std::size_t index) const;
+    quint32 paragraphOf(std::size_t index) const
+    {
+        return m_entries[index].paragraph;
+    }
+    qint64 lengthOf(std::size_t index) const
+    {
+        return m_entries[index].length;
+    }
     std::size_t size() const
     {
         return m_entries.size();
@@ -39,6 +49,8 @@ class DeletionLog
         quint32 paragraph;
         quint32 offset;
         quint32 length;
+        /// Where its text starts in m_text.
+        qsizetype textStart;
     };
     std::deque<Entry> m_entries;
     QString m_text;

@@ -146,16 +146,33 @@ Package wordPackage(const QString& fileName, const QByteArray& bytes)
     return package;
 }
 
-} // namespace
-
-DocumentLoader::Loaded DocumentLoader::load(const QString& fileName)
+/// Refuses a document whose parts, size bytes in all unpacked, would take more memory to open
+/// than is left, before the work that takes it starts.
+void ensureRoom(const QString& fileName, qint64 size, const platform::MemoryBudget& memory)
 {
-    const QByteArray bytes = readFile(fileName);
-    if (bytes.isEmpty()) {
-        throw HostError(fileName, QStringLiteral("the file is empty"));
+    const qint64 available = memory.available();
+    const qint64 needed = size * DocumentLoader::memoryPerByte;
+    if (available >= 0 && needed > available) {
+        constexpr qint64 mib = 1 << 20;
+        throw HostError(fileName, QStringLiteral("opening it would take about %1 MB of memory, and only %2 MB are "
+                                                 "free")
+                                      .arg((needed + mib - 1) / mib)
+                                      .arg(available / mib));
     }
+}
 
-    Loaded loaded;
+qint64 unpackedSize(const Package& package)
+{
+    qint64 size = 0;
+    for (const Package::Entry& entry : package.entries()) {
+        size += entry.data.size();
+    }
+    return size;
+}
+
+DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes)
+{
+    DocumentLoader::Loaded loaded;
     if (Package::looksLikeCompoundFile(bytes)) {
         if (holdsEncryptionInfo(bytes)) {
             throw HostError(fileName, QStringLiteral("the document is encrypted or password-protected"));
@@ -191,6 +208,27 @@ DocumentLoader::Loaded DocumentLoader::load(const QString& fileName)
     }
     throw HostError(fileName, QStringLiteral("the file is not a Word document, nor plain text, RTF or OpenDocument "
                                              "text"));
+}
+
+} // namespace
+
+DocumentLoader::Loaded DocumentLoader::load(const QString& fileName, const platform::MemoryBudget& memory)
+{
+    const QByteArray bytes = readFile(fileName);
+    if (bytes.isEmpty()) {
+        throw HostError(fileName, QStringLiteral("the file is empty"));
+    }
+    // Plain text becomes a package about twice its size.
+    if (!Package::looksLikeCompoundFile(bytes) && !Package::looksLikeZip(bytes) && !bytes.startsWith("{\\rtf")) {
+        ensureRoom(fileName, 2 * bytes.size(), memory);
+    }
+    try {
+        Loaded loaded = loadFrom(fileName, bytes);
+        ensureRoom(fileName, unpackedSize(loaded.package), memory);
+        return loaded;
+    } catch (const std::bad_alloc&) {
+        throw HostError(fileName, QStringLiteral("there is not enough memory to open it"));
+    }
 }
 
 } // namespace quillsift::docx

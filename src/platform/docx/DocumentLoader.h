@@ -3,6 +3,8 @@
 
 #include "Package.h"
 
+#include "platform/MemoryBudget.h"
+
 #include <QString>
 
 namespace quillsift::docx {
@@ -19,9 +21,13 @@ class DocumentLoader
     };
 
     static constexpr qint64 maxFileSize = qint64(1) << 30;
+    /// What an open document takes, at most, for every byte of its package's parts as they stand
+    /// unpacked: the parsed tree, the text and its indexes, the copy and the search table.
+    static constexpr qint64 memoryPerByte = 16;
 
-    /// Throws HostError naming the file and the cause.
-    static Loaded load(const QString& fileName);
+    /// Throws HostError naming the file and the cause, also when opening it would take more
+    /// memory than memory says is left.
+    static Loaded load(const QString& fileName, const platform::MemoryBudget& memory = platform::systemMemory());
 };
 
 } // namespace quillsift::docx

@@ -3,21 +3,10 @@
 
 namespace quillsift::docx {
 
-namespace {
-DocxApplication::WindowListener& windowListener()
-{
-    static DocxApplication::WindowListener listener;
-    return listener;
-}
-} // namespace
-
-void DocxApplication::setWindowListener(WindowListener listener)
-{
-    windowListener() = std::move(listener);
-}
-
-DocxApplication::DocxApplication(platform::ProcessorShare* processors)
-    : m_documents(processors)
+DocxApplication::DocxApplication(platform::ProcessorShare* processors,
+                                 std::shared_ptr<DocxDocuments::UntitledCount> names, WindowListener windowListener)
+    : m_documents(processors, std::move(names))
+    , m_windowListener(std::move(windowListener))
 {
 }
 
@@ -44,8 +33,8 @@ DocxDocuments& DocxApplication::docxDocuments()
 void DocxApplication::setVisible(bool visible)
 {
     m_visible = visible;
-    if (visible && windowListener()) {
-        windowListener()(shared_from_this());
+    if (visible && m_windowListener) {
+        m_windowListener(shared_from_this());
     }
 }
 

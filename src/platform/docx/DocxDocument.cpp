@@ -102,6 +102,11 @@ QStringList DocxDocument::repairs() const
     return m_story->readingNotes();
 }
 
+void DocxDocument::noteCleaning(engine::RemovalMode mode, qint64 removed)
+{
+    m_cleaning = Cleaning{mode, removed};
+}
+
 QString DocxDocument::sourcePath() const
 {
     return m_story->copiedFrom();

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace quillsift::docx {
 
@@ -29,6 +30,18 @@ class DocxDocument : public engine::Document
     void saveAs(const QString& path) override;
     bool saved() const override;
     QStringList repairs() const override;
+    void noteCleaning(engine::RemovalMode mode, qint64 removed) override;
+
+    /// What the run that made this copy did to it.
+    struct Cleaning {
+        engine::RemovalMode mode = engine::RemovalMode::Lines;
+        qint64 removed = 0;
+    };
+    /// Empty for a document no run has cleaned.
+    const std::optional<Cleaning>& cleaning() const
+    {
+        return m_cleaning;
+    }
 
     /// For the host window: the file the document's content was copied from (empty if none),
     /// whether it came from plain text, what was deleted, and the text with basic formatting.
@@ -37,12 +50,18 @@ class DocxDocument : public engine::Document
     std::vector<DocxStory::Deletion> deletions() const;
     std::size_t deletionCount() const;
     std::vector<DocxStory::FormattedParagraph> formattedParagraphs() const;
+    /// The story, for views that read it (RemovalHistory).
+    std::shared_ptr<const DocxStory> story() const
+    {
+        return m_story;
+    }
 
   private:
     QString m_name;
     QString m_fullName;
     std::shared_ptr<DocxStory> m_story;
     CloseHandler m_onClose;
+    std::optional<Cleaning> m_cleaning;
 };
 
 } // namespace quillsift::docx

@@ -4,6 +4,8 @@
 #include "DocumentLoader.h"
 #include "PlainText.h"
 
+#include "engine/HostError.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,9 +13,12 @@
 
 namespace quillsift::docx {
 
-DocxDocuments::DocxDocuments(platform::ProcessorShare* processors)
+DocxDocuments::DocxDocuments(platform::ProcessorShare* processors, std::shared_ptr<UntitledCount> names,
+                             const platform::MemoryBudget& memory)
     : m_open(std::make_shared<List>())
+    , m_untitled(names ? std::move(names) : std::make_shared<UntitledCount>(0))
     , m_processors(processors)
+    , m_memory(memory)
 {
 }
 
@@ -28,8 +33,13 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
     // By string alone: a name that is not UTF-8 would not survive a trip through the system's encoding.
     const QString fullName =
         QDir::cleanPath(QDir::isAbsolutePath(fileName) ? fileName : QDir::currentPath() + QLatin1Char('/') + fileName);
-    DocumentLoader::Loaded loaded = DocumentLoader::load(fullName);
-    auto story = std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors);
+    DocumentLoader::Loaded loaded = DocumentLoader::load(fullName, m_memory);
+    std::shared_ptr<DocxStory> story;
+    try {
+        story = std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors);
+    } catch (const std::bad_alloc&) {
+        throw engine::HostError(fullName, QStringLiteral("there is not enough memory to open it"));
+    }
     story->setPlainText(loaded.plainText);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(
@@ -42,7 +52,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 
 std::shared_ptr<engine::Document> DocxDocuments::add()
 {
-    const QString name = QStringLiteral("Document%1").arg(++m_untitled);
+    const QString name = QStringLiteral("Document%1").arg(++*m_untitled);
     auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/MemoryBudget.h"
 #include "platform/ProcessorShare.h"
 
 #include "DocxDocument.h"
 
 #include "engine/Documents.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -16,8 +18,16 @@ namespace quillsift::docx {
 class DocxDocuments : public engine::Documents
 {
   public:
-    /// Its stories work in parallel on the processors processors lends, if any.
-    explicit DocxDocuments(platform::ProcessorShare* processors = nullptr);
+    /// The count behind the untitled names, which the applications of one host share, so that
+    /// a later run's copies go on from "Document3" rather than start at "Document1" again.
+    using UntitledCount = std::atomic<int>;
+
+    /// Its stories work in parallel on the processors processors lends, if any; new documents
+    /// are numbered from names (a count of its own when null). A file that would take more
+    /// memory to open than memory says is left is refused.
+    explicit DocxDocuments(platform::ProcessorShare* processors = nullptr,
+                           std::shared_ptr<UntitledCount> names = nullptr,
+                           const platform::MemoryBudget& memory = platform::systemMemory());
 
     /// Word packages, plain text, and (through LibreOffice) .doc, .rtf and .odt.
     std::shared_ptr<engine::Document> open(const QString& fileName) override;
@@ -32,8 +42,9 @@ class DocxDocuments : public engine::Documents
     std::shared_ptr<DocxDocument> keep(std::shared_ptr<DocxDocument> document);
 
     std::shared_ptr<List> m_open;
-    int m_untitled = 0;
+    std::shared_ptr<UntitledCount> m_untitled;
     platform::ProcessorShare* m_processors = nullptr;
+    const platform::MemoryBudget& m_memory;
 };
 
 } // namespace quillsift::docx

@@ -5,8 +5,9 @@
 
 namespace quillsift::docx {
 
-DocxHostProvider::DocxHostProvider(platform::ProcessorShare* processors)
+DocxHostProvider::DocxHostProvider(platform::ProcessorShare* processors, DocxApplication::WindowListener windowListener)
     : m_processors(processors)
+    , m_windowListener(std::move(windowListener))
 {
 }
 
@@ -24,7 +25,7 @@ std::shared_ptr<engine::Application> DocxHostProvider::runningApplication()
 
 std::shared_ptr<engine::Application> DocxHostProvider::newApplication()
 {
-    auto application = std::make_shared<DocxApplication>(m_processors);
+    auto application = std::make_shared<DocxApplication>(m_processors, m_names, m_windowListener);
     QMutexLocker lock(&m_mutex);
     m_applications.push_back(application);
     return application;

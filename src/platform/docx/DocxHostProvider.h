@@ -14,22 +14,31 @@
 
 namespace quillsift::docx {
 
-/// Hands out in-process host applications. An application counts as running while it still
-/// holds documents (from an earlier run), which is what the pre-flight check asks about.
+/// Hands out in-process host applications, which number their new documents on from one
+/// another's. An application counts as running while it still holds documents (from an earlier
+/// run), which is what the pre-flight check asks about.
 class DocxHostProvider : public engine::HostProvider
 {
   public:
     /// Its applications work in parallel on the processors processors lends; without a share,
-    /// each document works on the thread that drives it alone.
-    explicit DocxHostProvider(platform::ProcessorShare* processors = nullptr);
+    /// each document works on the thread that drives it alone. windowListener, if set, is told
+    /// when one of them is made visible.
+    explicit DocxHostProvider(platform::ProcessorShare* processors = nullptr,
+                              DocxApplication::WindowListener windowListener = {});
 
     std::shared_ptr<engine::Application> runningApplication() override;
     std::shared_ptr<engine::Application> newApplication() override;
     /// Running means an earlier run's copies are still open in the host's window.
     QString runningWarning() const override;
+    bool drivesFromAnyThread() const override
+    {
+        return true;
+    }
 
   private:
     platform::ProcessorShare* m_processors = nullptr;
+    DocxApplication::WindowListener m_windowListener;
+    std::shared_ptr<DocxDocuments::UntitledCount> m_names = std::make_shared<DocxDocuments::UntitledCount>(0);
     QMutex m_mutex;
     std::vector<std::weak_ptr<DocxApplication>> m_applications;
 };

@@ -175,6 +175,19 @@ class DocxStory
     {
         m_log.clear();
     }
+    /// Every paragraph slot, live or not, and the names its XML is in, for RemovalHistory.
+    const std::vector<Paragraph>& paragraphs() const
+    {
+        return m_paragraphs;
+    }
+    const WordNames& names() const
+    {
+        return m_main->names();
+    }
+    const DeletionLog& deletionLog() const
+    {
+        return m_log;
+    }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const
     {

@@ -20,11 +20,20 @@ bool isOn(pugi::xml_node properties, const std::string& name, const std::string&
 
 } // namespace
 
+FormattedView::Run FormattedView::formatOf(const Piece& piece, const WordNames& names)
+{
+    const pugi::xml_node properties = piece.node.parent().child(names.rPr.c_str());
+    Run run;
+    run.bold = isOn(properties, names.b, names.val);
+    run.italic = isOn(properties, names.i, names.val);
+    run.underline = isOn(properties, names.u, names.val);
+    return run;
+}
+
 std::vector<FormattedView::Paragraph> FormattedView::of(const std::vector<docx::Paragraph>& paragraphs,
                                                         const WordNames& names)
 {
     std::vector<Paragraph> result;
-    const WordNames& n = names;
     for (std::size_t slot = 0; slot < paragraphs.size(); ++slot) {
         const docx::Paragraph& paragraph = paragraphs[slot];
         if (!paragraph.isAlive()) {
@@ -32,12 +41,8 @@ std::vector<FormattedView::Paragraph> FormattedView::of(const std::vector<docx::
         }
         std::vector<Run> runs;
         for (const Piece& piece : paragraph.pieces().toVector()) {
-            const pugi::xml_node properties = piece.node.parent().child(n.rPr.c_str());
-            Run run;
+            Run run = formatOf(piece, names);
             run.text = paragraph.text().mid(piece.offset, piece.length);
-            run.bold = isOn(properties, n.b, n.val);
-            run.italic = isOn(properties, n.i, n.val);
-            run.underline = isOn(properties, n.u, n.val);
             if (!runs.empty() && runs.back().bold == run.bold && runs.back().italic == run.italic &&
                 runs.back().underline == run.underline) {
                 runs.back().text += run.text;

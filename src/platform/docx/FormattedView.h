@@ -30,6 +30,8 @@ class FormattedView
     };
 
     static std::vector<Paragraph> of(const std::vector<docx::Paragraph>& paragraphs, const WordNames& names);
+    /// The direct formatting of one piece's run (text empty).
+    static Run formatOf(const Piece& piece, const WordNames& names);
 };
 
 } // namespace quillsift::docx

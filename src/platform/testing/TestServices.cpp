@@ -14,7 +14,15 @@ MsgBoxAnswer ScriptedMessageBox::show(QWidget*, const QString& text, MsgBoxButto
     if (!answers.isEmpty()) {
         return answers.dequeue();
     }
-    return buttons == MsgBoxButtons::Ok ? MsgBoxAnswer::Ok : MsgBoxAnswer::No;
+    switch (buttons) {
+    case MsgBoxButtons::Ok:
+        return MsgBoxAnswer::Ok;
+    case MsgBoxButtons::YesNo:
+        return MsgBoxAnswer::No;
+    case MsgBoxButtons::SaveAllDiscardAllCancel:
+        return MsgBoxAnswer::Cancel;
+    }
+    return MsgBoxAnswer::Closed;
 }
 
 QString ScriptedInputBox::ask(QWidget*, const QString& prompt, const QString& defaultReply)

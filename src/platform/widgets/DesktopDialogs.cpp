@@ -21,10 +21,32 @@ QString programTitle()
 
 MsgBoxAnswer DesktopMessageBox::show(QWidget* parent, const QString& text, MsgBoxButtons buttons)
 {
-    QMessageBox box(QMessageBox::NoIcon, programTitle(), text,
-                    buttons == MsgBoxButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::NoButton, parent);
+    QAbstractButton* saveAll = nullptr;
+    QAbstractButton* discardAll = nullptr;
+    switch (buttons) {
+    case MsgBoxButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgBoxButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgBoxButtons::SaveAllDiscardAllCancel:
+        saveAll = box.addButton(QObject::tr("Save All..."), QMessageBox::AcceptRole);
+        discardAll = box.addButton(QObject::tr("Discard All"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(box.addButton(QMessageBox::Cancel));
+        break;
+    }
     const int answer = box.exec();
+    if (box.clickedButton() && box.clickedButton() == saveAll) {
+        return MsgBoxAnswer::SaveAll;
+    }
+    if (box.clickedButton() && box.clickedButton() == discardAll) {
+        return MsgBoxAnswer::DiscardAll;
+    }
     switch (answer) {
+    case QMessageBox::Cancel:
+        return MsgBoxAnswer::Cancel;
     case QMessageBox::Yes:
         return MsgBoxAnswer::Yes;
     case QMessageBox::No:

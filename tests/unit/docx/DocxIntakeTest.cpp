@@ -4,12 +4,14 @@
 // it writes back as a sound package, the same in line mode and in word mode.
 #include "DocxFixture.h"
 
+#include "docx/DocxDocuments.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/OfficeConverter.h"
 #include "docx/Package.h"
 #include "engine/CleanCopy.h"
 #include "engine/FileName.h"
 #include "engine/HostError.h"
+#include "platform/MemoryBudget.h"
 
 #include <QDir>
 #include <QFile>
@@ -503,6 +505,59 @@ TEST_F(DocxIntake, OlderOpenDocumentFilesGoToTheConversionAsTheyAre)
     EXPECT_EQ(refusal(sheet.toZip(u("x")), u("sheet.ods")),
               u("this is an OpenDocument file of another kind (application/vnd.oasis.opendocument.spreadsheet), not a "
                 "text document"));
+}
+
+} // namespace
+
+namespace {
+
+/// A computer with as much memory left as it is told.
+class FixedMemory : public platform::MemoryBudget
+{
+  public:
+    explicit FixedMemory(qint64 bytes)
+        : m_bytes(bytes)
+    {
+    }
+    qint64 available() const override
+    {
+        return m_bytes;
+    }
+
+  private:
+    qint64 m_bytes;
+};
+
+TEST(DocxMemory, AFileThatWouldNotFitIsRefusedBeforeItIsOpened)
+{
+    QTemporaryDir folder;
+    QString paragraphs;
+    for (int i = 0; i < 4000; ++i) {
+        paragraphs +=
+            u("<w:p><w:r><w:t>paragraph %1 of a document too large for this computer</w:t></w:r></w:p>").arg(i);
+    }
+    const QString docx = qt::writeFile(folder.path(), u("big.docx"), qt::docxBytes(paragraphs));
+    const QString text = qt::writeFile(folder.path(), u("big.txt"), QByteArray(200000, 'x'));
+    const FixedMemory little(1 << 20);
+    for (const QString& path : {docx, text}) {
+        docx::DocxDocuments documents(nullptr, nullptr, little);
+        try {
+            documents.open(path);
+            ADD_FAILURE() << "opened " << path.toStdString();
+        } catch (const engine::HostError& error) {
+            EXPECT_EQ(error.file(), path);
+            EXPECT_TRUE(error.cause().contains(u("MB of memory, and only 1 MB are free")))
+                << error.cause().toStdString();
+        }
+        EXPECT_EQ(documents.count(), 0);
+    }
+    // Enough memory, or a figure the system cannot give: it opens.
+    for (const qint64 bytes : {qint64(1) << 32, qint64(-1)}) {
+        const FixedMemory memory(bytes);
+        docx::DocxDocuments documents(nullptr, nullptr, memory);
+        EXPECT_NO_THROW(documents.open(docx));
+    }
+    EXPECT_GT(platform::systemMemory().available(), 0);
 }
 
 } // namespace

@@ -1,128 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HostWindow.h"
 
+#include "CopySaving.h"
+#include "CopyTextModel.h"
+#include "HtmlItemDelegate.h"
+
 #include "engine/HostError.h"
 #include "platform/Dialogs.h"
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxDocument.h"
 #include "platform/docx/DocxDocuments.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
-#include <QTextBrowser>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <map>
 
 namespace quillsift::docx {
 
-namespace {
-QList<HostWindow*>& openWindows()
-{
-    static QList<HostWindow*> windows;
-    return windows;
-}
-
-struct Character {
-    QChar ch;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool removed = false;
-};
-
-QString escapedCharacter(QChar ch)
-{
-    switch (ch.unicode()) {
-    case 13:
-    case 7:
-        return {};
-    case 9:
-        return QStringLiteral("&emsp;");
-    case 11:
-    case 12:
-    case 14:
-        return QStringLiteral("<br>");
-    case 1:
-        return QStringLiteral("<span style=\"color:#666\">[picture]</span>");
-    case 2:
-        return QStringLiteral("<sup>*</sup>");
-    case '<':
-        return QStringLiteral("&lt;");
-    case '>':
-        return QStringLiteral("&gt;");
-    case '&':
-        return QStringLiteral("&amp;");
-    default:
-        return QString(ch);
-    }
-}
-
-QString paragraphHtml(const std::vector<Character>& characters)
-{
-    QString html;
-    std::size_t i = 0;
-    while (i < characters.size()) {
-        const Character& first = characters[i];
-        QString text;
-        std::size_t j = i;
-        for (; j < characters.size(); ++j) {
-            const Character& c = characters[j];
-            if (c.bold != first.bold || c.italic != first.italic || c.underline != first.underline ||
-                c.removed != first.removed) {
-                break;
-            }
-            text += escapedCharacter(c.ch);
-        }
-        if (first.bold) {
-            text = QStringLiteral("<b>") + text + QStringLiteral("</b>");
-        }
-        if (first.italic) {
-            text = QStringLiteral("<i>") + text + QStringLiteral("</i>");
-        }
-        if (first.underline) {
-            text = QStringLiteral("<u>") + text + QStringLiteral("</u>");
-        }
-        if (first.removed) {
-            text = QStringLiteral("<s style=\"color:#b00000;background:#fde8e8\">") + text + QStringLiteral("</s>");
-        }
-        html += text;
-        i = j;
-    }
-    return html.isEmpty() ? QStringLiteral("&nbsp;") : html;
-}
-} // namespace
-
-HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, platform::SaveFileDialog& saveDialog,
+HostWindow::HostWindow(platform::SaveFileDialog& saveDialog, platform::FolderBrowser& folderBrowser,
                        platform::MessageBox& messageBox, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_application(std::move(application))
     , m_saveDialog(saveDialog)
+    , m_folderBrowser(folderBrowser)
     , m_messageBox(messageBox)
 {
     setObjectName(QStringLiteral("HostWindow"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(820, 560);
+    resize(900, 580);
 
     m_documents = new QListWidget(this);
     m_documents->setObjectName(QStringLiteral("documents"));
+    m_documents->setWordWrap(true);
     m_details = new QLabel(this);
     m_details->setObjectName(QStringLiteral("details"));
     m_details->setTextFormat(Qt::RichText);
     m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_details->setWordWrap(true);
-    m_text = new QTextBrowser(this);
+
+    // Rows are laid out in batches between events and drawn only when on screen, so a copy of
+    // any size shows at once and the window never stops answering.
+    m_text = new QListView(this);
     m_text->setObjectName(QStringLiteral("text"));
+    m_model = new CopyTextModel(m_text);
+    m_text->setModel(m_model);
+    m_text->setItemDelegate(new HtmlItemDelegate(m_text));
+    m_text->setLayoutMode(QListView::Batched);
+    m_text->setBatchSize(40);
+    m_text->setResizeMode(QListView::Adjust);
+    m_text->setUniformItemSizes(false);
+    m_text->setWordWrap(true);
+    m_text->setSelectionMode(QAbstractItemView::NoSelection);
+    m_text->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    m_showMarks = new QCheckBox(tr("Show spaces and marks"), this);
+    m_showMarks->setObjectName(QStringLiteral("showMarks"));
     m_save = new QPushButton(tr("Save As..."), this);
     m_save->setObjectName(QStringLiteral("saveAs"));
+    m_saveAll = new QPushButton(tr("Save All..."), this);
+    m_saveAll->setObjectName(QStringLiteral("saveAll"));
     m_close = new QPushButton(tr("Close Document"), this);
     m_close->setObjectName(QStringLiteral("closeDocument"));
 
@@ -132,8 +76,10 @@ HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, platform::S
     rightLayout->addWidget(m_details);
     rightLayout->addWidget(m_text, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_showMarks);
     buttons->addStretch(1);
     buttons->addWidget(m_save);
+    buttons->addWidget(m_saveAll);
     buttons->addWidget(m_close);
     rightLayout->addLayout(buttons);
 
@@ -141,52 +87,72 @@ HostWindow::HostWindow(std::shared_ptr<DocxApplication> application, platform::S
     splitter->addWidget(m_documents);
     splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({180, 640});
+    splitter->setSizes({260, 640});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter);
 
     connect(m_documents, &QListWidget::currentRowChanged, this, [this] { showSelected(); });
+    connect(m_showMarks, &QCheckBox::toggled, m_model, &CopyTextModel::setShowMarks);
     connect(m_save, &QPushButton::clicked, this, [this] { saveSelected(); });
+    connect(m_saveAll, &QPushButton::clicked, this, [this] { saveAll(); });
     connect(m_close, &QPushButton::clicked, this, [this] { closeSelected(); });
-
-    openWindows().append(this);
     refresh();
 }
 
-HostWindow::~HostWindow()
+HostWindow::~HostWindow() = default;
+
+void HostWindow::addApplication(const std::shared_ptr<DocxApplication>& application)
 {
-    openWindows().removeAll(this);
+    if (std::find(m_applications.begin(), m_applications.end(), application) != m_applications.end()) {
+        refresh();
+        return;
+    }
+    const int before = m_documents->count();
+    m_applications.push_back(application);
+    refresh();
+    if (m_documents->count() > before) {
+        selectDocument(before);
+    }
 }
 
-HostWindow* HostWindow::showFor(const std::shared_ptr<DocxApplication>& application,
-                                platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox)
+std::vector<std::shared_ptr<DocxDocument>> HostWindow::documents() const
 {
-    for (HostWindow* window : std::as_const(openWindows())) {
-        if (window->m_application == application) {
-            window->refresh();
-            window->show();
-            window->raise();
-            return window;
+    std::vector<std::shared_ptr<DocxDocument>> all;
+    for (const auto& application : m_applications) {
+        for (auto& document : application->docxDocuments().list()) {
+            all.push_back(std::move(document));
         }
     }
-    auto* window = new HostWindow(application, saveDialog, messageBox);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        window->move(screen->availableGeometry().center() - window->rect().center());
+    return all;
+}
+
+QString HostWindow::removalSummary(const DocxDocument& document)
+{
+    const auto& cleaning = document.cleaning();
+    if (!cleaning) {
+        return {};
     }
-    window->show();
-    return window;
+    if (cleaning->removed == 0) {
+        return tr("nothing removed");
+    }
+    const bool one = cleaning->removed == 1;
+    if (cleaning->mode == engine::RemovalMode::Lines) {
+        return one ? tr("1 paragraph removed") : tr("%1 paragraphs removed").arg(cleaning->removed);
+    }
+    return one ? tr("1 word removed") : tr("%1 words removed").arg(cleaning->removed);
 }
 
-int HostWindow::openCount()
+QString HostWindow::caption(const DocxDocument& document)
 {
-    return int(openWindows().size());
-}
-
-void HostWindow::installAsWindowListener(platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox)
-{
-    DocxApplication::setWindowListener([&saveDialog, &messageBox](const std::shared_ptr<DocxApplication>& application) {
-        showFor(application, saveDialog, messageBox);
-    });
+    QStringList parts{document.name()};
+    if (!document.sourcePath().isEmpty()) {
+        parts << tr("cleaned copy of %1").arg(QFileInfo(document.sourcePath()).fileName());
+    }
+    const QString summary = removalSummary(document);
+    if (!summary.isEmpty()) {
+        parts << summary;
+    }
+    return parts.join(QStringLiteral(" \u2014 "));
 }
 
 void HostWindow::refresh()
@@ -194,12 +160,11 @@ void HostWindow::refresh()
     const int row = std::max(0, m_documents->currentRow());
     const QSignalBlocker blocker(m_documents);
     m_documents->clear();
-    for (const auto& document : m_application->docxDocuments().list()) {
-        m_documents->addItem(document->name());
+    for (const auto& document : documents()) {
+        m_documents->addItem(caption(*document) + (document->saved() ? QString() : QStringLiteral(" *")));
     }
     m_documents->setCurrentRow(std::min(row, m_documents->count() - 1));
     showSelected();
-    updateTitle();
 }
 
 void HostWindow::selectDocument(int row)
@@ -209,25 +174,15 @@ void HostWindow::selectDocument(int row)
 
 std::shared_ptr<DocxDocument> HostWindow::selectedDocument() const
 {
-    const auto documents = m_application->docxDocuments().list();
+    const auto all = documents();
     const int row = m_documents->currentRow();
-    return (row >= 0 && row < int(documents.size())) ? documents[std::size_t(row)] : nullptr;
+    return (row >= 0 && row < int(all.size())) ? all[std::size_t(row)] : nullptr;
 }
 
 void HostWindow::updateTitle()
 {
-    const auto document = selectedDocument();
-    setWindowTitle(document ? document->name() + QStringLiteral(" - ") + DocxApplication::applicationName()
-                            : DocxApplication::applicationName());
-}
-
-QString HostWindow::removalSummary(const DocxDocument& document)
-{
-    const std::size_t removed = document.deletionCount();
-    if (document.sourcePath().isEmpty() && removed == 0) {
-        return {};
-    }
-    return tr("%n removed, shown struck through", nullptr, int(removed));
+    setWindowTitle(m_shown ? m_shown->name() + QStringLiteral(" - ") + DocxApplication::applicationName()
+                           : DocxApplication::applicationName());
 }
 
 void HostWindow::showSelected()
@@ -235,9 +190,14 @@ void HostWindow::showSelected()
     const auto document = selectedDocument();
     m_save->setEnabled(bool(document));
     m_close->setEnabled(bool(document));
+    const auto all = documents();
+    m_saveAll->setEnabled(std::any_of(all.begin(), all.end(), [](const auto& d) { return !d->saved(); }));
+    if (document != m_shown) {
+        m_shown = document;
+        m_model->setDocument(document);
+    }
     if (!document) {
         m_details->clear();
-        m_text->clear();
         updateTitle();
         return;
     }
@@ -249,42 +209,11 @@ void HostWindow::showSelected()
     }
     const QString summary = removalSummary(*document);
     if (!summary.isEmpty()) {
-        details << summary;
+        details << (document->deletionCount() > 0 ? tr("%1, shown struck through").arg(summary) : summary);
     }
     details << (document->saved() ? tr("saved") : tr("not saved"));
     m_details->setText(details.join(QStringLiteral(" &middot; ")));
-    m_text->setHtml(documentHtml(*document));
     updateTitle();
-}
-
-QString HostWindow::documentHtml(const DocxDocument& document)
-{
-    // Rebuild each paragraph as it was before the run: the kept characters with their formatting,
-    // and every deletion put back, last one first, at the offset it was taken from.
-    std::map<qint64, std::vector<Character>> paragraphs;
-    for (const auto& paragraph : document.formattedParagraphs()) {
-        auto& characters = paragraphs[paragraph.paragraph];
-        for (const auto& run : paragraph.runs) {
-            for (QChar ch : run.text) {
-                characters.push_back({ch, run.bold, run.italic, run.underline, false});
-            }
-        }
-    }
-    const auto deletions = document.deletions();
-    for (auto it = deletions.rbegin(); it != deletions.rend(); ++it) {
-        auto& characters = paragraphs[it->paragraph];
-        std::vector<Character> removed;
-        for (QChar ch : it->text) {
-            removed.push_back({ch, false, false, false, true});
-        }
-        const auto at = std::size_t(std::clamp<qint64>(it->offset, 0, qint64(characters.size())));
-        characters.insert(characters.begin() + qint64(at), removed.begin(), removed.end());
-    }
-    QString html;
-    for (const auto& [index, characters] : paragraphs) {
-        html += QStringLiteral("<p>") + paragraphHtml(characters) + QStringLiteral("</p>");
-    }
-    return html;
 }
 
 bool HostWindow::saveSelected()
@@ -317,7 +246,24 @@ bool HostWindow::saveSelected()
         m_messageBox.show(this, error.message(), platform::MsgBoxButtons::Ok);
         return false;
     }
-    showSelected();
+    refresh();
+    return true;
+}
+
+bool HostWindow::saveAll()
+{
+    const QString folder = m_folderBrowser.browse(this, tr("Choose the folder to save the cleaned copies in:"));
+    if (folder.isEmpty()) {
+        return false;
+    }
+    CopySaving saving(m_messageBox, this);
+    const CopySaving::Outcome outcome = saving.saveAll(documents(), folder);
+    refresh();
+    const QString report = CopySaving::report(outcome);
+    if (!report.isEmpty()) {
+        m_messageBox.show(this, report, platform::MsgBoxButtons::Ok);
+        return false;
+    }
     return true;
 }
 
@@ -338,6 +284,30 @@ bool HostWindow::mayClose(DocxDocument& document)
     }
 }
 
+bool HostWindow::mayCloseAll()
+{
+    QStringList unsaved;
+    for (const auto& document : documents()) {
+        if (!document->saved()) {
+            unsaved << caption(*document);
+        }
+    }
+    if (unsaved.isEmpty()) {
+        return true;
+    }
+    const QString question = (unsaved.size() == 1 ? tr("This copy is not saved:") : tr("These copies are not saved:")) +
+                             QStringLiteral("\r\n\r\n") + unsaved.join(QStringLiteral("\r\n")) +
+                             QStringLiteral("\r\n\r\n") + tr("Do you want to save them before closing?");
+    switch (m_messageBox.show(this, question, platform::MsgBoxButtons::SaveAllDiscardAllCancel)) {
+    case platform::MsgBoxAnswer::SaveAll:
+        return saveAll();
+    case platform::MsgBoxAnswer::DiscardAll:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void HostWindow::closeSelected()
 {
     const auto document = selectedDocument();
@@ -346,28 +316,27 @@ void HostWindow::closeSelected()
     }
     document->close();
     refresh();
-    if (m_application->docxDocuments().list().empty()) {
+    if (documents().empty()) {
         close();
     }
 }
 
 void HostWindow::closeEvent(QCloseEvent* event)
 {
-    const auto documents = m_application->docxDocuments().list();
-    for (std::size_t row = 0; row < documents.size(); ++row) {
-        if (documents[row]->saved()) {
-            continue;
-        }
-        selectDocument(int(row));
-        if (!mayClose(*documents[row])) {
-            event->ignore();
-            return;
-        }
+    if (!mayCloseAll()) {
+        event->ignore();
+        return;
     }
-    for (const auto& document : documents) {
+    m_model->setDocument(nullptr);
+    m_shown.reset();
+    for (const auto& document : documents()) {
         document->close();
     }
-    m_application->setVisible(false);
+    for (const auto& application : m_applications) {
+        application->setVisible(false);
+    }
+    m_applications.clear();
+    refresh();
     event->accept();
 }
 

@@ -4,66 +4,64 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
+class QCheckBox;
 class QLabel;
+class QListView;
 class QListWidget;
 class QPushButton;
-class QTextBrowser;
 
 namespace quillsift::platform {
+class FolderBrowser;
 class MessageBox;
 class SaveFileDialog;
 } // namespace quillsift::platform
 
 namespace quillsift::docx {
 
+class CopyTextModel;
 class DocxApplication;
 class DocxDocument;
 
-/// The in-process host's own window, what Word's window is on Windows: the application's open
-/// documents by name, the selected one's text with its basic formatting, and for a cleaned copy
-/// the source it came from and what the run removed, struck through where it stood. From here
-/// the user saves a document under a name of their choice and closes it. It owns its controls and
-/// shares the application with the host; it asks the user only through the save dialog and the
-/// message box it is given.
+/// The in-process host's own window, what Word's window is on Windows: the open documents of
+/// every application shown in it, in the order they were made, each cleaned copy named with its
+/// source and what its run removed; the selected one's text with its basic formatting and what
+/// was removed struck through where it stood, drawn only as far as it is on screen. From here the
+/// user saves one copy under a name of their choice, or all of them into a folder, and closes
+/// them. It owns its controls and shares the applications with the host; it asks the user only
+/// through the dialogs it is given.
 class HostWindow : public QWidget
 {
     Q_OBJECT
 
   public:
-    /// Asks where to save through saveDialog and whether to save before closing through
-    /// messageBox; both outlive the window.
-    HostWindow(std::shared_ptr<DocxApplication> application, platform::SaveFileDialog& saveDialog,
+    /// The dialogs outlive the window.
+    HostWindow(platform::SaveFileDialog& saveDialog, platform::FolderBrowser& folderBrowser,
                platform::MessageBox& messageBox, QWidget* parent = nullptr);
     ~HostWindow() override;
 
-    /// Shows the window for an application, reusing the one already open for it; a new one asks
-    /// through saveDialog and messageBox.
-    static HostWindow* showFor(const std::shared_ptr<DocxApplication>& application,
-                               platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox);
-    /// The host windows open now.
-    static int openCount();
-    /// Installs showFor, with saveDialog and messageBox, as the host's window listener until
-    /// another listener replaces it; both must outlive it.
-    static void installAsWindowListener(platform::SaveFileDialog& saveDialog, platform::MessageBox& messageBox);
+    /// Shows application's documents after those already shown (once for each application).
+    void addApplication(const std::shared_ptr<DocxApplication>& application);
+    /// The open documents of every application shown, in order.
+    std::vector<std::shared_ptr<DocxDocument>> documents() const;
 
-    const std::shared_ptr<DocxApplication>& application() const
-    {
-        return m_application;
-    }
-
-    /// Lists the application's documents again and shows the selected one.
+    /// Lists the documents again and shows the selected one.
     void refresh();
     /// Selects the document at row (from 0).
     void selectDocument(int row);
     /// Asks where to save the selected document and saves it; false when cancelled or failed.
     bool saveSelected();
+    /// Asks for a folder and saves every unsaved document into it; false when cancelled or when
+    /// one is left unsaved.
+    bool saveAll();
     /// Closes the selected document, asking first whether to save it when it is unsaved.
     void closeSelected();
 
-    /// The HTML shown for a document: its paragraphs, with what was removed struck through.
-    static QString documentHtml(const DocxDocument& document);
-    /// "3 removed", or nothing for a document no run has cleaned.
+    /// "Document3 — cleaned copy of report.docx — 12 paragraphs removed".
+    static QString caption(const DocxDocument& document);
+    /// "12 paragraphs removed", "340 words removed", "nothing removed", or nothing for a
+    /// document no run has cleaned.
     static QString removalSummary(const DocxDocument& document);
 
   protected:
@@ -74,15 +72,22 @@ class HostWindow : public QWidget
     void showSelected();
     /// Asks whether to save an unsaved document; false when the user wants it kept open.
     bool mayClose(DocxDocument& document);
+    /// Asks once about every unsaved document; false when the user wants them kept open.
+    bool mayCloseAll();
     void updateTitle();
 
-    std::shared_ptr<DocxApplication> m_application;
     platform::SaveFileDialog& m_saveDialog;
+    platform::FolderBrowser& m_folderBrowser;
     platform::MessageBox& m_messageBox;
+    std::vector<std::shared_ptr<DocxApplication>> m_applications;
+    std::shared_ptr<DocxDocument> m_shown;
     QListWidget* m_documents = nullptr;
     QLabel* m_details = nullptr;
-    QTextBrowser* m_text = nullptr;
+    QListView* m_text = nullptr;
+    CopyTextModel* m_model = nullptr;
+    QCheckBox* m_showMarks = nullptr;
     QPushButton* m_save = nullptr;
+    QPushButton* m_saveAll = nullptr;
     QPushButton* m_close = nullptr;
 };
 
