@@ -29,6 +29,7 @@ class StartedHost : public quillsift::engine::HostProvider
 {
   public:
     explicit StartedHost(quillsift::engine::HostProvider& provider)
+        : m_provider(provider)
     {
         try {
             m_application = provider.newApplication();
@@ -52,8 +53,13 @@ class StartedHost : public quillsift::engine::HostProvider
         }
         return m_application;
     }
+    QString runningWarning() const override
+    {
+        return m_provider.runningWarning();
+    }
 
   private:
+    quillsift::engine::HostProvider& m_provider;
     std::shared_ptr<quillsift::engine::Application> m_application;
     QString m_failure;
 };

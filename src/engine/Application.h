@@ -33,6 +33,12 @@ class HostProvider
     virtual std::shared_ptr<Application> runningApplication() = 0;
     /// A new application object. Throws HostError when the host cannot be started.
     virtual std::shared_ptr<Application> newApplication() = 0;
+    /// What the pre-flight check warns of when runningApplication finds an application, before it
+    /// asks whether to proceed: which host holds what, and what the user had better do first.
+    virtual QString runningWarning() const
+    {
+        return QStringLiteral("Word may be open. It is recommended that you close Word first.");
+    }
     /// Whether an application it hands out may be driven from a thread other than the one that
     /// asked for it, one thread at a time, so that a run can open files aside while its window
     /// goes on answering.

@@ -33,7 +33,8 @@ class RunWindow : public platform::WindowState
     virtual void yield() = 0;
 };
 
-/// "Remove Duplicates Except First", after the press has been taken: for every listed file, a
+/// "Remove Duplicates Except First", after the press has been taken: when the host already runs,
+/// the user is asked first, with the provider's warning, and No calls the run off. Then for every listed file, a
 /// cleaned copy in one application of the host, left open and unsaved, and the host shown.
 /// A file that cannot be opened or cleaned does not stop the run: the files that failed are listed
 /// with the host's reason in one message before "Done.".

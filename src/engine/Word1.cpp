@@ -16,16 +16,15 @@ bool IsWordOpen(HostProvider& provider, const QString& hostName)
     }
 }
 
-QString wordOpenQuestion()
+QString wordOpenQuestion(const HostProvider& provider)
 {
-    return QStringLiteral("Word may be open. It is recommended that you close Word first.\r\n\r\n"
-                          "Would you like to proceed anyway?");
+    return provider.runningWarning() + QStringLiteral("\r\n\r\nWould you like to proceed anyway?");
 }
 
 bool WordOpenDeclined(HostProvider& provider, const QString& hostName,
                       const std::function<bool(const QString&)>& confirm)
 {
-    return IsWordOpen(provider, hostName) && !confirm(wordOpenQuestion());
+    return IsWordOpen(provider, hostName) && !confirm(wordOpenQuestion(provider));
 }
 
 } // namespace quillsift::engine

@@ -2,6 +2,7 @@
 #include "AddFolder.h"
 
 #include "FileList.h"
+#include "platform/DirectorySearch.h"
 #include "platform/Services.h"
 #include "platform/WindowState.h"
 
@@ -67,6 +68,14 @@ void FolderWalk::noteUnreadable(const QString& folder, const QString& reason)
         }
     }
     unreadable.append({path, reason});
+}
+
+void FolderWalk::notePassFailure(const QString& folder, const platform::DirectoryEnumeration& pass)
+{
+    if (pass.error().isEmpty() || (pass.vanished() && reached.contains(withSeparator(folder)))) {
+        return;
+    }
+    noteUnreadable(folder, pass.error());
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& prompt, platform::FolderBrowser& browser)
@@ -135,12 +144,11 @@ void CollectSubFolders(QStringList& folders, platform::DirectorySearch& search, 
                 // walk endless or list the same files twice.
                 if (!state.walked.contains({attributes->device, attributes->inode})) {
                     state.walked.insert({attributes->device, attributes->inode});
+                    state.reached.insert(path + separator());
                     below.append(path + separator());
                 }
             }
-            if (!entries->error().isEmpty()) {
-                state.noteUnreadable(folder, entries->error());
-            }
+            state.notePassFailure(folder, *entries);
         }
         found += below;
         level = below;
@@ -163,8 +171,8 @@ QStringList ListFolderFiles(const QString& folder, const QString& pattern, platf
     for (QString name = entries->next(); !name.isEmpty(); name = entries->next()) {
         names.append(name);
     }
-    if (walk && !entries->error().isEmpty()) {
-        walk->noteUnreadable(path, entries->error());
+    if (walk) {
+        walk->notePassFailure(path, *entries);
     }
     names.squeeze();
     return names;

@@ -32,7 +32,8 @@ struct FileAttributes {
 
 /// Why an attribute query failed.
 struct FileAttributesError {
-    /// The path no longer exists (or is a link that leads nowhere).
+    /// The path no longer exists (or is a link that leads nowhere, or, under /proc, belonged to a
+    /// process that has ended).
     bool missing = false;
     /// The system's description of the failure.
     QString reason;
@@ -53,6 +54,10 @@ class DirectoryEnumeration
     /// Empty while the pass is fine or ran to its end; otherwise why the folder could not be read
     /// in full. The names handed out stay valid; the pass may go on after an entry it had to leave out.
     virtual QString error() const = 0;
+    /// The folder itself is gone: removed after whoever named it had seen it, or, under /proc, the
+    /// process it described has ended. error() says so too; a walk that reached the folder may
+    /// pass over it silently.
+    virtual bool vanished() const = 0;
 };
 
 /// Directory enumeration with attribute filters, and the attribute query.

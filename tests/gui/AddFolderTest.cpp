@@ -321,6 +321,31 @@ class AddFolderTest : public QObject
         QVERIFY(!f.window.busy());
     }
 
+    void folderThatVanishesBeforeItsFilesAreListedIsSkippedSilently()
+    {
+        makeTree(*m_tree);
+        Fixture f;
+        platform::testing::FailingDirectorySearch counting;
+        f.services.directorySearch = &counting;
+        f.services.inputBox.replies << QStringLiteral("doc");
+        f.services.folderBrowser.folders << m_root;
+        // The walk passes over the four folders it enters; sub/deeper, the last, goes once the
+        // files of the first have been listed.
+        f.services.process.onYield = [&] {
+            if (counting.enumerations == 5) {
+                QDir(m_root + QStringLiteral("sub/deeper")).removeRecursively();
+            }
+        };
+
+        f.addFolderFiles();
+
+        QCOMPARE(counting.enumerations, 8);
+        QCOMPARE(f.list.count(), 6);
+        QVERIFY(!f.entries().contains(m_root + QStringLiteral("sub/deeper/deep.doc")));
+        QVERIFY2(f.services.messageBox.shown.isEmpty(), qPrintable(f.services.messageBox.shown.value(0).text));
+        QVERIFY(!f.window.busy());
+    }
+
     void deepTreeKeepsTheEventLoopRunning()
     {
         QString folder = m_root;

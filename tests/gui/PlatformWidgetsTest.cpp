@@ -1,16 +1,77 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Services.h"
+#include "platform/widgets/DesktopDialogs.h"
 #include "platform/widgets/DesktopSystem.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Pointer.h"
 #include "platform/widgets/ProgressBarColor.h"
 #include "platform/widgets/PushButtonCheckBox.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
+#include <functional>
+
 using namespace quillsift::platform;
+
+namespace {
+
+/// Shows the desktop open dialog in folder, lets drive work it once it lists the folder, and
+/// returns its result; a dialog drive leaves open is cancelled.
+OpenFileResult openInFolder(const QString& folder, const std::function<void(QFileDialog&)>& drive)
+{
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        // Whatever fails below, the dialog closes and the test goes on.
+        const auto close = qScopeGuard([dialog] {
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        dialog->setDirectory(folder);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        // Typed names are matched against the listed files: the list must be there first.
+        QTRY_VERIFY(model->rowCount(model->index(dialog->directory().absolutePath())) > 0);
+        drive(*dialog);
+    });
+    OpenFileRequest request;
+    request.filter = QStringLiteral("Word Documents (*.do*)|*.do*|All Files (*.*)|*.*");
+    request.maxFileSize = 30000;
+    DesktopOpenFileDialog dialog;
+    return dialog.showOpen(nullptr, request);
+}
+
+void type(QFileDialog& dialog, const QString& text)
+{
+    auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+QPushButton* openButton(QFileDialog& dialog)
+{
+    auto* buttons = dialog.findChild<QDialogButtonBox*>();
+    return buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+}
+
+QString nul()
+{
+    return QString(QChar(u'\0'));
+}
+
+} // namespace
 
 /// The stand-ins for the common controls, the pointer images and the desktop's real services. It
 /// touches only temporary files and the resources it reads.
@@ -113,6 +174,42 @@ class PlatformWidgetsTest : public QObject
             const double number = services.random->next();
             QVERIFY(number >= 0.0 && number < 1.0);
         }
+    }
+
+    void openDialogReturnsEveryTypedName()
+    {
+        QTemporaryDir temporary;
+        const QString folder = QDir(temporary.path()).absolutePath();
+        QFile(folder + QStringLiteral("/aaa.docx")).open(QIODevice::WriteOnly);
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
+
+        // Qt's own dialog would return only aaa.docx, the one it found in its list.
+        OpenFileResult both = openInFolder(folder, [](QFileDialog& dialog) {
+            type(dialog, QStringLiteral("\"nosuch.docx\" \"aaa.docx\""));
+            QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+        });
+        QCOMPARE(both.fileName, folder + nul() + QStringLiteral("nosuch.docx") + nul() + QStringLiteral("aaa.docx"));
+        QCOMPARE(both.chosenCount, 2);
+
+        // A name not found leaves the Open button usable.
+        OpenFileResult missing = openInFolder(folder, [](QFileDialog& dialog) {
+            type(dialog, QStringLiteral("never saved.docx"));
+            QTRY_VERIFY(openButton(dialog) && openButton(dialog)->isEnabled());
+            QTest::mouseClick(openButton(dialog), Qt::LeftButton);
+        });
+        QCOMPARE(missing.fileName, folder + QStringLiteral("/never saved.docx"));
+
+        // A folder's name opens the folder; the dialog stays.
+        QString shown;
+        OpenFileResult cancelled = openInFolder(folder, [&](QFileDialog& dialog) {
+            type(dialog, QStringLiteral("sub"));
+            QTest::keyClick(dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
+            shown = dialog.directory().absolutePath();
+        });
+        QCOMPARE(shown, folder + QStringLiteral("/sub"));
+        QVERIFY(cancelled.fileName.isEmpty());
+        QCOMPARE(cancelled.chosenCount, 0);
     }
 };
 

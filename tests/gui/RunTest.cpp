@@ -269,7 +269,8 @@ class RunTest : public QObject
         press(form, "Check2");
         QCOMPARE(services.messageBox.shown.size(), 2);
         QCOMPARE(services.messageBox.shown.last().text,
-                 QStringLiteral("Word may be open. It is recommended that you close Word first.\r\n\r\n"
+                 QStringLiteral("Quillsift's document host still holds copies from an earlier run. It is "
+                                "recommended that you save or close them first.\r\n\r\n"
                                 "Would you like to proceed anyway?"));
         QCOMPARE(services.messageBox.shown.last().buttons, platform::MsgBoxButtons::YesNo);
         QCOMPARE(form.mousePointer(), 0);

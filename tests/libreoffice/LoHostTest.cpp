@@ -9,6 +9,7 @@
 #include "docx/DocxHostProvider.h"
 #include "engine/CleanCopy.h"
 #include "engine/HostError.h"
+#include "engine/Word1.h"
 #include "libreoffice/LoApplication.h"
 #include "libreoffice/LoHostProvider.h"
 
@@ -388,6 +389,15 @@ TEST_F(LoHostTest, RunsBesideALibreOfficeAlreadyRunning)
     EXPECT_EQ(running->name(), QStringLiteral("LibreOffice"));
     running.reset();
 
+    // The window's check before a run finds it and names it.
+    QStringList questions;
+    EXPECT_TRUE(
+        engine::WordOpenDeclined(provider, libreoffice::LoApplication::applicationName(), [&](const QString& question) {
+            questions << question;
+            return false;
+        }));
+    EXPECT_EQ(questions, QStringList{engine::wordOpenQuestion(provider)});
+
     // The run still gets a LibreOffice of its own, and the user's is left alone.
     const QString file = makeDocument(QStringLiteral("beside.odt"), {"Same", "Same", "Other"});
     EXPECT_EQ(clean(office(), file, engine::RemovalMode::Lines), QStringList({"Same", "Other"}));
@@ -415,6 +425,16 @@ TEST_F(LoHostTest, CommandLineToolCleansThroughLibreOffice)
     ASSERT_TRUE(cli.waitForFinished(60000));
     EXPECT_EQ(cli.exitCode(), 2);
     EXPECT_TRUE(cli.readAllStandardError().contains("--host is docx or libreoffice"));
+}
+
+/// The check before a run names LibreOffice, not Word; this needs no soffice.
+TEST(LoHostPreFlight, WarningNamesLibreOffice)
+{
+    const libreoffice::LoHostProvider provider(
+        libreoffice::LoHostProvider::Options{{}, 30000, QStringLiteral("quillsift-no-such-pipe")});
+    EXPECT_EQ(engine::wordOpenQuestion(provider),
+              QStringLiteral("LibreOffice may be open. It is recommended that you close LibreOffice first.\r\n\r\n"
+                             "Would you like to proceed anyway?"));
 }
 
 } // namespace

@@ -136,6 +136,27 @@ class TestDirectorySearch : public QObject
         const auto entries = localDirectorySearch().enumerate(locked, QStringLiteral("*"), file_attribute::Directory);
         QVERIFY(entries->next().isEmpty());
         QVERIFY(!entries->error().isEmpty());
+        QVERIFY(!entries->vanished());
+    }
+
+    void folderThatIsGoneSaysItVanished()
+    {
+        QVERIFY(!m_tree->file(QStringLiteral("now a file")).isEmpty());
+        QVERIFY(!m_tree->folder(QStringLiteral("here")).isEmpty());
+        const auto existing = localDirectorySearch().enumerate(m_root + QStringLiteral("here"), QStringLiteral("*"),
+                                                               file_attribute::Directory);
+        QVERIFY(existing->next().isEmpty());
+        QVERIFY(existing->error().isEmpty());
+        QVERIFY(!existing->vanished());
+
+        // Removed, or a folder on the way replaced by a file: both are gone, and say why.
+        for (const char* gone : {"removed", "now a file/inside"}) {
+            const auto entries = localDirectorySearch().enumerate(m_root + QString::fromLatin1(gone),
+                                                                  QStringLiteral("*"), file_attribute::Directory);
+            QVERIFY(entries->next().isEmpty());
+            QVERIFY2(entries->vanished(), gone);
+            QVERIFY2(!entries->error().isEmpty(), gone);
+        }
     }
 
   private:

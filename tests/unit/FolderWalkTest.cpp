@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_list/AddFolder.h"
+#include "platform/testing/FailingDirectorySearch.h"
 #include "platform/testing/TestServices.h"
 
 #include "FolderTree.h"
@@ -135,6 +136,45 @@ class TestFolderWalk : public QObject
 
         QCOMPARE(folders, (QStringList{m_root, m_root + QStringLiteral("stays/")}));
         QVERIFY(walk.unreadable.isEmpty());
+    }
+
+    void folderThatVanishesBeforeItIsReadIsSkippedSilently()
+    {
+        for (const char* folder : {"stays", "goes/inner", "locked"}) {
+            QVERIFY(!m_tree->folder(QString::fromLatin1(folder)).isEmpty());
+        }
+        platform::testing::TestServices services;
+        platform::testing::FailingDirectorySearch search;
+        search.vanishing << m_root + QStringLiteral("goes");
+        search.unreadable << m_root + QStringLiteral("locked");
+
+        QStringList folders{m_root};
+        FolderWalk walk;
+        CollectSubFolders(folders, search, services.process, &walk);
+
+        // goes/ was listed before it went; what it held is not found, and nothing is told of it.
+        folders.sort();
+        QCOMPARE(folders, (QStringList{m_root, m_root + QStringLiteral("goes/"), m_root + QStringLiteral("locked/"),
+                                       m_root + QStringLiteral("stays/")}));
+        QCOMPARE(walk.unreadable.size(), 1);
+        QCOMPARE(walk.unreadable.first().path, m_root + QStringLiteral("locked"));
+        QCOMPARE(walk.unreadable.first().reason, QStringLiteral("Permission denied"));
+    }
+
+    void chosenFolderThatVanishesIsStillTold()
+    {
+        QVERIFY(!m_tree->folder(QStringLiteral("chosen/inner")).isEmpty());
+        platform::testing::TestServices services;
+        platform::testing::FailingDirectorySearch search;
+        search.vanishing << m_root + QStringLiteral("chosen");
+
+        QStringList folders{m_root + QStringLiteral("chosen/")};
+        FolderWalk walk;
+        CollectSubFolders(folders, search, services.process, &walk);
+
+        QCOMPARE(folders, QStringList{m_root + QStringLiteral("chosen/")});
+        QCOMPARE(walk.unreadable.size(), 1);
+        QCOMPARE(walk.unreadable.first().path, m_root + QStringLiteral("chosen"));
     }
 
   private:

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/widgets/DesktopDialogs.h"
 
+#include <QDir>
 #include <QTest>
 
 using quillsift::platform::composeOpenFileResult;
+using quillsift::platform::typedFilePaths;
 
 namespace {
 QString nul()
@@ -62,6 +64,43 @@ class OpenFileResultTest : public QObject
         QVERIFY(result.fileName.isEmpty());
         QCOMPARE(result.chosenCount, 3000);
         QVERIFY(!composeOpenFileResult(chosen.mid(0, 10), 30000).tooLong);
+    }
+
+    void typedNamesBecomePathsInTheCurrentFolder_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("expected");
+        const QString home = QDir::homePath();
+
+        QTest::newRow("nothing") << QString() << QStringList{};
+        QTest::newRow("blanks only") << QStringLiteral("   ") << QStringList{};
+        QTest::newRow("one name, blanks around it dropped")
+            << QStringLiteral("  never saved.docx ") << QStringList{QStringLiteral("/home/ann/never saved.docx")};
+        QTest::newRow("quoted names, in the order typed")
+            << QStringLiteral("\"nosuch.docx\" \"aaa.docx\"")
+            << QStringList{QStringLiteral("/home/ann/nosuch.docx"), QStringLiteral("/home/ann/aaa.docx")};
+        QTest::newRow("quotes keep blanks, blank quotes name nothing")
+            << QStringLiteral("\" a.docx\" \"\" \"  \"") << QStringList{QStringLiteral("/home/ann/ a.docx")};
+        QTest::newRow("a name outside the quotes is not lost")
+            << QStringLiteral("first.docx \"second.docx\"")
+            << QStringList{QStringLiteral("/home/ann/first.docx"), QStringLiteral("/home/ann/second.docx")};
+        QTest::newRow("an unclosed quote still names its file")
+            << QStringLiteral("\"a.docx\" \"b.do")
+            << QStringList{QStringLiteral("/home/ann/a.docx"), QStringLiteral("/home/ann/b.do")};
+        QTest::newRow("absolute, relative and up a level")
+            << QStringLiteral("\"/srv/x.doc\" \"sub/y.doc\" \"../z.doc\"")
+            << QStringList{QStringLiteral("/srv/x.doc"), QStringLiteral("/home/ann/sub/y.doc"),
+                           QStringLiteral("/home/z.doc")};
+        QTest::newRow("home folder, but not a name that begins with ~")
+            << QStringLiteral("\"~/a.doc\" \"~$lock.doc\"")
+            << QStringList{home + QStringLiteral("/a.doc"), QStringLiteral("/home/ann/~$lock.doc")};
+    }
+
+    void typedNamesBecomePathsInTheCurrentFolder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, expected);
+        QCOMPARE(typedFilePaths(typed, QStringLiteral("/home/ann")), expected);
     }
 };
 

@@ -31,4 +31,10 @@ std::shared_ptr<engine::Application> DocxHostProvider::newApplication()
     return application;
 }
 
+QString DocxHostProvider::runningWarning() const
+{
+    return QStringLiteral("Quillsift's document host still holds copies from an earlier run. "
+                          "It is recommended that you save or close them first.");
+}
+
 } // namespace quillsift::docx

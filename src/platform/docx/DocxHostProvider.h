@@ -28,6 +28,8 @@ class DocxHostProvider : public engine::HostProvider
 
     std::shared_ptr<engine::Application> runningApplication() override;
     std::shared_ptr<engine::Application> newApplication() override;
+    /// Running means an earlier run's copies are still open in the host's window.
+    QString runningWarning() const override;
     bool drivesFromAnyThread() const override
     {
         return true;

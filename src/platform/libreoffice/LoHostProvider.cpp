@@ -44,4 +44,9 @@ std::shared_ptr<engine::Application> LoHostProvider::newApplication()
     return std::make_shared<LoApplication>(LoOffice::start(start));
 }
 
+QString LoHostProvider::runningWarning() const
+{
+    return QStringLiteral("LibreOffice may be open. It is recommended that you close LibreOffice first.");
+}
+
 } // namespace quillsift::libreoffice

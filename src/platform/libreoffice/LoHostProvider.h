@@ -34,6 +34,7 @@ class LoHostProvider : public engine::HostProvider
     std::shared_ptr<engine::Application> runningApplication() override;
     /// Throws HostError when LibreOffice is missing or does not start in time.
     std::shared_ptr<engine::Application> newApplication() override;
+    QString runningWarning() const override;
 
   private:
     Options m_options;

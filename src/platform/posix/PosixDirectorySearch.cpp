@@ -21,6 +21,13 @@ QString describeError(int code)
     return QString::fromStdString(std::generic_category().message(code));
 }
 
+/// The failures that mean the path is gone: nothing there any more, a folder on the way replaced
+/// by a file, or a /proc entry whose process has ended.
+bool isGoneError(int code)
+{
+    return code == ENOENT || code == ENOTDIR || code == ESRCH;
+}
+
 bool isHiddenName(const char* name)
 {
     return name[0] == '.';
@@ -50,6 +57,7 @@ class PosixEnumeration : public DirectoryEnumeration
         const QByteArray encoded = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
         m_dir = ::opendir(encoded.constData());
         if (!m_dir) {
+            m_vanished = isGoneError(errno);
             m_error = describeError(errno);
         }
     }
@@ -71,6 +79,8 @@ class PosixEnumeration : public DirectoryEnumeration
             const dirent* entry = ::readdir(m_dir);
             if (!entry) {
                 if (errno != 0) {
+                    // Under /proc, reading the folder of a process that ended meanwhile fails so.
+                    m_vanished = isGoneError(errno);
                     m_error = describeError(errno);
                 }
                 ::closedir(m_dir);
@@ -124,6 +134,11 @@ class PosixEnumeration : public DirectoryEnumeration
         return m_error;
     }
 
+    bool vanished() const override
+    {
+        return m_vanished;
+    }
+
   private:
     /// Directory, Device or Normal, links followed; nothing when the entry cannot be looked at.
     std::optional<quint32> kindOf(const dirent& entry) const
@@ -151,6 +166,7 @@ class PosixEnumeration : public DirectoryEnumeration
     quint32 m_filter;
     DIR* m_dir = nullptr;
     QString m_error;
+    bool m_vanished = false;
     quint32 m_attributes = file_attribute::Normal;
 };
 
@@ -168,7 +184,7 @@ std::optional<FileAttributes> PosixDirectorySearch::attributes(const QString& pa
     };
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
         if (error) {
-            error->missing = errno == ENOENT || errno == ENOTDIR;
+            error->missing = isGoneError(errno);
             error->reason = describeError(errno);
         }
         return std::nullopt;

@@ -21,6 +21,10 @@ class FailedEnumeration : public DirectoryEnumeration
     {
         return QStringLiteral("Permission denied");
     }
+    bool vanished() const override
+    {
+        return false;
+    }
 };
 } // namespace
 
@@ -29,6 +33,11 @@ std::unique_ptr<DirectoryEnumeration> FailingDirectorySearch::enumerate(const QS
 {
     ++enumerations;
     const QString cleaned = QDir::cleanPath(folder);
+    for (const QString& going : std::as_const(vanishing)) {
+        if (QDir::cleanPath(going) == cleaned) {
+            QDir(cleaned).removeRecursively();
+        }
+    }
     for (const QString& failing : std::as_const(unreadable)) {
         if (QDir::cleanPath(failing) == cleaned) {
             return std::make_unique<FailedEnumeration>();

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DesktopDialogs.h"
 
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -65,8 +69,10 @@ QString DesktopInputBox::ask(QWidget* parent, const QString& prompt, const QStri
 }
 
 namespace {
-/// Qt's dialog insists that every chosen file exists; the program's dialog returns a typed name
-/// unchanged, so acceptance skips that check.
+/// Qt's dialog insists that every chosen file exists, and when several names are typed it returns
+/// only the existing ones it could select in its list. The program's dialog returns every name
+/// typed into its file-name box, found or not, and keeps its Open button usable for them; without
+/// a file-name box (a native dialog) it returns what the dialog chose. Owns nothing beyond Qt's dialog.
 class LenientFileDialog : public QFileDialog
 {
   public:
@@ -75,9 +81,28 @@ class LenientFileDialog : public QFileDialog
     QStringList chosen;
 
   protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QFileDialog::showEvent(event);
+        if (m_watching || !fileNameEdit()) {
+            return;
+        }
+        m_watching = true;
+        // Qt disables the button whenever a typed name is not found; queued, this runs after it.
+        connect(fileNameEdit(), &QLineEdit::textChanged, this, &LenientFileDialog::enableOpenForTypedNames,
+                Qt::QueuedConnection);
+        if (auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView")); list && list->selectionModel()) {
+            connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                    &LenientFileDialog::enableOpenForTypedNames, Qt::QueuedConnection);
+        }
+    }
+
     void accept() override
     {
-        chosen = selectedFiles();
+        chosen = typedPaths();
+        if (chosen.isEmpty()) {
+            chosen = selectedFiles();
+        }
         if (chosen.isEmpty()) {
             return;
         }
@@ -87,8 +112,57 @@ class LenientFileDialog : public QFileDialog
         }
         QDialog::accept();
     }
+
+  private:
+    QLineEdit* fileNameEdit() const
+    {
+        return findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    }
+
+    QStringList typedPaths() const
+    {
+        const QLineEdit* edit = fileNameEdit();
+        return edit && edit->isVisible() ? typedFilePaths(edit->text(), directory().absolutePath()) : QStringList();
+    }
+
+    void enableOpenForTypedNames()
+    {
+        auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (open && !open->isEnabled() && !typedPaths().isEmpty()) {
+            open->setEnabled(true);
+        }
+    }
+
+    bool m_watching = false;
 };
 } // namespace
+
+QStringList typedFilePaths(const QString& text, const QString& folder)
+{
+    QStringList names;
+    if (!text.contains(QLatin1Char('"'))) {
+        names << text.trimmed();
+    } else {
+        // "a.docx" "b.docx": the odd pieces were quoted, the even ones lie between the quotes.
+        const QStringList pieces = text.split(QLatin1Char('"'));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            names << (i % 2 == 1 ? pieces.at(i) : pieces.at(i).trimmed());
+        }
+    }
+    const QDir base(folder);
+    QStringList paths;
+    for (QString name : std::as_const(names)) {
+        if (name.trimmed().isEmpty()) {
+            continue;
+        }
+        if (name == QLatin1String("~") || name.startsWith(QLatin1String("~/"))) {
+            name = QDir::homePath() + name.mid(1);
+        }
+        paths << QDir::cleanPath(base.absoluteFilePath(QDir::fromNativeSeparators(name)));
+    }
+    return paths;
+}
 
 QString qtFilterFromDialogFilter(const QString& filter)
 {

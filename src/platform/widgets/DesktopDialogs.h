@@ -45,6 +45,13 @@ class DesktopFolderBrowser : public FolderBrowser
 /// "*.*" becomes "*" so that names without a dot are listed too, as they are on Windows.
 QString qtFilterFromDialogFilter(const QString& filter);
 
+/// The files named by text typed into the open dialog's file-name box, as full paths: each name
+/// between double quotes as it stands, and any text outside them with its surrounding blanks
+/// removed (a single unquoted name is the whole text). A relative name is resolved against folder,
+/// the dialog's current one, and "~" or a leading "~/" against the home folder; whether the file
+/// exists does not matter. Blank names are left out.
+QStringList typedFilePaths(const QString& text, const QString& folder);
+
 /// Composes the dialog's one-string result from the chosen paths: one full path, or the folder
 /// then NUL and a bare name per file. Marks the result too long when it passes maxFileSize.
 OpenFileResult composeOpenFileResult(const QStringList& chosenPaths, int maxFileSize);
