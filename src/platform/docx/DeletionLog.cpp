@@ -14,7 +14,7 @@ std::vector<DeletionLog::Deletion> DeletionLog::entries() const
     std::vector<Deletion> result;
     result.reserve(m_entries.size());
     qsizetype textStart = 0;
-    for (const Entry& entry : m_entries) {
+    for (const Span& entry : m_entries) {
         result.push_back({entry.paragraph, entry.offset, m_text.mid(textStart, entry.length)});
         textStart += entry.length;
     }

@@ -27,7 +27,19 @@ class DeletionLog
     /// Records length characters of text from offset, taken out of the paragraph numbered
     /// paragraph (shorter than 2^32, as every paragraph is).
     void add(quint32 paragraph, const ParagraphText& text, qint64 offset, qint64 length);
+    /// Where one deletion stood: the paragraph's number and the stretch of its text at the time.
+    struct Span {
+        quint32 paragraph;
+        quint32 offset;
+        quint32 length;
+    };
+
     std::vector<Deletion> entries() const;
+    /// The deletions without their texts, in the order they were made.
+    const std::deque<Span>& spans() const
+    {
+        return m_entries;
+    }
     std::size_t size() const
     {
         return m_entries.size();
@@ -35,12 +47,7 @@ class DeletionLog
     void clear();
 
   private:
-    struct Entry {
-        quint32 paragraph;
-        quint32 offset;
-        quint32 length;
-    };
-    std::deque<Entry> m_entries;
+    std::deque<Span> m_entries;
     QString m_text;
 };
 
