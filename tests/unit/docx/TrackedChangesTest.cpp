@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace quillsift;
 namespace qt = quillsift::testing;
 using qt::Review;
@@ -260,6 +262,60 @@ TEST_F(TrackedChanges, DeletionsAcrossMarksAndInJoinedParagraphs)
     load(part, saveAndReview(*copy, source));
     expectSoundDeletions(part);
     EXPECT_EQ(elements(part, "w:p[w:pPr/w:rPr/w:del]").size(), 2u);
+}
+
+// Deletions of every kind in random order, each counted in the text as the ones before left it:
+// words, the tails of paragraphs with their marks (joins), whole paragraphs, replacements with
+// nothing, and then both removals.
+TEST_F(TrackedChanges, RandomDeletionsReplayInOrder)
+{
+    std::mt19937 random(20261208);
+    const QStringList vocabulary{u("alpha"), u("beta"), u("gamma"), u("delta"), u("épsilon"), u("ζeta")};
+    for (int document = 0; document < 40; ++document) {
+        QString body;
+        for (int p = 0; p < 12; ++p) {
+            QString runs;
+            for (int r = 0; r < 1 + int(random() % 4); ++r) {
+                QString text;
+                for (int w = 0; w < 1 + int(random() % 5); ++w) {
+                    text += vocabulary[int(random() % vocabulary.size())] + u(" ");
+                }
+                runs += u("<w:r>%1<w:t xml:space=\"preserve\">%2</w:t></w:r>")
+                            .arg(random() % 2 ? u("<w:rPr><w:b/></w:rPr>") : QString(), text);
+            }
+            body += p % 5 == 4 ? u("<w:tbl><w:tr><w:tc><w:p>%1</w:p></w:tc></w:tr></w:tbl>").arg(runs)
+                               : u("<w:p>%1</w:p>").arg(runs);
+        }
+        const QString source = writeBody(body);
+        auto copy = copyOf(source);
+        for (int step = 0; step < 15; ++step) {
+            const qint64 count = copy->content()->paragraphsCount();
+            auto paragraph = copy->range()->paragraph(1 + qint64(random() % count));
+            switch (random() % 4) {
+            case 0:
+                if (auto word = paragraph->word(1 + qint64(random() % std::max<qint64>(1, paragraph->wordsCount())))) {
+                    word->deleteContent();
+                }
+                break;
+            case 1:
+                paragraph->setStart(paragraph->start() + qint64(random() % paragraph->text().size()));
+                paragraph->deleteContent();
+                break;
+            case 2:
+                paragraph->deleteContent();
+                break;
+            default:
+                copy->content()->find()->execute(vocabulary[int(random() % vocabulary.size())], engine::FindWrap::Stop,
+                                                 QString(), engine::FindReplace::All);
+            }
+        }
+        random() % 2 ? engine::removeDuplicateLines(*copy) : engine::removeDuplicateWords(*copy);
+        SCOPED_TRACE(document);
+        pugi::xml_document part;
+        load(part, saveAndReview(*copy, source));
+        expectSoundDeletions(part);
+        copy->close();
+    }
 }
 
 TEST_F(TrackedChanges, PlainTextSourcesSaveAsWordDocuments)
