@@ -166,7 +166,14 @@ class LoTracked : public ::testing::Test
         SCOPED_TRACE(source.toStdString());
         std::cout << source.toStdString() << std::endl;
         // The same command on both sides: a review makes Writer update fields such as references.
-        const QString sourceText = throughWriter(source, ".uno:RejectAllTrackedChanges");
+        QString sourceText;
+        try {
+            sourceText = throughWriter(source, ".uno:RejectAllTrackedChanges");
+        } catch (const css::uno::Exception&) {
+            // Writer fails on the source itself (it crashes on some): nothing of ours is reviewed.
+            s_office->recoverIfGone(true);
+            throw NotOpened{};
+        }
         for (const bool lines : {true, false}) {
             auto opened = m_host.documents().open(source);
             auto copy = m_host.documents().add();
