@@ -15,6 +15,7 @@ const QString jsonName = QStringLiteral("json");
 const QString jobsName = QStringLiteral("jobs");
 const QString forceName = QStringLiteral("force");
 const QString hostName = QStringLiteral("host");
+const QString trackChangesName = QStringLiteral("track-changes");
 const QString helpName = QStringLiteral("help");
 const QString versionName = QStringLiteral("version");
 
@@ -32,6 +33,9 @@ void declareOptions(QCommandLineParser& parser)
         {jobsName, QStringLiteral("Clean up to N files at once (default: the number of processor cores)."),
          QStringLiteral("N")},
         {forceName, QStringLiteral("Replace existing files in DIR (never one of the input files).")},
+        {trackChangesName,
+         QStringLiteral("Keep what is removed in the copies as tracked deletions by Quillsift, to accept or reject "
+                        "one by one in Word or LibreOffice (copies of plain text are then .docx; docx host only).")},
         {hostName,
          QStringLiteral("The document host: docx, Quillsift's own (the default), or libreoffice, a LibreOffice "
                         "started for the call (one file at a time)."),
@@ -60,7 +64,7 @@ QString usageLine()
 {
     return QStringLiteral(
         "Usage: quillsift-cli [--lines | --words] --output DIR [--dry-run] [--json] [--jobs N] [--force] "
-        "[--host NAME] FILE...");
+        "[--track-changes] [--host NAME] FILE...");
 }
 
 QString helpText()
@@ -138,6 +142,12 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, int defaultJobs
         } else if (host != QLatin1String("docx")) {
             return usageError(QStringLiteral("--host is docx or libreoffice, not \"%1\"").arg(host));
         }
+    }
+
+    options.trackChanges = parser.isSet(trackChangesName);
+    if (options.trackChanges && options.host == HostKind::LibreOffice) {
+        return usageError(QStringLiteral("--track-changes needs the docx host: LibreOffice's copies cannot keep "
+                                         "their removals as tracked changes"));
     }
 
     options.dryRun = parser.isSet(dryRunName);

@@ -24,6 +24,8 @@ struct CliOptions {
     bool dryRun = false;
     bool json = false;
     bool force = false;
+    /// The copies keep their source's text with the removals as tracked deletions.
+    bool trackChanges = false;
     /// Files cleaned at once; at least 1.
     int jobs = 1;
     /// The files in the order given; the reports follow this order.

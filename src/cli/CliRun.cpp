@@ -78,7 +78,7 @@ CliRun::CliRun(engine::HostProvider& hosts, CliOptions options, platform::Proces
     : m_hosts(hosts)
     , m_options(std::move(options))
     , m_processors(processors)
-    , m_targets(outputPaths(m_options.files, m_options.outputDirectory))
+    , m_targets(outputPaths(m_options.files, m_options.outputDirectory, m_options.trackChanges))
     , m_sources(m_options.files)
 {
 }
@@ -141,7 +141,7 @@ FileReport CliRun::processFile(engine::Application* application, const QString& 
         report.repairs = result.repairs;
 
         if (!m_options.dryRun) {
-            writeCopy(*copy, target, m_options.force);
+            writeCopy(*copy, target, m_options.force, m_trackedAt);
         }
         report.output = target;
     } catch (const HostError& error) {
@@ -168,6 +168,11 @@ int CliRun::exec(std::FILE* out, std::FILE* err)
 {
     const qsizetype count = m_options.files.size();
     m_directoryFailure = prepareOutputDirectory();
+    if (m_options.trackChanges) {
+        // To the second, as the documents write it.
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        m_trackedAt = now.addMSecs(-now.time().msec());
+    }
 
     ReportQueue queue(count);
     std::atomic<qsizetype> next{0};

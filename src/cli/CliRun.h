@@ -9,6 +9,8 @@
 
 #include "engine/Application.h"
 
+#include <QDateTime>
+
 #include <cstdio>
 
 namespace quillsift::cli {
@@ -48,6 +50,8 @@ class CliRun
     QStringList m_targets;
     SourceFiles m_sources;
     QString m_directoryFailure;
+    /// When trackChanges: the time the call started, which the tracked deletions carry.
+    QDateTime m_trackedAt;
 };
 
 } // namespace quillsift::cli

@@ -38,13 +38,22 @@ QString privateName(const QString& target)
     throw HostError(target, error.cause());
 }
 
+void save(engine::Document& copy, const QString& path, const QDateTime& trackedAt)
+{
+    if (trackedAt.isValid()) {
+        copy.saveWithTrackedChanges(path, trackedAt);
+    } else {
+        copy.saveAs(path);
+    }
+}
+
 } // namespace
 
-void writeCopy(engine::Document& copy, const QString& target, bool replace)
+void writeCopy(engine::Document& copy, const QString& target, bool replace, const QDateTime& trackedAt)
 {
     if (replace) {
         try {
-            copy.saveAs(target);
+            save(copy, target, trackedAt);
         } catch (const HostError& error) {
             rethrowForTarget(error, target);
         }
@@ -53,7 +62,7 @@ void writeCopy(engine::Document& copy, const QString& target, bool replace)
 
     const QString temporary = privateName(target);
     try {
-        copy.saveAs(temporary);
+        save(copy, temporary, trackedAt);
     } catch (const HostError& error) {
         QFile::remove(temporary);
         rethrowForTarget(error, target);

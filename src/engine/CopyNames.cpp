@@ -41,7 +41,7 @@ std::optional<std::pair<quint64, quint64>> identity(const QString& path)
 
 } // namespace
 
-QStringList outputPaths(const QStringList& sources, const QString& outputDirectory)
+QStringList outputPaths(const QStringList& sources, const QString& outputDirectory, bool wordOnly)
 {
     const QDir directory(outputDirectory);
     QSet<QString> taken;
@@ -49,7 +49,8 @@ QStringList outputPaths(const QStringList& sources, const QString& outputDirecto
     paths.reserve(sources.size());
     for (const QString& source : sources) {
         const QString base = baseName(source);
-        const QString extension = isPlainTextName(source) ? QStringLiteral(".txt") : QStringLiteral(".docx");
+        const QString extension =
+            isPlainTextName(source) && !wordOnly ? QStringLiteral(".txt") : QStringLiteral(".docx");
         QString name = base + extension;
         for (int number = 2; taken.contains(name.toCaseFolded()); ++number) {
             name = QStringLiteral("%1 (%2)%3").arg(base).arg(number).arg(extension);

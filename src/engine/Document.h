@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "HostError.h"
 #include "Range.h"
+
+#include <QDateTime>
 
 #include <QString>
 #include <QStringList>
@@ -38,6 +41,14 @@ class Document
     /// Writes the document to a new file. Never called by the run itself: it is how a user or the
     /// command-line tool keeps a cleaned copy.
     virtual void saveAs(const QString& path) = 0;
+    /// Writes the document to a new file as saveAs does, but as the file it was made from with
+    /// what has been deleted since kept as tracked deletions, by Quillsift at time, which Word
+    /// and LibreOffice offer to accept or reject one by one. Hosts that cannot refuse.
+    virtual void saveWithTrackedChanges(const QString& path, const QDateTime& time)
+    {
+        Q_UNUSED(time);
+        throw HostError(path, QStringLiteral("this document host cannot keep removals as tracked changes"));
+    }
     virtual bool saved() const = 0;
 
     /// What the host left out or mended while reading the document so that what it writes is

@@ -3,6 +3,7 @@
 // refusal to overwrite, dry runs, JSON reports, damaged files among good ones, usage errors.
 #include "CliProcess.h"
 #include "docx/DocxFixture.h"
+#include "docx/TrackedReview.h"
 
 #include "docx/DocxApplication.h"
 
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -114,6 +116,32 @@ class CliTest : public QObject
         QVERIFY2(result.exitCode == 0, result.transcript());
         QCOMPARE(contents(path(u("out/notes.txt"))), QByteArray("one\ntwo\nthree\n"));
         QCOMPARE(QDir(path(u("out"))).entryList(QDir::Files), QStringList{u("notes.txt")});
+    }
+
+    void keepsRemovalsAsTrackedChanges()
+    {
+        const QString source = writeDocx(path(u("in")), u("doc.docx"), {u("A"), u("B"), u("A"), u("C")});
+        writeFile(path(u("in")), u("notes.txt"), "one\none\ntwo\n");
+        const QByteArray before = checksum(source);
+        CliResult result = runCli({u("--track-changes"), u("--output"), u("out"), source, u("in/notes.txt")}, path({}));
+        QVERIFY2(result.exitCode == 0, result.transcript());
+        QCOMPARE(checksum(source), before);
+        // The copy of plain text is a Word document too, as text holds no tracked changes.
+        QCOMPARE(QDir(path(u("out"))).entryList(QDir::Files), (QStringList{u("doc.docx"), u("notes.docx")}));
+        for (const QString& copy : {u("out/doc.docx"), u("out/notes.docx")}) {
+            const QString xml = QString::fromUtf8(mainPartOf(path(copy)));
+            QVERIFY2(xml.contains(QRegularExpression(u("<w:del w:id=\"\\d+\" w:author=\"Quillsift\" "
+                                                       "w:date=\"20\\d\\d-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\"><w:r>"
+                                                       "<w:delText[^>]*>(A|one)</w:delText>"))),
+                     qPrintable(xml));
+            QVERIFY2(xml.contains(u("<w:rPr><w:del w:id=")), qPrintable(xml));
+            QVERIFY(packageProblems(path(copy)).isEmpty());
+        }
+
+        result = runCli({u("--track-changes"), u("--host"), u("libreoffice"), u("--output"), u("out2"), source});
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains("--track-changes needs the docx host"), result.transcript());
+        QVERIFY(!QFileInfo::exists(path(u("out2"))));
     }
 
     void reportsFollowInputOrderAndNumberRepeatedNames()

@@ -21,7 +21,7 @@ std::vector<DeletionLog::Deletion> DeletionLog::entries() const
 
 DeletionLog::Deletion DeletionLog::at(std::size_t index) const
 {
-    const Entry& entry = m_entries[index];
+    const Span& entry = m_entries[index];
     return {entry.paragraph, entry.offset, m_text.mid(entry.textStart, entry.length)};
 }
 

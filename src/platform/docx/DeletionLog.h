@@ -27,6 +27,15 @@ class DeletionLog
     /// Records length characters of text from offset, taken out of the paragraph numbered
     /// paragraph (shorter than 2^32, as every paragraph is).
     void add(quint32 paragraph, const ParagraphText& text, qint64 offset, qint64 length);
+    /// Where one deletion stood: the paragraph's number and the stretch of its text at the time.
+    struct Span {
+        quint32 paragraph;
+        quint32 offset;
+        quint32 length;
+        /// Where its text starts in the log's text.
+        qsizetype textStart;
+    };
+
     std::vector<Deletion> entries() const;
     /// The deletion made index-th (from 0), and the paragraph it was made in.
     Deletion at(std::size_t index) const;
@@ -38,6 +47,11 @@ class DeletionLog
     {
         return m_entries[index].length;
     }
+    /// The deletions without their texts, in the order they were made.
+    const std::deque<Span>& spans() const
+    {
+        return m_entries;
+    }
     std::size_t size() const
     {
         return m_entries.size();
@@ -45,14 +59,7 @@ class DeletionLog
     void clear();
 
   private:
-    struct Entry {
-        quint32 paragraph;
-        quint32 offset;
-        quint32 length;
-        /// Where its text starts in m_text.
-        qsizetype textStart;
-    };
-    std::deque<Entry> m_entries;
+    std::deque<Span> m_entries;
     QString m_text;
 };
 

@@ -4,6 +4,7 @@
 #include "DocxRange.h"
 #include "MacroRemoval.h"
 #include "PlainText.h"
+#include "TrackedPackage.h"
 
 #include "engine/HostError.h"
 
@@ -68,23 +69,52 @@ void DocxDocument::close()
 void DocxDocument::saveAs(const QString& path)
 {
     m_story->ensureOpen();
+    refuseSource(path);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    write(path, suffix == QLatin1String("txt") ? PlainText::encode(m_story->text(0, m_story->length()))
+                                               : packageBytes(path, m_story->package()));
+}
+
+void DocxDocument::saveWithTrackedChanges(const QString& path, const QDateTime& time)
+{
+    m_story->ensureOpen();
+    refuseSource(path);
+    if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
+        throw HostError(path, QStringLiteral("plain text cannot hold tracked changes; save the document as a Word "
+                                             "document (.docx) to keep its removals as tracked changes"));
+    }
+    if (!m_story->onlyLoggedEdits()) {
+        throw HostError(path, QStringLiteral("the document has been edited by more than removals since it was "
+                                             "read, so its changes cannot be kept as tracked changes"));
+    }
+    const QString source = m_story->copiedFrom().isEmpty() ? m_fullName : m_story->copiedFrom();
+    Package package =
+        TrackedPackage::make(source.isEmpty() ? m_name : source, m_story->original(), m_story->deletionLog(),
+                             m_story->text(0, m_story->length()), QString::fromLatin1(changeAuthor), time);
+    write(path, packageBytes(path, std::move(package)));
+}
+
+void DocxDocument::refuseSource(const QString& path) const
+{
     const QString target = comparable(path);
     for (const QString& source : {m_fullName, m_story->copiedFrom()}) {
         if (!source.isEmpty() && comparable(source) == target) {
             throw HostError(path, QStringLiteral("this is the document's source file, which is never written"));
         }
     }
+}
+
+QByteArray DocxDocument::packageBytes(const QString& path, Package package) const
+{
     const QString suffix = QFileInfo(path).suffix().toLower();
-    QByteArray bytes;
-    if (suffix == QLatin1String("txt")) {
-        bytes = PlainText::encode(m_story->text(0, m_story->length()));
-    } else {
-        Package package = m_story->package();
-        if (suffix != QLatin1String("docm") && suffix != QLatin1String("dotm") && suffix != QLatin1String("dotx")) {
-            MacroRemoval::makePlainDocument(package, m_story->mainPartName());
-        }
-        bytes = package.toZip(path, m_story->processors());
+    if (suffix != QLatin1String("docm") && suffix != QLatin1String("dotm") && suffix != QLatin1String("dotx")) {
+        MacroRemoval::makePlainDocument(package, m_story->mainPartName());
     }
+    return package.toZip(path, m_story->processors());
+}
+
+void DocxDocument::write(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         throw HostError(path, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()));

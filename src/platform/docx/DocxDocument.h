@@ -28,6 +28,12 @@ class DocxDocument : public engine::Document
     /// document, as in Word), a .docm/.dotx/.dotm as it stands, or UTF-8 text for a .txt name.
     /// Refuses to write over the file the document was opened or copied from.
     void saveAs(const QString& path) override;
+    /// Writes the package the document was read or copied from (a .docx, .docm, .dotx or .dotm,
+    /// as saveAs does) with every deletion since kept as a tracked deletion by "Quillsift" at
+    /// time: accepting them all gives the document's text, rejecting them its source's. Refuses
+    /// a .txt name, which cannot hold them, the document's source, and a document that has had
+    /// text inserted since it was read.
+    void saveWithTrackedChanges(const QString& path, const QDateTime& time) override;
     bool saved() const override;
     QStringList repairs() const override;
     void noteCleaning(engine::RemovalMode mode, qint64 removed) override;
@@ -56,7 +62,16 @@ class DocxDocument : public engine::Document
         return m_story;
     }
 
+    /// The author of the tracked deletions.
+    static constexpr const char* changeAuthor = "Quillsift";
+
   private:
+    /// Refuses the document's source file (and its copy's source) as the target.
+    void refuseSource(const QString& path) const;
+    /// The bytes of package as a file with path's extension: a .docx loses the macros.
+    QByteArray packageBytes(const QString& path, Package package) const;
+    void write(const QString& path, const QByteArray& bytes);
+
     QString m_name;
     QString m_fullName;
     std::shared_ptr<DocxStory> m_story;

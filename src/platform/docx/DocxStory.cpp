@@ -35,7 +35,9 @@ void DocxStory::load(Package package)
 {
     // A package that cannot be read leaves the story as it was.
     auto main = std::make_unique<MainPart>();
-    main->load(m_fileName, std::move(package));
+    // The package as read is kept beside the parsed one: its parts are shared, its main part's
+    // bytes are what the deletions are kept against as tracked changes.
+    main->load(m_fileName, package);
     std::vector<Paragraph> paragraphs = BodyLoader(main->names()).load(main->body());
     m_editor.reset();
     m_main = std::move(main);
@@ -43,6 +45,8 @@ void DocxStory::load(Package package)
     m_navigation.reset();
     m_finder.reset();
     m_log.clear();
+    m_original = std::move(package);
+    m_onlyLogged = true;
     std::vector<qint64> lengths;
     lengths.reserve(m_paragraphs.size());
     for (const Paragraph& paragraph : m_paragraphs) {
@@ -103,6 +107,7 @@ void DocxStory::insertText(qint64 position, const QString& text)
     ensureOpen();
     if (m_editor->insertText(position, text)) {
         m_modified = true;
+        m_onlyLogged = false;
     }
 }
 

@@ -170,9 +170,10 @@ class DocxStory
         return m_log.size();
     }
     /// Starts the log of deletions afresh (a copy trimmed to the stretch it was taken from has
-    /// lost nothing the user should see).
+    /// lost nothing the user should see, but no longer differs from its package by the log alone).
     void forgetDeletions()
     {
+        m_onlyLogged = m_onlyLogged && m_log.size() == 0;
         m_log.clear();
     }
     /// Every paragraph slot, live or not, and the names its XML is in, for RemovalHistory.
@@ -184,9 +185,20 @@ class DocxStory
     {
         return m_main->names();
     }
+    /// The package the story was read from, before any edit, and the log of what was deleted
+    /// since; the two give the story as it stands when onlyLoggedEdits() (nothing was inserted
+    /// and nothing deleted outside the log).
+    const Package& original() const
+    {
+        return m_original;
+    }
     const DeletionLog& deletionLog() const
     {
         return m_log;
+    }
+    bool onlyLoggedEdits() const
+    {
+        return m_onlyLogged;
     }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const
@@ -207,6 +219,8 @@ class DocxStory
     DocxFinder m_finder;
     LiveRanges m_ranges;
     DeletionLog m_log;
+    Package m_original;
+    bool m_onlyLogged = true;
     /// Made again for every package read: it works in the names of the package's main part.
     std::unique_ptr<StoryEditor> m_editor;
     QString m_copiedFrom;
