@@ -7,6 +7,8 @@
 #include "platform/docx/DocxApplication.h"
 #include "platform/docx/DocxDocument.h"
 #include "platform/docx/DocxDocuments.h"
+#include "platform/docx/DocxHostProvider.h"
+#include "platform/docx/Package.h"
 #include "platform/docx/window/CopyTextModel.h"
 #include "platform/docx/window/HostWindow.h"
 #include "platform/docx/window/HostWindowKeeper.h"
@@ -461,6 +463,45 @@ class RunTest : public QObject
         QCOMPARE(services.messageBox.shown.size(), before + 2);
         QVERIFY(window->documents().empty());
         QVERIFY(!services.hostWindow());
+    }
+
+    void savesKeepTheRemovalsAsTrackedChanges()
+    {
+        RunServices services;
+        main_window::Form1 form(services.host(), services.bundle());
+        form.fileList().append(m_words);
+        form.fileList().append(m_text);
+        form.findChild<QRadioButton*>("Option2")->setChecked(true);
+        press(form, "Check2");
+        auto* window = services.hostWindow();
+        QVERIFY(window);
+        window->findChild<QCheckBox*>("trackChanges")->setChecked(true);
+        QTemporaryDir output;
+        services.folderBrowser.folders.enqueue(output.path());
+        QVERIFY(window->saveAll());
+        // Both are Word documents, the text source's too, holding Quillsift's deletions; read
+        // back, deleted text is not text, so each reads as its cleaned copy.
+        const auto copies = window->documents();
+        const QStringList saved{output.filePath("words.docx"), output.filePath("notes.docx")};
+        docx::DocxHostProvider reader;
+        const auto application = reader.newApplication();
+        for (int i = 0; i < 2; ++i) {
+            QFile file(saved[i]);
+            QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(saved[i]));
+            const QByteArray xml =
+                docx::Package::fromZip(saved[i], file.readAll()).find(QStringLiteral("word/document.xml"))->data;
+            QVERIFY2(xml.contains("w:author=\"Quillsift\"") && xml.contains("<w:delText"), xml.constData());
+            const auto back = application->documents().open(saved[i]);
+            QCOMPARE(back->content()->text(), copies[std::size_t(i)]->content()->text());
+            QVERIFY(copies[std::size_t(i)]->saved());
+        }
+        // Save As offers a Word document for the text source as well.
+        window->selectDocument(1);
+        services.saveFileDialog.paths.enqueue(output.filePath("reviewed"));
+        QVERIFY(window->saveSelected());
+        QVERIFY2(services.saveFileDialog.suggestions.last().endsWith(u"notes (reviewed).docx"),
+                 qPrintable(services.saveFileDialog.suggestions.last()));
+        QVERIFY(QFile::exists(output.filePath("reviewed.docx")));
     }
 
     void closingTheMainWindow()

@@ -134,7 +134,7 @@ QStringList DocxDocument::repairs() const
 
 void DocxDocument::noteCleaning(engine::RemovalMode mode, qint64 removed)
 {
-    m_cleaning = Cleaning{mode, removed};
+    m_cleaning = Cleaning{mode, removed, QDateTime::currentDateTimeUtc()};
 }
 
 QString DocxDocument::sourcePath() const

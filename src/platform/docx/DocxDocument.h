@@ -42,6 +42,8 @@ class DocxDocument : public engine::Document
     struct Cleaning {
         engine::RemovalMode mode = engine::RemovalMode::Lines;
         qint64 removed = 0;
+        /// When it was cleaned, the date its removals carry as tracked changes.
+        QDateTime time;
     };
     /// Empty for a document no run has cleaned.
     const std::optional<Cleaning>& cleaning() const

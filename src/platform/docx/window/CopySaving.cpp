@@ -27,7 +27,18 @@ QString CopySaving::sourceName(const DocxDocument& copy)
     return copy.name() + (copy.isPlainText() ? QStringLiteral(".txt") : QStringLiteral(".docx"));
 }
 
-CopySaving::Outcome CopySaving::saveAll(const std::vector<std::shared_ptr<DocxDocument>>& copies, const QString& folder)
+void CopySaving::save(DocxDocument& copy, const QString& path, bool trackChanges)
+{
+    if (!trackChanges) {
+        copy.saveAs(path);
+        return;
+    }
+    const auto& cleaning = copy.cleaning();
+    copy.saveWithTrackedChanges(path, cleaning ? cleaning->time : QDateTime::currentDateTimeUtc());
+}
+
+CopySaving::Outcome CopySaving::saveAll(const std::vector<std::shared_ptr<DocxDocument>>& copies, const QString& folder,
+                                        bool trackChanges)
 {
     QStringList everySource;
     std::vector<std::shared_ptr<DocxDocument>> unsaved;
@@ -44,7 +55,7 @@ CopySaving::Outcome CopySaving::saveAll(const std::vector<std::shared_ptr<DocxDo
         }
     }
     const engine::SourceFiles sources(everySource);
-    const QStringList targets = engine::outputPaths(names, folder);
+    const QStringList targets = engine::outputPaths(names, folder, trackChanges);
     Outcome outcome;
     for (std::size_t i = 0; i < unsaved.size(); ++i) {
         DocxDocument& copy = *unsaved[i];
@@ -69,7 +80,7 @@ CopySaving::Outcome CopySaving::saveAll(const std::vector<std::shared_ptr<DocxDo
             }
         }
         try {
-            copy.saveAs(target);
+            save(copy, target, trackChanges);
             ++outcome.saved;
         } catch (const engine::HostError& error) {
             outcome.failures << QStringLiteral("%1: %2").arg(copy.name(), error.message());

@@ -36,8 +36,14 @@ class CopySaving
     /// Asks over parent through messageBox, which outlives it.
     CopySaving(platform::MessageBox& messageBox, QWidget* parent);
 
-    /// Saves every unsaved copy among copies into folder.
-    Outcome saveAll(const std::vector<std::shared_ptr<DocxDocument>>& copies, const QString& folder);
+    /// Saves every unsaved copy among copies into folder; with trackChanges, each as a Word
+    /// document that keeps its removals as tracked changes (save).
+    Outcome saveAll(const std::vector<std::shared_ptr<DocxDocument>>& copies, const QString& folder,
+                    bool trackChanges = false);
+
+    /// Saves one copy to path, with its removals kept as tracked changes, dated when it was
+    /// cleaned, where trackChanges. Throws HostError.
+    static void save(DocxDocument& copy, const QString& path, bool trackChanges);
 
     /// The name a copy is saved under in a folder: its source's, or its own for a document that
     /// came from no file.

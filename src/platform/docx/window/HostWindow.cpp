@@ -63,6 +63,10 @@ HostWindow::HostWindow(platform::SaveFileDialog& saveDialog, platform::FolderBro
 
     m_showMarks = new QCheckBox(tr("Show spaces and marks"), this);
     m_showMarks->setObjectName(QStringLiteral("showMarks"));
+    m_trackChanges = new QCheckBox(tr("Keep removals as tracked changes"), this);
+    m_trackChanges->setObjectName(QStringLiteral("trackChanges"));
+    m_trackChanges->setToolTip(tr("Save the copies as their sources with every removal a tracked deletion, "
+                                  "to accept or reject one by one in Word or LibreOffice"));
     m_save = new QPushButton(tr("Save As..."), this);
     m_save->setObjectName(QStringLiteral("saveAs"));
     m_saveAll = new QPushButton(tr("Save All..."), this);
@@ -78,6 +82,7 @@ HostWindow::HostWindow(platform::SaveFileDialog& saveDialog, platform::FolderBro
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_showMarks);
     buttons->addStretch(1);
+    buttons->addWidget(m_trackChanges);
     buttons->addWidget(m_save);
     buttons->addWidget(m_saveAll);
     buttons->addWidget(m_close);
@@ -222,26 +227,27 @@ bool HostWindow::saveSelected()
     if (!document) {
         return false;
     }
+    const bool tracked = m_trackChanges->isChecked();
     const QString source = document->sourcePath().isEmpty() ? document->fullName() : document->sourcePath();
     const QFileInfo sourceInfo(source);
-    const bool text = document->isPlainText();
+    // Tracked changes live only in a Word document, whatever the source was.
+    const bool text = document->isPlainText() && !tracked;
     const QString suggested = sourceInfo.fileName().isEmpty()
                                   ? document->name()
                                   : sourceInfo.absolutePath() + QStringLiteral("/") + sourceInfo.completeBaseName() +
-                                        QStringLiteral(" (cleaned)");
+                                        (tracked ? QStringLiteral(" (reviewed)") : QStringLiteral(" (cleaned)"));
     const QString filter =
         text ? QStringLiteral("Text (*.txt)|*.txt") : QStringLiteral("Word Document (*.docx)|*.docx");
-    QString path = m_saveDialog.showSave(this, tr("Save As"),
-                                         suggested + (text ? QStringLiteral(".txt") : QStringLiteral(".docx")), filter);
+    const QString extension = text ? QStringLiteral(".txt") : QStringLiteral(".docx");
+    QString path = m_saveDialog.showSave(this, tr("Save As"), suggested + extension, filter);
     if (path.isEmpty()) {
         return false;
     }
-    const QString extension = text ? QStringLiteral(".txt") : QStringLiteral(".docx");
     if (!path.endsWith(extension, Qt::CaseInsensitive)) {
         path += extension;
     }
     try {
-        document->saveAs(path);
+        CopySaving::save(*document, path, tracked);
     } catch (const engine::HostError& error) {
         m_messageBox.show(this, error.message(), platform::MsgBoxButtons::Ok);
         return false;
@@ -257,7 +263,7 @@ bool HostWindow::saveAll()
         return false;
     }
     CopySaving saving(m_messageBox, this);
-    const CopySaving::Outcome outcome = saving.saveAll(documents(), folder);
+    const CopySaving::Outcome outcome = saving.saveAll(documents(), folder, m_trackChanges->isChecked());
     refresh();
     const QString report = CopySaving::report(outcome);
     if (!report.isEmpty()) {

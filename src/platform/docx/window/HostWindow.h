@@ -51,6 +51,8 @@ class HostWindow : public QWidget
     /// Selects the document at row (from 0).
     void selectDocument(int row);
     /// Asks where to save the selected document and saves it; false when cancelled or failed.
+    /// With "Keep removals as tracked changes" ticked, these save Word documents that hold the
+    /// removals as tracked deletions, to accept or reject in a word processor.
     bool saveSelected();
     /// Asks for a folder and saves every unsaved document into it; false when cancelled or when
     /// one is left unsaved.
@@ -86,6 +88,7 @@ class HostWindow : public QWidget
     QListView* m_text = nullptr;
     CopyTextModel* m_model = nullptr;
     QCheckBox* m_showMarks = nullptr;
+    QCheckBox* m_trackChanges = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_saveAll = nullptr;
     QPushButton* m_close = nullptr;
