@@ -168,7 +168,10 @@ class LoTracked : public ::testing::Test
         // The same command on both sides: a review makes Writer update fields such as references.
         QString sourceText;
         try {
-            sourceText = throughWriter(source, ".uno:RejectAllTrackedChanges");
+            // Writer reviews a copy: it leaves a lock file beside what it opens.
+            const QString review = path(u("source%1.docx").arg(++m_files));
+            QFile::copy(source, review);
+            sourceText = throughWriter(review, ".uno:RejectAllTrackedChanges");
         } catch (const css::uno::Exception&) {
             // Writer fails on the source itself (it crashes on some): nothing of ours is reviewed.
             s_office->recoverIfGone(true);

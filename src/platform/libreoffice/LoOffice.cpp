@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
@@ -147,6 +148,23 @@ void installSignalHandlers()
 }
 
 /// Starts program in a process group of its own, so that everything it starts can be ended with it.
+/// The private profile's settings: no lock file beside a document it opens, which would stay
+/// beside the user's source if soffice were ended with the document open.
+void writeSettings(const QString& profile)
+{
+    QDir(profile).mkpath(QStringLiteral("user"));
+    QFile settings(QDir(profile).filePath(QStringLiteral("user/registrymodifications.xcu")));
+    if (settings.open(QIODevice::WriteOnly)) {
+        settings.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                       "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                       "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                       "<item oor:path=\"/org.openoffice.Office.Common/Misc\"><prop oor:name=\"UseDocumentLocking\" "
+                       "oor:op=\"fuse\"><value>false</value></prop></item>\n"
+                       "</oor:items>\n");
+    }
+}
+
 pid_t spawn(const QString& program, const QStringList& arguments)
 {
     std::vector<std::string> strings;
@@ -159,7 +177,6 @@ pid_t spawn(const QString& program, const QStringList& arguments)
         argv.push_back(string.data());
     }
     argv.push_back(nullptr);
-
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Only async-signal-safe calls between fork and exec.
@@ -254,6 +271,7 @@ void LoOffice::launch()
         throw HostError(QString(),
                         QStringLiteral("LibreOffice could not be started: no temporary folder for its profile"));
     }
+    writeSettings(m_profile->path());
     const QString pipeName = uniquePipeName();
     const QStringList arguments = {
         options.headless ? QStringLiteral("--headless") : QStringLiteral("--invisible"),
