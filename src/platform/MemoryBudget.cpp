@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace quillsift::platform {
 
@@ -58,7 +59,7 @@ qint64 limitsAllow()
     qint64 allows = -1;
     const QList<QByteArray> statm = readSmallFile("/proc/self/statm").split(' ');
     const qint64 pages = statm.value(0).toLongLong();
-    const qint64 size = pages * 4096;
+    const qint64 size = pages * qint64(sysconf(_SC_PAGESIZE));
     for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
         rlimit limit{};
         if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {

@@ -170,7 +170,7 @@ qint64 unpackedSize(const Package& package)
     return size;
 }
 
-DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes)
+DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes, const platform::MemoryBudget& memory)
 {
     DocumentLoader::Loaded loaded;
     if (Package::looksLikeCompoundFile(bytes)) {
@@ -202,6 +202,8 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
         return loaded;
     }
     if (QFileInfo(fileName).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
+        // Plain text becomes a package about twice its size.
+        ensureRoom(fileName, 2 * bytes.size(), memory);
         loaded.package = PlainText::toPackage(PlainText::lines(PlainText::decode(fileName, bytes)));
         loaded.plainText = true;
         return loaded;
@@ -218,12 +220,8 @@ DocumentLoader::Loaded DocumentLoader::load(const QString& fileName, const platf
     if (bytes.isEmpty()) {
         throw HostError(fileName, QStringLiteral("the file is empty"));
     }
-    // Plain text becomes a package about twice its size.
-    if (!Package::looksLikeCompoundFile(bytes) && !Package::looksLikeZip(bytes) && !bytes.startsWith("{\\rtf")) {
-        ensureRoom(fileName, 2 * bytes.size(), memory);
-    }
     try {
-        Loaded loaded = loadFrom(fileName, bytes);
+        Loaded loaded = loadFrom(fileName, bytes, memory);
         ensureRoom(fileName, unpackedSize(loaded.package), memory);
         return loaded;
     } catch (const std::bad_alloc&) {
