@@ -146,6 +146,21 @@ Package wordPackage(const QString& fileName, const QByteArray& bytes)
     return package;
 }
 
+/// Reads bytes as wordPackage does whenever the package as read is asked for again.
+SourcePackage wordSource(const QString& fileName, const QByteArray& bytes)
+{
+    return SourcePackage([fileName, bytes] { return wordPackage(fileName, bytes); });
+}
+
+/// A Word package converted from bytes of another format, with the converted bytes as its source.
+void loadConverted(DocumentLoader::Loaded& loaded, const QString& fileName, const QByteArray& bytes,
+                   const QString& format)
+{
+    const QByteArray converted = OfficeConverter::toDocx(fileName, bytes, format);
+    loaded.package = wordPackage(fileName, converted);
+    loaded.source = wordSource(fileName, converted);
+}
+
 /// Refuses a document whose parts, size bytes in all unpacked, would take more memory to open
 /// than is left, before the work that takes it starts.
 void ensureRoom(const QString& fileName, qint64 size, const platform::MemoryBudget& memory)
@@ -177,7 +192,7 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
         if (holdsEncryptionInfo(bytes)) {
             throw HostError(fileName, QStringLiteral("the document is encrypted or password-protected"));
         }
-        loaded.package = wordPackage(fileName, OfficeConverter::toDocx(fileName, bytes, QStringLiteral("doc")));
+        loadConverted(loaded, fileName, bytes, QStringLiteral("doc"));
         return loaded;
     }
     if (Package::looksLikeZip(bytes)) {
@@ -188,8 +203,9 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
         if (openDocument.isEmpty()) {
             PackageIntake::prepare(fileName, package);
             loaded.package = std::move(package);
+            loaded.source = wordSource(fileName, bytes);
         } else if (openDocument.startsWith(QLatin1String("application/vnd.oasis.opendocument.text"))) {
-            loaded.package = wordPackage(fileName, OfficeConverter::toDocx(fileName, bytes, QStringLiteral("odt")));
+            loadConverted(loaded, fileName, bytes, QStringLiteral("odt"));
         } else {
             throw HostError(fileName, QStringLiteral("this is an OpenDocument file of another kind (%1), not a text "
                                                      "document")
@@ -198,13 +214,17 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
         return loaded;
     }
     if (bytes.startsWith("{\\rtf")) {
-        loaded.package = wordPackage(fileName, OfficeConverter::toDocx(fileName, bytes, QStringLiteral("rtf")));
+        loadConverted(loaded, fileName, bytes, QStringLiteral("rtf"));
         return loaded;
     }
     if (QFileInfo(fileName).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
         // Plain text becomes a package about twice its size.
         ensureRoom(fileName, 2 * bytes.size(), memory);
-        loaded.package = PlainText::toPackage(PlainText::lines(PlainText::decode(fileName, bytes)));
+        const auto package = [fileName, bytes] {
+            return PlainText::toPackage(PlainText::lines(PlainText::decode(fileName, bytes)));
+        };
+        loaded.package = package();
+        loaded.source = SourcePackage(package);
         loaded.plainText = true;
         return loaded;
     }

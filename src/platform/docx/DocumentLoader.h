@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Package.h"
+#include "SourcePackage.h"
 
 #include "platform/MemoryBudget.h"
 
@@ -17,6 +18,8 @@ class DocumentLoader
   public:
     struct Loaded {
         Package package;
+        /// The way to read the same package again, from bytes no larger than the file's.
+        SourcePackage source;
         bool plainText = false;
     };
 

@@ -89,7 +89,7 @@ void DocxDocument::saveWithTrackedChanges(const QString& path, const QDateTime& 
     }
     const QString source = m_story->copiedFrom().isEmpty() ? m_fullName : m_story->copiedFrom();
     Package package =
-        TrackedPackage::make(source.isEmpty() ? m_name : source, m_story->original(), m_story->deletionLog(),
+        TrackedPackage::make(source.isEmpty() ? m_name : source, m_story->original().package(), m_story->deletionLog(),
                              m_story->text(0, m_story->length()), QString::fromLatin1(changeAuthor), time);
     write(path, packageBytes(path, std::move(package)));
 }

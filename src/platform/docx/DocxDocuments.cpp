@@ -36,7 +36,8 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
     DocumentLoader::Loaded loaded = DocumentLoader::load(fullName, m_memory);
     std::shared_ptr<DocxStory> story;
     try {
-        story = std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors);
+        story =
+            std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors, std::move(loaded.source));
     } catch (const std::bad_alloc&) {
         throw engine::HostError(fullName, QStringLiteral("there is not enough memory to open it"));
     }

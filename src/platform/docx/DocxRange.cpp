@@ -40,7 +40,9 @@ std::shared_ptr<const engine::FormattedText> DocxRange::formattedText() const
 {
     m_story->ensureOpen();
     const QString source = m_story->copiedFrom().isEmpty() ? m_story->fileName() : m_story->copiedFrom();
-    return std::make_shared<DocxFormattedText>(m_story->package(), m_start, m_end, source, m_story->isPlainText());
+    auto text = std::make_shared<DocxFormattedText>(m_story, m_start, m_end, source, m_story->isPlainText());
+    m_story->keepReader(text);
+    return text;
 }
 
 void DocxRange::setFormattedText(const engine::FormattedText& text)
@@ -54,7 +56,13 @@ void DocxRange::setFormattedText(const engine::FormattedText& text)
         throw HostError(m_story->fileName(),
                         QStringLiteral("formatted text can only replace a document's whole content in this host"));
     }
-    m_story->replace(formatted->package());
+    // A closed story read as it was read gives its parsed content whole; any other is parsed again.
+    if (const std::shared_ptr<DocxStory> closed = formatted->closedStory();
+        closed && closed != m_story && closed->isAsRead()) {
+        m_story->takeContentOf(*closed);
+    } else {
+        m_story->replace(formatted->package());
+    }
     m_story->setCopiedFrom(formatted->sourcePath());
     m_story->setPlainText(formatted->isPlainText());
     // Only the stretch that was read is kept: first what followed it, then what preceded it.

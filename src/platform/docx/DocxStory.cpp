@@ -2,6 +2,7 @@
 #include "DocxStory.h"
 
 #include "BodyLoader.h"
+#include "DocxFormattedText.h"
 
 #include "engine/HostError.h"
 
@@ -11,14 +12,15 @@ namespace quillsift::docx {
 
 using engine::HostError;
 
-DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors)
+DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors,
+                     SourcePackage source)
     : m_fileName(fileName)
     , m_processors(processors)
     , m_words(m_paragraphs, m_index, processors)
     , m_navigation(m_index, m_words)
     , m_finder(m_paragraphs, m_index, m_words)
 {
-    load(std::move(package));
+    load(std::move(package), std::move(source));
 }
 
 DocxStory::~DocxStory() = default;
@@ -26,26 +28,29 @@ DocxStory::~DocxStory() = default;
 void DocxStory::replace(Package package)
 {
     ensureOpen();
-    load(std::move(package));
+    settleReaders();
+    load(std::move(package), {});
     m_modified = true;
     m_ranges.collapseAll();
 }
 
-void DocxStory::load(Package package)
+void DocxStory::load(Package package, SourcePackage source)
 {
     // A package that cannot be read leaves the story as it was.
     auto main = std::make_unique<MainPart>();
-    // The package as read is kept beside the parsed one: its parts are shared, its main part's
-    // bytes are what the deletions are kept against as tracked changes.
-    main->load(m_fileName, package);
+    // Without a way to read the package again, the package as read is kept beside the parsed one:
+    // its parts are shared, its main part's bytes are what the deletions are kept against as
+    // tracked changes.
+    if (source.isEmpty()) {
+        source = SourcePackage(package);
+    }
+    main->load(m_fileName, std::move(package));
     std::vector<Paragraph> paragraphs = BodyLoader(main->names()).load(main->body());
     m_editor.reset();
     m_main = std::move(main);
     m_paragraphs = std::move(paragraphs);
-    m_navigation.reset();
-    m_finder.reset();
     m_log.clear();
-    m_original = std::move(package);
+    m_original = std::move(source);
     m_onlyLogged = true;
     std::vector<qint64> lengths;
     lengths.reserve(m_paragraphs.size());
@@ -53,8 +58,60 @@ void DocxStory::load(Package package)
         lengths.push_back(paragraph.length());
     }
     m_index = text::ParagraphIndex(lengths);
+    rewire();
+}
+
+void DocxStory::rewire()
+{
+    m_navigation.reset();
+    m_finder.reset();
     m_editor = std::make_unique<StoryEditor>(
         StoryEditor::Parts{m_paragraphs, m_index, m_words, m_navigation, m_finder, m_ranges, m_log}, m_main->names());
+}
+
+void DocxStory::takeContentOf(DocxStory& closed)
+{
+    ensureOpen();
+    if (!closed.isClosed() || !closed.isAsRead() || &closed == this) {
+        throw HostError(m_fileName,
+                        QStringLiteral("only a closed document's content as it was read can be taken whole"));
+    }
+    settleReaders();
+    std::swap(m_main, closed.m_main);
+    std::swap(m_paragraphs, closed.m_paragraphs);
+    std::swap(m_index, closed.m_index);
+    std::swap(m_log, closed.m_log);
+    std::swap(m_original, closed.m_original);
+    std::swap(m_onlyLogged, closed.m_onlyLogged);
+    // What was read of the closed story is this story's content now, as it stands.
+    for (const std::weak_ptr<DocxFormattedText>& weak : closed.m_readers) {
+        if (const std::shared_ptr<DocxFormattedText> reader = weak.lock()) {
+            reader->readFrom(shared_from_this());
+            m_readers.push_back(reader);
+        }
+    }
+    closed.m_readers.clear();
+    rewire();
+    closed.rewire();
+    m_modified = true;
+    m_ranges.collapseAll();
+    closed.m_ranges.collapseAll();
+}
+
+void DocxStory::keepReader(const std::shared_ptr<DocxFormattedText>& reader)
+{
+    std::erase_if(m_readers, [](const std::weak_ptr<DocxFormattedText>& weak) { return weak.expired(); });
+    m_readers.push_back(reader);
+}
+
+void DocxStory::settleReaders()
+{
+    for (const std::weak_ptr<DocxFormattedText>& weak : m_readers) {
+        if (const std::shared_ptr<DocxFormattedText> reader = weak.lock()) {
+            reader->settle();
+        }
+    }
+    m_readers.clear();
 }
 
 void DocxStory::ensureOpen() const
@@ -97,6 +154,7 @@ QString DocxStory::text(qint64 start, qint64 end) const
 void DocxStory::deleteText(qint64 start, qint64 end)
 {
     ensureOpen();
+    settleReaders();
     if (m_editor->deleteText(start, end)) {
         m_modified = true;
     }
@@ -105,6 +163,7 @@ void DocxStory::deleteText(qint64 start, qint64 end)
 void DocxStory::insertText(qint64 position, const QString& text)
 {
     ensureOpen();
+    settleReaders();
     if (m_editor->insertText(position, text)) {
         m_modified = true;
         m_onlyLogged = false;

@@ -11,6 +11,7 @@
 #include "Package.h"
 #include "Paragraph.h"
 #include "ParagraphWords.h"
+#include "SourcePackage.h"
 #include "StoryEditor.h"
 
 #include "text/ParagraphIndex.h"
@@ -26,14 +27,16 @@
 
 namespace quillsift::docx {
 
+class DocxFormattedText;
 class DocxRange;
 
 /// The main story of one open document: its paragraphs in document order, wired to the parts
 /// that read, walk, search, edit and save them. Paragraphs keep their slot for the document's
 /// whole life (a deleted one just counts for nothing), so a slot is also a paragraph's place in
 /// the original order. Owns every part and the document's open, modified and origin state; the
-/// work is the parts'.
-class DocxStory
+/// work is the parts'. Keeps track of the formatted texts read of it that still read it (while
+/// the story is as it was when they were read) and settles them before it changes.
+class DocxStory : public std::enable_shared_from_this<DocxStory>
 {
   public:
     /// A unit of text: a paragraph, or a word unit within one.
@@ -46,14 +49,29 @@ class DocxStory
 
     /// Parses the package's main part. Throws HostError naming fileName.
     /// A word count of a long story segments its second half on a processor processors lends,
-    /// if one is free; saving deflates on those it lends.
-    DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr);
+    /// if one is free; saving deflates on those it lends. source gives the package again as it
+    /// was read; without it the story keeps package itself for that.
+    DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr,
+              SourcePackage source = {});
     ~DocxStory();
     DocxStory(const DocxStory&) = delete;
     DocxStory& operator=(const DocxStory&) = delete;
 
     /// Replaces the whole story with another package's; every live range collapses to the start.
     void replace(Package package);
+    /// Whether the story is as its package was read: nothing deleted or inserted since.
+    bool isAsRead() const
+    {
+        return m_onlyLogged && m_log.size() == 0;
+    }
+    /// Replaces the whole story with the content of closed, a closed story as it was read (one
+    /// edited since would not match its package's slots and positions), which is left with
+    /// this story's content in exchange: the parsed package, the paragraphs and their words,
+    /// the package read and the log. Formatted texts that read closed read this story from now
+    /// on. Every live range of either collapses to the start.
+    void takeContentOf(DocxStory& closed);
+    /// Notes a formatted text read of this story, to be settled before the story changes.
+    void keepReader(const std::shared_ptr<DocxFormattedText>& reader);
 
     const QString& fileName() const
     {
@@ -188,7 +206,7 @@ class DocxStory
     /// The package the story was read from, before any edit, and the log of what was deleted
     /// since; the two give the story as it stands when onlyLoggedEdits() (nothing was inserted
     /// and nothing deleted outside the log).
-    const Package& original() const
+    const SourcePackage& original() const
     {
         return m_original;
     }
@@ -207,7 +225,12 @@ class DocxStory
     }
 
   private:
-    void load(Package package);
+    void load(Package package, SourcePackage source);
+    /// Makes the parts that work in the current content's names and caches afresh.
+    void rewire();
+    /// Gives every formatted text that still reads this story its own package, as the story is
+    /// about to change.
+    void settleReaders();
 
     QString m_fileName;
     platform::ProcessorShare* m_processors = nullptr;
@@ -219,8 +242,9 @@ class DocxStory
     DocxFinder m_finder;
     LiveRanges m_ranges;
     DeletionLog m_log;
-    Package m_original;
+    SourcePackage m_original;
     bool m_onlyLogged = true;
+    std::vector<std::weak_ptr<DocxFormattedText>> m_readers;
     /// Made again for every package read: it works in the names of the package's main part.
     std::unique_ptr<StoryEditor> m_editor;
     QString m_copiedFrom;

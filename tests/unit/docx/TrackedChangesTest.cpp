@@ -328,6 +328,56 @@ TEST_F(TrackedChanges, PlainTextSourcesSaveAsWordDocuments)
     EXPECT_EQ(elements(part, "w:p[w:pPr/w:rPr/w:del]").size(), 1u);
 }
 
+// A copy made as a run makes it takes the closed source's content whole; what was read of a source
+// stays what it was when read, whichever document changes next, and a copy's removals are kept
+// against it.
+TEST_F(TrackedChanges, CopiesKeepWhatWasReadOfTheirSource)
+{
+    const QString source = writeBody(u("<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+                                       "<w:p><w:r><w:t>one</w:t></w:r></w:p><w:p><w:r><w:t>three</w:t></w:r></w:p>"));
+    const QString asRead = u("one\rtwo\rone\rthree\r");
+    const auto pasted = [&](const engine::FormattedText& text) {
+        auto copy = m_host.documents().add();
+        copy->content()->setFormattedText(text);
+        return copy;
+    };
+
+    // Read, then the source edited before the copy takes it.
+    auto opened = m_host.documents().open(source);
+    auto read = opened->content()->formattedText();
+    opened->content()->paragraph(2)->deleteContent();
+    opened->content()->find()->execute(u("three"), engine::FindWrap::Stop, u("four"), engine::FindReplace::All);
+    EXPECT_EQ(pasted(*read)->content()->text(), asRead);
+    opened->close();
+
+    // Read, the source closed: the first copy takes its content, the next reads that copy, and
+    // once the first copy changes the text read stays as it was.
+    opened = m_host.documents().open(source);
+    read = opened->content()->formattedText();
+    opened->close();
+    EXPECT_THROW(opened->content(), engine::HostError);
+    auto taken = pasted(*read);
+    EXPECT_EQ(taken->content()->text(), asRead);
+    EXPECT_EQ(pasted(*read)->content()->text(), asRead);
+    EXPECT_EQ(engine::removeDuplicateLines(*taken), 1);
+    EXPECT_EQ(pasted(*read)->content()->text(), asRead);
+    read.reset();
+    saveAndReview(*taken, source);
+
+    // A source edited before it was read: the copy's removals are kept against what was read.
+    opened = m_host.documents().open(source);
+    opened->content()->paragraph(2)->deleteContent();
+    read = opened->content()->formattedText();
+    opened->close();
+    taken = pasted(*read);
+    read.reset();
+    EXPECT_EQ(engine::removeDuplicateLines(*taken), 1);
+    const QString saved = path(u("edited-source.docx"));
+    taken->saveWithTrackedChanges(saved, runTime);
+    EXPECT_EQ(textOf(qt::reviewedCopy(saved, path(u("edited-accepted.docx")), Review::Accept)), u("one\rthree\r"));
+    EXPECT_EQ(textOf(qt::reviewedCopy(saved, path(u("edited-rejected.docx")), Review::Reject)), u("one\rone\rthree\r"));
+}
+
 TEST_F(TrackedChanges, RefusedWithTheFileAndTheCause)
 {
     const QString source = writeBody(u("<w:p><w:r><w:t>a a</w:t></w:r></w:p>"));

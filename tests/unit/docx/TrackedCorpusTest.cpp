@@ -71,11 +71,12 @@ TEST_F(TrackedCorpus, acceptedReadsAsTheCopyAndRejectedAsTheSource)
             // One opening for both copies: converting a .doc or .rtf takes LibreOffice seconds.
             auto opened = m_host.documents().open(source);
             const auto content = opened->content()->formattedText();
+            // The first copy reads the open source, the second takes the closed source's content.
             lines = m_host.documents().add();
             lines->content()->setFormattedText(*content);
+            opened->close();
             words = m_host.documents().add();
             words->content()->setFormattedText(*content);
-            opened->close();
         } catch (const engine::HostError&) {
             ++refused;
             continue;
