@@ -25,12 +25,6 @@ constexpr qint64 smallestPiece = 2 * 1024 * 1024;
 constexpr int rawWindowBits = -15;
 constexpr int memoryLevel = 8;
 
-struct Piece {
-    QByteArray bytes;
-    uLong crc = 0;
-    qsizetype length = 0;
-};
-
 class Stream
 {
   public:
@@ -60,9 +54,9 @@ class Stream
     z_stream m_stream{};
 };
 
-// Deflates data[from, to), primed with what comes before it, to the end of the stream when last
-// and to a byte boundary otherwise.
-Piece deflatePiece(QByteArrayView data, qsizetype from, qsizetype to, int level, bool last)
+} // namespace
+
+DeflatedPiece deflatePiece(QByteArrayView data, qsizetype from, qsizetype to, int level, bool last)
 {
     Stream stream(level);
     if (from > 0) {
@@ -72,10 +66,10 @@ Piece deflatePiece(QByteArrayView data, qsizetype from, qsizetype to, int level,
             throw std::bad_alloc();
         }
     }
-    Piece piece;
+    DeflatedPiece piece;
     piece.length = to - from;
     const auto* input = reinterpret_cast<const Bytef*>(data.data() + from);
-    piece.crc = crc32_z(crc32_z(0, nullptr, 0), input, std::size_t(piece.length));
+    piece.crc = quint32(crc32_z(crc32_z(0, nullptr, 0), input, std::size_t(piece.length)));
     // A sync flush adds an empty stored block of at most six bytes to what deflateBound() allows.
     piece.bytes.resize(qsizetype(deflateBound(stream.get(), uLong(piece.length))) + 16);
     stream->next_in = const_cast<Bytef*>(input);
@@ -96,15 +90,55 @@ Piece deflatePiece(QByteArrayView data, qsizetype from, qsizetype to, int level,
         piece.bytes.resize(piece.bytes.size() * 2);
     }
     piece.bytes.truncate(written);
+    piece.bytes.squeeze();
     return piece;
 }
 
-} // namespace
+Deflated joinPieces(const std::vector<DeflatedPiece>& pieces)
+{
+    Deflated result;
+    qsizetype total = 0;
+    for (const DeflatedPiece& piece : pieces) {
+        total += piece.bytes.size();
+    }
+    result.bytes.reserve(total);
+    result.crc = quint32(crc32_z(0, nullptr, 0));
+    for (const DeflatedPiece& piece : pieces) {
+        result.crc = quint32(crc32_combine(uLong(result.crc), piece.crc, z_off_t(piece.length)));
+        result.bytes += piece.bytes;
+        result.size += piece.length;
+    }
+    return result;
+}
+
+QByteArray inflated(const Deflated& deflated)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, rawWindowBits) != Z_OK) {
+        throw std::bad_alloc();
+    }
+    QByteArray out(qsizetype(deflated.size), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(deflated.bytes.constData()));
+    stream.avail_in = uInt(deflated.bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    const int status = ::inflate(&stream, Z_FINISH);
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END || stream.total_out != uLong(deflated.size)) {
+        throw std::bad_alloc();
+    }
+    return out;
+}
 
 std::size_t deflatePieces(qint64 size)
 {
     const std::size_t threads = std::max(1U, std::thread::hardware_concurrency());
     return std::clamp<std::size_t>(std::size_t(size / smallestPiece), 1, threads);
+}
+
+bool deflatedAhead(qint64 size)
+{
+    return deflatePieces(size) > 1;
 }
 
 Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces, platform::ProcessorShare* processors)
@@ -115,7 +149,7 @@ Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces, pla
     pieces = std::min(pieces, std::max<std::size_t>(1, std::size_t(data.size())));
     const qsizetype step = data.size() / qsizetype(pieces);
     auto bounds = [&](std::size_t i) { return i == pieces ? data.size() : qsizetype(i) * step; };
-    std::vector<Piece> done(pieces);
+    std::vector<DeflatedPiece> done(pieces);
     // Every thread, this one too, takes the next piece not yet taken until none is left.
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
@@ -149,19 +183,7 @@ Deflated deflateInPieces(QByteArrayView data, int level, std::size_t pieces, pla
     if (failure) {
         std::rethrow_exception(failure);
     }
-    Deflated result;
-    qsizetype total = 0;
-    for (const Piece& piece : done) {
-        total += piece.bytes.size();
-    }
-    result.bytes.reserve(total);
-    result.crc = quint32(done[0].crc);
-    result.bytes += done[0].bytes;
-    for (std::size_t i = 1; i < pieces; ++i) {
-        result.crc = quint32(crc32_combine(uLong(result.crc), done[i].crc, z_off_t(done[i].length)));
-        result.bytes += done[i].bytes;
-    }
-    return result;
+    return joinPieces(done);
 }
 
 } // namespace quillsift::docx

@@ -71,8 +71,17 @@ void DocxDocument::saveAs(const QString& path)
     m_story->ensureOpen();
     refuseSource(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    write(path, suffix == QLatin1String("txt") ? PlainText::encode(m_story->text(0, m_story->length()))
-                                               : packageBytes(path, m_story->package()));
+    if (suffix == QLatin1String("txt")) {
+        write(path, PlainText::encode(m_story->text(0, m_story->length())));
+        return;
+    }
+    Package package;
+    try {
+        package = m_story->packageToWrite();
+    } catch (const std::bad_alloc&) {
+        throw HostError(path, QStringLiteral("there is not enough memory to write the package"));
+    }
+    write(path, packageBytes(path, std::move(package)));
 }
 
 void DocxDocument::saveWithTrackedChanges(const QString& path, const QDateTime& time)

@@ -166,6 +166,11 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
     {
         return m_main->package();
     }
+    /// The same, to be written at once (MainPart::packageToWrite).
+    Package packageToWrite() const
+    {
+        return m_main->packageToWrite(m_processors);
+    }
     const QString& mainPartName() const
     {
         return m_main->name();

@@ -47,4 +47,17 @@ Package MainPart::package() const
     return result;
 }
 
+Package MainPart::packageToWrite(platform::ProcessorShare* processors) const
+{
+    // The part as read is the best guess of its size as written.
+    if (!deflatedAhead(m_buffer.size())) {
+        return package();
+    }
+    constexpr qsizetype pieceSize = 1 << 20;
+    Package result = m_package;
+    DeflateStream stream(zipDeflateLevel, pieceSize, processors);
+    result.setDeflated(m_name, xmlDeflated(m_xml, stream));
+    return result;
+}
+
 } // namespace quillsift::docx

@@ -3,6 +3,7 @@
 
 #include "Package.h"
 #include "WordNames.h"
+#include "platform/ProcessorShare.h"
 
 #include <QByteArray>
 #include <QString>
@@ -48,6 +49,9 @@ class MainPart
     }
     /// The package as it stands now, the main part serialised from the edited tree.
     Package package() const;
+    /// The same, to be written at once: a large main part comes deflated as it was serialised,
+    /// on this thread and a processor processors lends, without its bytes held whole.
+    Package packageToWrite(platform::ProcessorShare* processors) const;
 
   private:
     Package m_package;

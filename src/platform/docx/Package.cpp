@@ -95,8 +95,6 @@ bool climbsOut(const QString& name)
     return false;
 }
 
-constexpr zip_uint32_t deflateLevel = 6;
-
 } // namespace
 
 bool Package::looksLikeZip(const QByteArray& bytes)
@@ -223,7 +221,7 @@ Package Package::fromZip(const QString& fileName, const QByteArray& bytes)
                             beyond < 0 ? zipCause(zip_error_code_zip(zip_file_get_error(file.get())), item.name)
                                        : QStringLiteral("the part %1 is longer than the package says").arg(item.name));
         }
-        package.m_entries.push_back({item.name, std::move(data)});
+        package.m_entries.push_back({item.name, std::move(data), nullptr});
     }
     return package;
 }
@@ -247,8 +245,20 @@ void Package::setData(const QString& name, const QByteArray& data)
 {
     if (Entry* entry = find(name)) {
         entry->data = data;
+        entry->deflated.reset();
     } else {
-        m_entries.push_back({name, data});
+        m_entries.push_back({name, data, nullptr});
+    }
+}
+
+void Package::setDeflated(const QString& name, Deflated deflated)
+{
+    auto bytes = std::make_shared<const Deflated>(std::move(deflated));
+    if (Entry* entry = find(name)) {
+        entry->data = QByteArray();
+        entry->deflated = std::move(bytes);
+    } else {
+        m_entries.push_back({name, QByteArray(), std::move(bytes)});
     }
 }
 
@@ -352,8 +362,7 @@ class DeflatedSource
 };
 
 /// Whether every part deflated beforehand went into archive as it was given.
-bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<Deflated>>& deflated,
-                    const std::vector<Package::Entry>& entries)
+bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<Deflated>>& deflated)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -367,14 +376,14 @@ bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<D
         return false;
     }
     const std::unique_ptr<zip_t, ZipCloser> closer(reread);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = 0; i < deflated.size(); ++i) {
         if (!deflated[i]) {
             continue;
         }
         zip_stat_t stat;
         if (zip_stat_index(reread, zip_uint64_t(i), 0, &stat) != 0 || stat.comp_method != ZIP_CM_DEFLATE ||
-            stat.comp_size != zip_uint64_t(deflated[i]->bytes.size()) ||
-            stat.size != zip_uint64_t(entries[i].data.size()) || stat.crc != deflated[i]->crc) {
+            stat.comp_size != zip_uint64_t(deflated[i]->bytes.size()) || stat.size != zip_uint64_t(deflated[i]->size) ||
+            stat.crc != deflated[i]->crc) {
             return false;
         }
     }
@@ -386,27 +395,37 @@ bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<D
 QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* processors) const
 {
     // A large part (the main document) is deflated in pieces on several threads before libzip
-    // writes it; the rest libzip deflates itself.
+    // writes it, unless it comes deflated already; the rest libzip deflates itself.
     std::vector<std::optional<Deflated>> deflated(m_entries.size());
     bool anyDeflated = false;
     try {
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
             const QByteArray& data = m_entries[i].data;
-            if (const std::size_t pieces = deflatePieces(data.size()); pieces > 1) {
-                deflated[i] = deflateInPieces(data, deflateLevel, pieces, processors);
+            if (m_entries[i].deflated) {
+                deflated[i] = *m_entries[i].deflated;
+                anyDeflated = true;
+            } else if (const std::size_t pieces = deflatePieces(data.size()); pieces > 1) {
+                deflated[i] = deflateInPieces(data, zipDeflateLevel, pieces, processors);
                 anyDeflated = true;
             }
         }
+        QByteArray out = writeZip(fileName, deflated);
+        // A libzip that compressed the given bytes once more would make a package no one can read:
+        // what was written is checked, and written the plain way if it is not what was given.
+        if (anyDeflated && !keptAsDeflated(out, deflated)) {
+            Package plain = *this;
+            for (Entry& entry : plain.m_entries) {
+                if (entry.deflated) {
+                    entry.data = inflated(*entry.deflated);
+                    entry.deflated.reset();
+                }
+            }
+            out = plain.writeZip(fileName, std::vector<std::optional<Deflated>>(m_entries.size()));
+        }
+        return out;
     } catch (const std::bad_alloc&) {
         throw HostError(fileName, QStringLiteral("there is not enough memory to write the package"));
     }
-    QByteArray out = writeZip(fileName, deflated);
-    // A libzip that compressed the given bytes once more would make a package no one can read:
-    // what was written is checked, and written the plain way if it is not what was given.
-    if (anyDeflated && !keptAsDeflated(out, deflated, m_entries)) {
-        out = writeZip(fileName, std::vector<std::optional<Deflated>>(m_entries.size()));
-    }
-    return out;
 }
 
 QByteArray Package::writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const
@@ -435,7 +454,7 @@ QByteArray Package::writeZip(const QString& fileName, const std::vector<std::opt
         const Entry& entry = m_entries[i];
         zip_source_t* data = nullptr;
         if (deflated[i]) {
-            auto* state = new DeflatedSource(*deflated[i], entry.data.size());
+            auto* state = new DeflatedSource(*deflated[i], deflated[i]->size);
             data = zip_source_function(archive, &DeflatedSource::command, state);
             if (!data) {
                 delete state;
@@ -454,9 +473,8 @@ QByteArray Package::writeZip(const QString& fileName, const std::vector<std::opt
         if (deflated[i]) {
             continue;
         }
-        // libzip deflates at level 9 unless told otherwise, which on document XML takes about twice
-        // the time of level 6 (zip's and zlib's default) and gives a file no smaller.
-        if (zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, deflateLevel) != 0) {
+        // libzip deflates at level 9 unless told otherwise.
+        if (zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_DEFLATE, zipDeflateLevel) != 0) {
             fail(QStringLiteral("the part %1 cannot be written").arg(entry.name));
         }
     }

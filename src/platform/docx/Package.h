@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,9 @@ class Package
     struct Entry {
         QString name;
         QByteArray data;
+        /// The bytes given deflated instead, for a large part written out as it was deflated:
+        /// then data is empty. Only a package about to be written holds such an entry.
+        std::shared_ptr<const Deflated> deflated;
     };
 
     /// Limits that keep a hostile package from exhausting memory before it is refused.
@@ -53,6 +57,8 @@ class Package
     const Entry* find(const QString& name) const;
     Entry* find(const QString& name);
     void setData(const QString& name, const QByteArray& data);
+    /// Gives the entry named name its bytes deflated (Entry::deflated).
+    void setDeflated(const QString& name, Deflated deflated);
     void remove(const QString& name);
 
     /// The main document part named by the package relationships, without a leading slash.

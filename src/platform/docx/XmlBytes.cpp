@@ -13,6 +13,18 @@ struct ByteWriter : pugi::xml_writer {
     }
 };
 
+struct DeflatingWriter : pugi::xml_writer {
+    explicit DeflatingWriter(DeflateStream& target)
+        : stream(target)
+    {
+    }
+    DeflateStream& stream;
+    void write(const void* data, size_t size) override
+    {
+        stream.write(static_cast<const char*>(data), qsizetype(size));
+    }
+};
+
 } // namespace
 
 QByteArray xmlBytes(const pugi::xml_document& document, qsizetype sizeHint)
@@ -21,6 +33,13 @@ QByteArray xmlBytes(const pugi::xml_document& document, qsizetype sizeHint)
     writer.bytes.reserve(sizeHint);
     document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
     return std::move(writer.bytes);
+}
+
+Deflated xmlDeflated(const pugi::xml_document& document, DeflateStream& stream)
+{
+    DeflatingWriter writer(stream);
+    document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return stream.finish();
 }
 
 } // namespace quillsift::docx

@@ -4,6 +4,7 @@
 #include "DocxFixture.h"
 
 #include "docx/Deflate.h"
+#include "docx/DeflateStream.h"
 #include "docx/DocxHostProvider.h"
 #include "docx/OfficeConverter.h"
 #include "docx/Package.h"
@@ -238,6 +239,33 @@ TEST(Deflate, PiecesMakeOneStreamOfTheWholeWithItsCrc)
     const QByteArray text = varied(400000, 3);
     const qsizetype one = docx::deflateInPieces(text, 6, 1).bytes.size();
     EXPECT_LT(docx::deflateInPieces(text, 6, 4).bytes.size(), one + one / 100);
+}
+
+// Bytes given a little at a time make the same stream as given at once, cut where the pieces
+// end: the whole input back, its CRC and size, and the same bytes with a helper or without.
+TEST(Deflate, AStreamWrittenInStepsIsOneStreamOfTheWhole)
+{
+    constexpr qsizetype piece = 40000;
+    const QByteArray samples[] = {QByteArray(), QByteArray("x"), varied(piece, 4), varied(3 * piece, 5),
+                                  varied(400000, 6)};
+    for (const QByteArray& data : samples) {
+        SCOPED_TRACE(::testing::Message() << data.size() << " bytes");
+        std::vector<QByteArray> made;
+        for (int helpers : {0, 1}) {
+            platform::ProcessorShare share(helpers);
+            docx::DeflateStream stream(6, piece, &share);
+            // Steps of every size, across the pieces' ends.
+            for (qsizetype at = 0, step = 1; at < data.size(); at += step, step = step * 3 % 70001 + 1) {
+                stream.write(data.constData() + at, std::min(step, data.size() - at));
+            }
+            const docx::Deflated deflated = stream.finish();
+            EXPECT_EQ(docx::inflated(deflated), data);
+            EXPECT_EQ(deflated.size, data.size());
+            EXPECT_EQ(deflated.crc, docx::deflateInPieces(data, 6, 1).crc);
+            made.push_back(deflated.bytes);
+        }
+        EXPECT_EQ(made[0], made[1]);
+    }
 }
 
 TEST(ProcessorShare, LendsOnlyWhatIsFreeAndTakesItBack)
