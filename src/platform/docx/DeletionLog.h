@@ -12,7 +12,8 @@ namespace quillsift::docx {
 
 /// What the deletions of one story took out, in the order they were made, for the host window.
 /// A word mode run makes hundreds of thousands, so their texts are kept end to end in one string
-/// and the entries, small, in blocks that are never copied as the log grows. Owns the log; reads
+/// and the entries, twelve bytes each, in blocks that are never copied as the log grows; where an
+/// entry's text starts is kept for every 64th only. Owns the log; reads
 /// only the paragraph text it is handed.
 class DeletionLog
 {
@@ -32,8 +33,6 @@ class DeletionLog
         quint32 paragraph;
         quint32 offset;
         quint32 length;
-        /// Where its text starts in the log's text.
-        qsizetype textStart;
     };
 
     std::vector<Deletion> entries() const;
@@ -59,8 +58,12 @@ class DeletionLog
     void clear();
 
   private:
+    static constexpr std::size_t startEvery = 64;
+
     std::deque<Span> m_entries;
     QString m_text;
+    /// Where the text of entry i * startEvery starts in m_text.
+    std::vector<qsizetype> m_textStarts;
 };
 
 } // namespace quillsift::docx

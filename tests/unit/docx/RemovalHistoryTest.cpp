@@ -2,6 +2,7 @@
 // A cleaned copy as it stood before its run, as the host window shows it.
 #include "DocxEditFixture.h"
 
+#include "docx/DeletionLog.h"
 #include "docx/DocxDocument.h"
 #include "docx/RemovalHistory.h"
 
@@ -43,6 +44,29 @@ Shown shownText(const RemovalHistory& history)
 docx::DocxDocument& host(const std::shared_ptr<engine::Document>& document)
 {
     return dynamic_cast<docx::DocxDocument&>(*document);
+}
+
+// The log keeps where each text starts for every 64th deletion only: every deletion, read one by
+// one or all at once, is still the text it took.
+TEST(DeletionLog, EveryDeletionKeepsItsText)
+{
+    const docx::ParagraphText text(u("the quick brown fox jumps over the lazy dog"));
+    docx::DeletionLog log;
+    std::vector<QString> taken;
+    for (int i = 0; i < 300; ++i) {
+        const qint64 offset = i % 17;
+        const qint64 length = i % 5 == 0 ? 0 : 1 + i % 11;
+        log.add(quint32(i / 3), text, offset, length);
+        taken.push_back(text.mid(offset, length));
+    }
+    const auto entries = log.entries();
+    ASSERT_EQ(entries.size(), taken.size());
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(entries[i].text, taken[i]) << i;
+        EXPECT_EQ(log.at(i).text, taken[i]) << i;
+        EXPECT_EQ(log.at(i).paragraph, qint64(i / 3));
+        EXPECT_EQ(log.at(i).offset, qint64(i % 17));
+    }
 }
 
 TEST_F(DocxEdit, HistoryPutsEveryDeletionBackWhereItStood)
