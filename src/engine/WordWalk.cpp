@@ -173,6 +173,7 @@ void WordWalk::readStretch(Piece first)
         }
     }
     m_pieces.setLength(end - start);
+    m_oneWordStretch = m_pieces.size() == 1;
     for (auto& [origin, each] : m_pieces) {
         lookUp(each);
         schedule(each);
@@ -254,6 +255,13 @@ void WordWalk::remove(const std::vector<qint64>& origins, qint64 time)
         removeCluster(std::span(origins).subspan(begin, end - begin), time);
         end = begin;
     }
+    if (m_oneWordStretch && m_pieces.empty() && m_leadingSpaces == 0) {
+        // A stretch of one word that is gone leaves only the spaces after it, which join the word
+        // before or stand alone, and nothing after it changed: the word read ahead is still the
+        // next one, and there is nothing to read again.
+        m_removedBeforeAhead = m_removed;
+        return;
+    }
     for (auto it = m_clusters.rbegin(); it != m_clusters.rend(); ++it) {
         reread(it->first, it->second, time);
     }
@@ -262,15 +270,18 @@ void WordWalk::remove(const std::vector<qint64>& origins, qint64 time)
 void WordWalk::removeCluster(std::span<const qint64> origins, qint64 time)
 {
     Piece& first = *m_pieces.at(origins.front());
-    const Piece& last = *m_pieces.at(origins.back());
-    auto range = m_pieces.unitAt(m_pieces.position(last.origin));
+    Piece& last = *m_pieces.at(origins.back());
+    const bool several = origins.size() > 1;
+    // A word by itself is searched in its own range where it keeps one.
+    std::unique_ptr<Range> made = several || !last.range ? m_pieces.unitAt(m_pieces.position(last.origin)) : nullptr;
+    Range* range = made ? made.get() : last.range.get();
     if (!range) {
         return;
     }
-    const bool several = origins.size() > 1;
     if (several) {
         range->setStart(m_pieces.position(first.origin));
     }
+    m_leadingSpaces = first.leadingSpaces;
     const qint64 from = range->start();
     const QString before = several ? range->text() : QString();
     const qint64 lengthBefore = range->end() - from;

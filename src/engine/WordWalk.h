@@ -96,6 +96,10 @@ class WordWalk
     /// many words had been removed then.
     std::optional<Piece> m_ahead;
     qint64 m_removedBeforeAhead = 0;
+    /// Whether the stretch being walked is one word, and the leading spaces of the last cluster
+    /// removed: a one-word stretch whose word goes needs no second reading.
+    bool m_oneWordStretch = false;
+    qsizetype m_leadingSpaces = 0;
     std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
     std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
 };

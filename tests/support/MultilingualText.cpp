@@ -47,26 +47,28 @@ MultilingualText::MultilingualText(unsigned seed)
 QString MultilingualText::paragraph(Kind kind, int words)
 {
     QString text;
+    // The word is drawn before its separator, so a seed gives one text on every compiler.
+    auto add = [&](const auto& from, const auto& separators) {
+        text += QString::fromUtf8(pick(m_random, from));
+        text += QString::fromUtf8(pick(m_random, separators));
+    };
+    constexpr std::array<const char*, 1> none{""};
     for (int i = 0; i < words; ++i) {
         switch (kind) {
         case Kind::Chinese:
-            text += QString::fromUtf8(pick(m_random, chinese));
-            text += QString::fromUtf8(pick(m_random, runSeparators));
+            add(chinese, runSeparators);
             break;
         case Kind::Japanese:
-            text += QString::fromUtf8(pick(m_random, japanese));
-            text += QString::fromUtf8(pick(m_random, runSeparators));
+            add(japanese, runSeparators);
             break;
         case Kind::Thai:
-            text += QString::fromUtf8(pick(m_random, thai));
+            add(thai, none);
             break;
         case Kind::MarksAfterSpaces:
-            text += QString::fromUtf8(pick(m_random, marks));
-            text += QString::fromUtf8(pick(m_random, proseSeparators));
+            add(marks, proseSeparators);
             break;
         case Kind::Mixed:
-            text += QString::fromUtf8(pick(m_random, mixed));
-            text += QString::fromUtf8(pick(m_random, proseSeparators));
+            add(mixed, proseSeparators);
             break;
         }
     }
