@@ -5,9 +5,6 @@
 #include "Units.h"
 
 #include <algorithm>
-#include <iterator>
-#include <limits>
-#include <optional>
 #include <utility>
 
 namespace quillsift::engine {
@@ -17,9 +14,13 @@ namespace {
 constexpr qint64 fromTheStart = -1;
 constexpr qint64 never = -1;
 constexpr qint64 noSearch = SearchTable::none;
-constexpr qint64 noLimit = std::numeric_limits<qint64>::max();
-// Cutting a stretch after this many words bounds what settling it can cost.
-constexpr size_t longestStretch = 32;
+// Removals of one search with fewer characters than this between them are made by one search
+// over them all: each can change the words of the other.
+constexpr qint64 clusterGap = 64;
+// A reread starts this many words before the first removal (more where those changed too), and
+// ends where, past the last, this many words in a row are the ones read before.
+constexpr int context = 4;
+constexpr int agreeing = 4;
 
 /// Whether a word always stands apart from its neighbours, whatever is removed beside it: a
 /// space, a control character or a mark below the colon, none of which is ever removed and none
@@ -37,6 +38,7 @@ bool standsApart(char16_t first)
 WordWalk::WordWalk(Document& document, const YieldFunction& yield)
     : m_document(document)
     , m_throttle(yield)
+    , m_pieces(document)
 {
 }
 
@@ -49,17 +51,15 @@ qint64 WordWalk::run()
             return 0;
         }
         if (auto word = whole->word(1)) {
-            first = readPiece(std::move(word));
+            first = read(std::move(word));
         }
     }
-    // One vector for every stretch, so that walking one does not allocate.
-    std::vector<Piece>& pieces = m_stretch;
     while (first) {
-        readStretch(std::move(*first), noLimit, true, pieces);
-        settle(pieces, 0);
-        for (size_t i = 0; i < pieces.size(); ++i) {
-            Piece& piece = pieces[i];
-            m_lastWalked = std::move(piece.range);
+        readStretch(std::move(*first));
+        settle();
+        while (!m_pieces.empty()) {
+            Piece piece = m_pieces.takeFirst();
+            m_lastWalked = m_pieces.rangeOf(piece);
             if (piece.leadingSpaces == 0 && passesThreshold(piece.wanted)) {
                 const qint64 time = m_clock++;
                 if (piece.firstSearch != noSearch) {
@@ -68,16 +68,13 @@ qint64 WordWalk::run()
                     piece.firstSearch = time;
                     m_searches.add(piece.key, piece.hash, time);
                 }
-                bool repeated = false;
-                for (size_t k = i + 1; k < pieces.size(); ++k) {
-                    if (pieces[k].hash == piece.hash && pieces[k].key == piece.key) {
-                        pieces[k].firstSearch = piece.firstSearch;
-                        repeated = true;
+                m_pieces.forEachWithHash(piece.hash, [&](Piece& later) {
+                    if (later.key == piece.key) {
+                        later.firstSearch = piece.firstSearch;
+                        schedule(later);
                     }
-                }
-                if (repeated) {
-                    settle(pieces, i + 1);
-                }
+                });
+                settle();
             }
             m_throttle.step();
         }
@@ -86,50 +83,12 @@ qint64 WordWalk::run()
     return m_removed;
 }
 
-std::optional<WordWalk::Piece> WordWalk::nextStretchStart()
+WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)
 {
-    std::optional<Piece> ahead = std::exchange(m_ahead, std::nullopt);
-    if (ahead && !m_lookahead && m_removed == m_removedBeforeAhead) {
-        // Nothing has changed since the word was read: it is still the next one.
-        return ahead;
-    }
-    std::unique_ptr<Range> next =
-        m_lookahead ? std::move(m_lookahead) : (m_lastWalked ? m_lastWalked->next(Unit::Word) : nullptr);
-    if (!next) {
-        return std::nullopt;
-    }
-    // The word read ahead is still the next one when the host's next word spans it exactly and
-    // nothing inside it was removed: the walk only ever removes text, so its text is unchanged.
-    if (ahead && ahead->range->start() == next->start() && ahead->range->end() == next->end() &&
-        next->end() - next->start() == ahead->length()) {
-        ahead->range = std::move(next);
-        return ahead;
-    }
-    return readPiece(std::move(next));
-}
-
-void WordWalk::keepAhead(std::unique_ptr<Range> range)
-{
-    if (!range) {
-        return;
-    }
-    m_ahead = readPiece(std::move(range));
-    m_removedBeforeAhead = m_removed;
-    // Its lookup comes after the stretch before it is settled: by then its slot is at hand.
-    m_searches.prefetch(m_ahead->hash);
-}
-
-char16_t WordWalk::Piece::first() const
-{
-    if (leadingSpaces > 0 || (wanted.isEmpty() && trailingSpaces > 0)) {
-        return chars::Space;
-    }
-    return wanted.isEmpty() ? 0 : wanted.front().unicode();
-}
-
-WordWalk::Piece WordWalk::readPiece(std::unique_ptr<Range> range)
-{
-    Piece piece{std::move(range), {}, {}, 0, fromTheStart, noSearch};
+    Piece piece;
+    piece.range = std::move(range);
+    piece.formedAt = fromTheStart;
+    piece.firstSearch = noSearch;
     // The text is the piece's own, so the spaces come off in place, without a copy.
     QString& text = piece.wanted;
     text = piece.range->text();
@@ -161,50 +120,6 @@ void WordWalk::lookUp(Piece& piece)
     }
 }
 
-// The words from first up to the end of its stretch, or up to the word that starts at or after
-// limit. The walk (walking) looks their searches up and reads the word after the stretch ahead,
-// into m_ahead; a reread keeps the next stretch's first word in m_lookahead.
-void WordWalk::readStretch(Piece first, qint64 limit, bool walking, std::vector<Piece>& pieces)
-{
-    m_lookahead.reset();
-    pieces.clear();
-    // The word after the stretch: the walk reads it ahead, a reread keeps it for the walk.
-    auto handOn = [&](std::unique_ptr<Range> next) {
-        if (walking) {
-            keepAhead(std::move(next));
-        } else {
-            m_lookahead = std::move(next);
-        }
-    };
-    std::optional<Piece> piece = std::move(first);
-    while (piece) {
-        const bool apart = standsApart(piece->first());
-        if (apart && !pieces.empty()) {
-            handOn(std::move(piece->range));
-            break;
-        }
-        if (walking) {
-            lookUp(*piece);
-        }
-        pieces.push_back(std::move(*piece));
-        piece.reset();
-        const Piece& last = pieces.back();
-        auto word = last.range->next(Unit::Word);
-        if (apart || last.trailingSpaces > 0 || pieces.size() >= longestStretch) {
-            handOn(std::move(word));
-            break;
-        }
-        if (!word) {
-            break;
-        }
-        if (word->start() >= limit) {
-            m_lookahead = std::move(word);
-            break;
-        }
-        piece = readPiece(std::move(word));
-    }
-}
-
 // The search that removes the piece, or never.
 qint64 WordWalk::removalTime(const Piece& piece) const
 {
@@ -222,83 +137,261 @@ qint64 WordWalk::removalTime(const Piece& piece) const
     return after == later->second.end() ? never : *after;
 }
 
-// Removes the pieces from `from` on that earlier searches remove, search by search.
-void WordWalk::settle(std::vector<Piece>& pieces, size_t from)
+void WordWalk::schedule(const Piece& piece)
 {
-    std::vector<qint64>& times = m_times;
-    times.resize(pieces.size());
-    while (true) {
-        qint64 first = never;
-        for (size_t i = from; i < pieces.size(); ++i) {
-            times[i] = removalTime(pieces[i]);
-            if (times[i] != never && (first == never || times[i] < first)) {
-                first = times[i];
+    const qint64 time = removalTime(piece);
+    if (time != never) {
+        m_queue.push({time, piece.origin, piece.id});
+    }
+}
+
+// The words from first up to the end of its stretch; the word after it is read ahead.
+void WordWalk::readStretch(Piece first)
+{
+    const qint64 start = first.range->start();
+    m_pieces.start(start);
+    qint64 end = start;
+    std::optional<Piece> piece = std::move(first);
+    while (piece) {
+        const bool apart = standsApart(piece->first());
+        if (apart && !m_pieces.empty()) {
+            keepAhead(std::move(piece->range));
+            break;
+        }
+        piece->origin = piece->range->start() - start;
+        end = piece->range->end();
+        auto word = piece->range->next(Unit::Word);
+        const bool last = apart || piece->trailingSpaces > 0;
+        m_pieces.add(std::move(*piece));
+        piece.reset();
+        if (last) {
+            keepAhead(std::move(word));
+            break;
+        }
+        if (word) {
+            piece = read(std::move(word));
+        }
+    }
+    m_pieces.setLength(end - start);
+    m_oneWordStretch = m_pieces.size() == 1;
+    for (auto& [origin, each] : m_pieces) {
+        lookUp(each);
+        schedule(each);
+    }
+}
+
+void WordWalk::keepAhead(std::unique_ptr<Range> range)
+{
+    if (!range) {
+        return;
+    }
+    m_ahead = read(std::move(range));
+    m_removedBeforeAhead = m_removed;
+    // Its lookup comes after the stretch before it is settled: by then its slot is at hand.
+    m_searches.prefetch(m_ahead->hash);
+}
+
+std::optional<WordWalk::Piece> WordWalk::nextStretchStart()
+{
+    std::optional<Piece> ahead = std::exchange(m_ahead, std::nullopt);
+    if (ahead && m_removed == m_removedBeforeAhead) {
+        // Nothing has changed since the word was read: it is still the next one.
+        return ahead;
+    }
+    std::unique_ptr<Range> next = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
+    if (!next) {
+        return std::nullopt;
+    }
+    // The word read ahead is still the next one when the host's next word spans it exactly and
+    // nothing inside it was removed: the walk only ever removes text, so its text is unchanged.
+    if (ahead && ahead->range->start() == next->start() && ahead->range->end() == next->end() &&
+        next->end() - next->start() == ahead->length()) {
+        ahead->range = std::move(next);
+        return ahead;
+    }
+    return read(std::move(next));
+}
+
+void WordWalk::settle()
+{
+    while (!m_queue.empty()) {
+        const qint64 time = m_queue.top().time;
+        m_batch.clear();
+        while (!m_queue.empty() && m_queue.top().time == time) {
+            const Removal removal = m_queue.top();
+            m_queue.pop();
+            const Piece* piece = m_pieces.find(removal.origin, removal.id);
+            if (piece && removalTime(*piece) == time) {
+                m_batch.push_back(removal.origin);
             }
         }
-        if (first == never) {
-            return;
+        if (m_batch.empty()) {
+            continue;
         }
-        const qint64 removedBefore = m_removed;
-        for (size_t i = pieces.size(); i-- > from;) {
-            if (times[i] != first) {
-                continue;
-            }
-            Piece& piece = pieces[i];
-            // The host's own whole-word search over just this word removes its characters and
-            // leaves its spaces, as a replace-all over the rest of the text would.
-            auto find = piece.range->find();
-            find->setMatchWholeWord(true);
-            if (find->execute(piece.wanted, FindWrap::Stop, QString(), FindReplace::All)) {
-                ++m_removed;
-            } else {
-                // The host does not see a match: this search leaves the word alone.
-                piece.formedAt = first;
-            }
-        }
-        if (from == 0 && pieces.size() == 1 && pieces.front().leadingSpaces == 0 && m_removed == removedBefore + 1) {
-            // A stretch of one word that is gone leaves only the spaces after it, which join the
-            // word before or stand alone, and nothing after it changed: the word read ahead is
-            // still the next one, and there is nothing to read again.
-            pieces.clear();
-            m_removedBeforeAhead = m_removed;
-            return;
-        }
-        reread(pieces, from, first);
-        times.resize(pieces.size());
+        std::sort(m_batch.begin(), m_batch.end());
+        m_batch.erase(std::unique(m_batch.begin(), m_batch.end()), m_batch.end());
+        remove(m_batch, time);
         m_throttle.step();
     }
 }
 
-// Reads the stretch again from `from` on after removals made by search `time`. A word that was
-// there before keeps when it came to be; a word that was not was made by the removals.
-void WordWalk::reread(std::vector<Piece>& pieces, size_t from, qint64 time)
+void WordWalk::remove(const std::vector<qint64>& origins, qint64 time)
 {
-    // Removals never reach beyond the stretch: it ends where its last word now ends.
-    const qint64 limit = pieces.back().range->end();
-    auto restart = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
-    std::vector<Piece>& fresh = m_fresh;
-    fresh.clear();
-    if (restart && restart->start() < limit) {
-        readStretch(readPiece(std::move(restart)), limit, false, fresh);
-    } else {
-        m_lookahead = std::move(restart);
+    // Every removal of the search is made before anything is read again, as a replace over the
+    // rest of the text deletes all it matched; last first, so the positions before stay.
+    m_clusters.clear();
+    std::size_t end = origins.size();
+    while (end > 0) {
+        std::size_t begin = end - 1;
+        while (begin > 0) {
+            const Piece& before = *m_pieces.at(origins[begin - 1]);
+            const qint64 gap = m_pieces.position(origins[begin]) - (m_pieces.position(before.origin) + before.length());
+            if (gap > clusterGap) {
+                break;
+            }
+            --begin;
+        }
+        m_clusters.emplace_back(origins[begin], origins[end - 1]);
+        removeCluster(std::span(origins).subspan(begin, end - begin), time);
+        end = begin;
     }
-    // Stretches are short: looking the old words up one by one costs less than an index.
-    for (Piece& piece : fresh) {
-        const qint64 start = piece.range->start();
-        const auto old = std::find_if(pieces.begin() + static_cast<std::ptrdiff_t>(from), pieces.end(),
-                                      [&](const Piece& p) { return p.range->start() == start; });
-        const bool same = old != pieces.end() && old->sameText(piece);
-        piece.formedAt = same ? old->formedAt : time;
-        if (same) {
-            piece.firstSearch = old->firstSearch;
-        } else {
-            lookUp(piece);
+    if (m_oneWordStretch && m_pieces.empty() && m_leadingSpaces == 0) {
+        // A stretch of one word that is gone leaves only the spaces after it, which join the word
+        // before or stand alone, and nothing after it changed: the word read ahead is still the
+        // next one, and there is nothing to read again.
+        m_removedBeforeAhead = m_removed;
+        return;
+    }
+    for (auto it = m_clusters.rbegin(); it != m_clusters.rend(); ++it) {
+        reread(it->first, it->second, time);
+    }
+}
+
+void WordWalk::removeCluster(std::span<const qint64> origins, qint64 time)
+{
+    Piece& first = *m_pieces.at(origins.front());
+    Piece& last = *m_pieces.at(origins.back());
+    const bool several = origins.size() > 1;
+    // A word by itself is searched in its own range where it keeps one.
+    std::unique_ptr<Range> made = several || !last.range ? m_pieces.unitAt(m_pieces.position(last.origin)) : nullptr;
+    Range* range = made ? made.get() : last.range.get();
+    if (!range) {
+        return;
+    }
+    if (several) {
+        range->setStart(m_pieces.position(first.origin));
+    }
+    m_leadingSpaces = first.leadingSpaces;
+    const qint64 from = range->start();
+    const QString before = several ? range->text() : QString();
+    const qint64 lengthBefore = range->end() - from;
+    qint64 expected = 0;
+    for (const qint64 origin : origins) {
+        expected += m_pieces.at(origin)->wanted.size();
+    }
+    // The host's own whole-word search over just these words removes their characters and
+    // leaves their spaces, as a replace over the rest of the text would.
+    auto find = range->find();
+    find->setMatchWholeWord(true);
+    find->execute(first.wanted, FindWrap::Stop, QString(), FindReplace::All);
+    const qint64 removedCharacters = lengthBefore - (range->end() - range->start());
+    // Which pieces went: all or none, as nearly always, or else those whose characters the text
+    // as it now reads no longer has where they were.
+    std::vector<bool> gone(origins.size(), removedCharacters == expected);
+    if (several && removedCharacters != expected && removedCharacters != 0) {
+        const QString after = range->text();
+        qsizetype read = 0; // in before
+        qsizetype now = 0;  // in after
+        for (std::size_t i = 0; i < origins.size(); ++i) {
+            const Piece& piece = *m_pieces.at(origins[i]);
+            const qsizetype wantedAt = m_pieces.position(piece.origin) + piece.leadingSpaces - from;
+            now += wantedAt - read;
+            read = wantedAt + piece.wanted.size();
+            const bool kept = QStringView(after).mid(now, piece.wanted.size()) == piece.wanted;
+            gone[i] = !kept;
+            if (kept) {
+                now += piece.wanted.size();
+            }
         }
     }
-    pieces.resize(from);
-    std::move(fresh.begin(), fresh.end(), std::back_inserter(pieces));
-    fresh.clear();
+    for (std::size_t i = origins.size(); i-- > 0;) {
+        const auto it = m_pieces.lowerBound(origins[i]);
+        Piece& piece = it->second;
+        if (!gone[i]) {
+            // The host does not see a match: this search leaves the word alone.
+            piece.formedAt = time;
+            continue;
+        }
+        m_pieces.charactersRemoved(m_pieces.position(piece.origin) + piece.leadingSpaces, piece.wanted.size());
+        m_pieces.erase(it);
+        ++m_removed;
+    }
+}
+
+// After search time's removals, reads again from a few words before `from` (origins) on, until,
+// past `through`, the words read are those that were there before; a word that was there keeps
+// when it came to be, a word that was not was made by the removals.
+void WordWalk::reread(qint64 from, qint64 through, qint64 time)
+{
+    for (int back = context;; back *= 2) {
+        auto old = m_pieces.lowerBound(from);
+        for (int stepped = 0; stepped < back && old != m_pieces.begin(); ++stepped) {
+            --old;
+        }
+        std::optional<Piece> fresh;
+        int agreed = 0;
+        if (old == m_pieces.begin()) {
+            // From the word after the one walked last, as the walk goes on from it.
+            auto next = m_lastWalked ? m_lastWalked->next(Unit::Word) : m_document.range()->word(1);
+            if (next) {
+                fresh = read(std::move(next));
+            }
+        } else {
+            // From a word the removals left as it was: one that still reads the same.
+            auto unit = m_pieces.unitAt(m_pieces.position(old->first));
+            if (!unit || unit->start() != m_pieces.position(old->first)) {
+                continue;
+            }
+            fresh = read(std::move(unit));
+            if (!fresh->sameText(old->second)) {
+                continue;
+            }
+        }
+        const qint64 stretchEnd = m_pieces.endPosition();
+        while (fresh && fresh->range->start() < stretchEnd) {
+            fresh->origin = m_pieces.originAt(fresh->range->start());
+            while (old != m_pieces.end() && old->first < fresh->origin) {
+                old = m_pieces.erase(old);
+            }
+            auto next = fresh->range->next(Unit::Word);
+            if (old != m_pieces.end() && old->first == fresh->origin && old->second.sameText(*fresh)) {
+                const bool past = old->first > through;
+                ++old;
+                if (past && ++agreed >= agreeing) {
+                    return;
+                }
+                if (!past) {
+                    agreed = 0;
+                }
+            } else {
+                agreed = 0;
+                fresh->formedAt = time;
+                lookUp(*fresh);
+                const auto added = m_pieces.add(std::move(*fresh));
+                schedule(added->second);
+                old = std::next(added);
+            }
+            fresh.reset();
+            if (next) {
+                fresh = read(std::move(next));
+            }
+        }
+        // The stretch's end: what is left of the old pieces is gone.
+        while (old != m_pieces.end()) {
+            old = m_pieces.erase(old);
+        }
+        return;
+    }
 }
 
 } // namespace quillsift::engine

@@ -3,12 +3,15 @@
 
 #include "Document.h"
 #include "SearchTable.h"
+#include "StretchPieces.h"
 #include "YieldThrottle.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <queue>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -17,16 +20,21 @@ namespace quillsift::engine {
 /// The one walk over a document's words that removeDuplicateWords() makes.
 ///
 /// It removes what a search-and-replace over the rest of the text after each word would remove,
-/// in the same order, so that where a removal joins two words into one the result is the same.
-/// Every word that passes the threshold stands for a search and gets a time; a word is removed by
-/// the first search for its text that came after the word came to be (from the start, or when a
-/// removal joined it).
+/// in the same order, so that where a removal joins, splits or moves words the result is the
+/// same. Every word that passes the threshold stands for a search and gets a time; a word is
+/// removed by the first search for its text that came after the word came to be (from the start,
+/// or when a removal around it made it).
 ///
-/// Removals can change only a stretch of words that no space or separating mark divides, so the
-/// walk settles one stretch at a time: before walking it, and again after each word in it whose
-/// text occurs later in it, it removes the stretch's words that earlier searches would have
-/// removed, search by search, and reads the stretch again. Stretches are short in prose, and a
-/// long one (text without spaces, such as Chinese) is cut, so the cost stays linear.
+/// Removals can change only the words of a stretch that no space or separating mark divides, so
+/// the walk settles one stretch at a time: it reads the whole stretch, then takes the removals
+/// that searches make in it in the order of the searches, those of the searches before it first.
+/// A removal changes the words of a few words around it, even in a run that a dictionary
+/// segments (Chinese, Thai) where a stretch can be a whole paragraph, so after each search's
+/// removals the walk reads again only from a few words before them on until it meets the words
+/// it had again: the cost stays linear however long a stretch is.
+///
+/// Owns the pieces of the stretch (StretchPieces), the searches made so far and the removals
+/// waiting in the stretch; works on the document only through its ranges and their Find.
 class WordWalk
 {
   public:
@@ -36,47 +44,42 @@ class WordWalk
     qint64 run();
 
   private:
-    /// One word of the stretch being walked, with what the walk needs of it read once.
-    struct Piece {
-        std::unique_ptr<Range> range;
-        /// The word's text without the spaces before and after it: what a search for it finds.
-        QString wanted;
-        QString key;
-        std::size_t hash = 0;
-        qint64 formedAt;
-        /// The time of the first search for key, looked up once: noSearch while there is none.
-        qint64 firstSearch;
-        /// The spaces the word's text had before and after wanted (a text of spaces only has
-        /// them all after).
-        qsizetype leadingSpaces = 0;
-        qsizetype trailingSpaces = 0;
+    using Piece = StretchPieces::Piece;
 
-        /// The first character of the word's text, or 0 when it has none.
-        char16_t first() const;
-        /// The length of the word's text.
-        qsizetype length() const
+    /// A removal waiting in the stretch: the search that makes it and the piece it takes.
+    struct Removal {
+        qint64 time;
+        qint64 origin;
+        quint64 id;
+        bool operator>(const Removal& other) const
         {
-            return leadingSpaces + wanted.size() + trailingSpaces;
-        }
-        bool sameText(const Piece& other) const
-        {
-            return leadingSpaces == other.leadingSpaces && trailingSpaces == other.trailingSpaces &&
-                   wanted == other.wanted;
+            return time > other.time;
         }
     };
 
-    Piece readPiece(std::unique_ptr<Range> range);
+    /// A piece for the word range, its origin not yet set.
+    Piece read(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
     void lookUp(Piece& piece);
-    /// Reads a stretch into pieces, which it empties first.
-    void readStretch(Piece first, qint64 limit, bool walking, std::vector<Piece>& pieces);
+    qint64 removalTime(const Piece& piece) const;
+    /// Queues the piece's removal, if a search makes one.
+    void schedule(const Piece& piece);
+    /// Reads the stretch that starts with first and queues its removals by earlier searches.
+    void readStretch(Piece first);
     /// Reads the word after a stretch before the stretch is settled.
     void keepAhead(std::unique_ptr<Range> range);
     /// The first word of the next stretch: the one read ahead, where it still is that word.
     std::optional<Piece> nextStretchStart();
-    qint64 removalTime(const Piece& piece) const;
-    void settle(std::vector<Piece>& pieces, size_t from);
-    void reread(std::vector<Piece>& pieces, size_t from, qint64 time);
+    /// Makes the queued removals, search by search, reading again what each search changed.
+    void settle();
+    /// Makes the removals of search time, of the pieces at origins (ascending).
+    void remove(const std::vector<qint64>& origins, qint64 time);
+    /// Removes one cluster of nearby pieces through one whole-word search over them, as a replace
+    /// over the rest of the text matches them all before it deletes any.
+    void removeCluster(std::span<const qint64> origins, qint64 time);
+    /// Reads again, after search time, the pieces from a few before `from` up to where, past
+    /// `through`, the words read are the old ones again.
+    void reread(qint64 from, qint64 through, qint64 time);
 
     Document& m_document;
     YieldThrottle m_throttle;
@@ -86,15 +89,19 @@ class WordWalk
     std::unordered_map<qint64, std::vector<qint64>> m_laterSearches;
     qint64 m_clock = 0;
     qint64 m_removed = 0;
+    StretchPieces m_pieces;
+    std::priority_queue<Removal, std::vector<Removal>, std::greater<>> m_queue;
     std::unique_ptr<Range> m_lastWalked;
-    std::unique_ptr<Range> m_lookahead;
     /// The word after the stretch being walked, read before the stretch was settled, and how
     /// many words had been removed then.
     std::optional<Piece> m_ahead;
     qint64 m_removedBeforeAhead = 0;
-    std::vector<qint64> m_times;  // settle()'s scratch: when each piece is removed
-    std::vector<Piece> m_stretch; // the stretch being walked
-    std::vector<Piece> m_fresh;   // reread()'s scratch: the stretch as it now is
+    /// Whether the stretch being walked is one word, and the leading spaces of the last cluster
+    /// removed: a one-word stretch whose word goes needs no second reading.
+    bool m_oneWordStretch = false;
+    qsizetype m_leadingSpaces = 0;
+    std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
+    std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
 };
 
 } // namespace quillsift::engine

@@ -28,7 +28,12 @@ QString foldCase(const QString& text)
 {
     const bool folded = std::all_of(text.begin(), text.end(),
                                     [](QChar c) { return c.unicode() < 0x80 && asciiLower(c.unicode()) == c; });
-    return folded ? text : foldCase(QStringView(text));
+    if (folded) {
+        return text;
+    }
+    // Text without case (Chinese, Thai) folds to itself: the copy shares the text's characters.
+    const QString result = foldCase(QStringView(text));
+    return result == text ? text : result;
 }
 
 void foldWithOrigins(QStringView text, QString& folded, std::vector<qint32>& origins)

@@ -20,6 +20,18 @@ WordSegmenter::WordSegmenter()
 
 WordSegmenter::~WordSegmenter() = default;
 
+bool WordSegmenter::attaches(char32_t c)
+{
+    const int wordBreak = u_getIntPropertyValue(UChar32(c), UCHAR_WORD_BREAK);
+    return wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ;
+}
+
+bool WordSegmenter::standsFreeAfterSpace(char32_t c)
+{
+    // Other spaces (U+3000 and the like) are kept together with a space by the word rules.
+    return !attaches(c) && u_getIntPropertyValue(UChar32(c), UCHAR_WORD_BREAK) != U_WB_WSEGSPACE;
+}
+
 std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
 {
     std::vector<quint32> ends;
@@ -53,9 +65,7 @@ std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
                 }
                 continue;
             }
-            const int wordBreak = u_getIntPropertyValue(c, UCHAR_WORD_BREAK);
-            const bool attaches = wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ;
-            if (attaches && begin > start && !ends.empty()) {
+            if (attaches(char32_t(c)) && begin > start && !ends.empty()) {
                 ends.back() = quint32(i);
             } else {
                 ends.push_back(quint32(i));

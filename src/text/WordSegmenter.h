@@ -29,6 +29,14 @@ class WordSegmenter
     /// The end offset of every unit of text, ascending; the last one is text.size().
     std::vector<quint32> unitEnds(const QString& text);
 
+    /// Whether c goes with the unit before it, whatever that is: a combining mark, a format
+    /// character such as ZWNJ, or a zero-width joiner, which Unicode's word rules never part from
+    /// what precedes them. After a space, the space's unit takes it in.
+    static bool attaches(char32_t c);
+    /// Whether a unit that begins with c right after a space keeps its boundaries whatever stands
+    /// before the space: c is neither a space nor a character the space's unit takes in.
+    static bool standsFreeAfterSpace(char32_t c);
+
   private:
     std::unique_ptr<icu::BreakIterator> m_iterator;
 };

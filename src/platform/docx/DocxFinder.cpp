@@ -95,6 +95,10 @@ bool DocxFinder::isWholeWord(std::size_t slot, qint64 from, qint64 to)
     }
     const ParagraphText& text = m_paragraphs[slot].text();
     const qint64 unitStart = last > 0 ? ends[last - 1] : 0;
+    if (m_needleIsOneUnit && unitStart != from) {
+        // A word by itself matches one word, not the several a stretch of the text may make.
+        return false;
+    }
     const qint64 end = coreEnd(text, unitStart, ends[last]);
     return to == (end == unitStart ? qint64(ends[last]) : end);
 }
@@ -160,6 +164,7 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
     if (foldedNeedle.isEmpty() || start >= end) {
         return matches;
     }
+    m_needleIsOneUnit = wholeWord && isPlainWord(needle);
     // A range inside one paragraph (a single word, as the word walk searches) is matched in place:
     // cheaper than any index lookup, whose list of paragraphs may be long for a common word.
     const std::size_t firstSlot = m_index.paragraphAt(start);
@@ -168,13 +173,13 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
         if (wholeWord && matchWordInPlace(firstSlot, start - begin, end - begin, foldedNeedle, matches)) {
             return matches;
         }
-        const bool plainWord = wholeWord && end - start > longSearch && isPlainWord(needle);
+        const bool plainWord = end - start > longSearch && m_needleIsOneUnit;
         matchStretch(firstSlot, start - begin, end - begin, foldedNeedle, wholeWord, plainWord, matches);
         return matches;
     }
     // A whole word that is one unit by itself is looked up in the index of words, so a search costs
     // the paragraphs that hold the word, not the whole range.
-    if (wholeWord && isPlainWord(needle)) {
+    if (m_needleIsOneUnit) {
         ensureFindIndex();
         const auto it = m_wordSlots.find(foldedNeedle);
         if (it == m_wordSlots.end()) {

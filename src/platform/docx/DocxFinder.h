@@ -76,6 +76,9 @@ class DocxFinder
     const text::ParagraphIndex& m_index;
     ParagraphWords& m_words;
     bool m_indexBuilt = false;
+    /// Whether the whole-word search under way is for one word unit by itself, which matches
+    /// only where the text has that one unit.
+    bool m_needleIsOneUnit = false;
     /// Case-folded word -> slots of the paragraphs that held it when they were last indexed.
     /// Entries may be stale (the paragraph changed since); a search checks every slot it is given.
     QHash<QString, std::vector<quint32>> m_wordSlots;

@@ -4,8 +4,6 @@
 #include <future>
 #include <system_error>
 
-#include <unicode/uchar.h>
-
 namespace quillsift::docx {
 
 using text::WordSegmenter;
@@ -26,26 +24,16 @@ char32_t codePointAt(const ParagraphText& text, qint64 position)
 }
 
 /// Whether the unit that starts at position of text could be cut differently by what stands
-/// before it. Only a unit that follows a space and begins with something that does not attach to
-/// what is before it (a space, a mark, a joiner) stands free of it: Unicode's word rules join
-/// nothing else across a space, and the runs that ICU segments with a dictionary (Chinese,
-/// Japanese, Thai, Lao, Khmer, Burmese), whose every boundary depends on the whole run, end at
-/// one. Elsewhere what is before can matter, so a window of changed text reaches out to such a
-/// place on either side.
+/// before it. Only a unit that follows a space and begins with something a space never takes in
+/// stands free of it: Unicode's word rules join nothing else across a space, and the runs that
+/// ICU segments with a dictionary (Chinese, Japanese, Thai, Lao, Khmer, Burmese), whose every
+/// boundary can depend on the whole run, end at one.
 bool dependsOnWhatIsBefore(const ParagraphText& text, qint64 position)
 {
     if (position <= 0 || position >= text.size()) {
         return false;
     }
-    if (text[position - 1] != u' ') {
-        return true;
-    }
-    const char32_t c = codePointAt(text, position);
-    if (c == u' ') {
-        return true;
-    }
-    const int wordBreak = u_getIntPropertyValue(UChar32(c), UCHAR_WORD_BREAK);
-    return wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ;
+    return text[position - 1] != u' ' || !WordSegmenter::standsFreeAfterSpace(codePointAt(text, position));
 }
 
 } // namespace
@@ -139,9 +127,8 @@ std::optional<ParagraphWords::UnitRemoval> ParagraphWords::unitRemoval(std::size
             return std::nullopt;
         }
     }
-    // What follows the spaces must be something that a space never joins.
-    const int wordBreak = u_getIntPropertyValue(UChar32(codePointAt(text, unitEnd)), UCHAR_WORD_BREAK);
-    if (wordBreak == U_WB_EXTEND || wordBreak == U_WB_FORMAT || wordBreak == U_WB_ZWJ || wordBreak == U_WB_WSEGSPACE) {
+    // What follows the spaces must be something that a space never takes in.
+    if (!WordSegmenter::standsFreeAfterSpace(codePointAt(text, unitEnd))) {
         return std::nullopt;
     }
     return UnitRemoval{unit, true};
@@ -169,35 +156,111 @@ ParagraphWords::Stretch ParagraphWords::textChanged(std::size_t slot, qint64 old
         return {changeAt, changeAt};
     }
     if (!paragraph.unitEnds().empty() && oldLength > longParagraph) {
-        // Word boundaries depend on a few characters around them, so in a long paragraph only a
-        // window of units around the change is segmented again and spliced into the rest.
-        const UnitEnds& old = paragraph.unitEnds();
-        const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
-        const auto first = old.upperBound(changeAt);
-        const auto last = old.upperBound(changeEnd);
-        const std::size_t keepBefore = first >= windowUnits ? first - windowUnits + 1 : 0;
-        const std::size_t keepFrom = std::min(last + windowUnits, old.size() - 1) + 1;
-        std::size_t before = keepBefore;
-        std::size_t from = keepFrom;
-        const ParagraphText& text = paragraph.text();
-        // The window ends where what lies outside it reads the same whatever is inside.
-        while (before > 0 && dependsOnWhatIsBefore(text, old[before - 1])) {
-            --before;
-        }
-        while (from < old.size() && dependsOnWhatIsBefore(text, qint64(old[from - 1]) + delta)) {
-            ++from;
-        }
-        const qint64 left = before > 0 ? old[before - 1] : 0;
-        const qint64 right = qint64(old[from - 1]) + delta;
-        std::vector<quint32> window = m_segmenter.unitEnds(paragraph.text().mid(left, right - left));
-        for (quint32& end : window) {
-            end = quint32(left + end);
-        }
-        paragraph.spliceUnits(before, from, window);
-        return {left, right};
+        return resegmentAround(paragraph, changeAt, delta);
     }
     paragraph.setUnitEnds(UnitEnds());
     return {0, newLength};
+}
+
+// The units of a long paragraph around a change, segmented again in a window and spliced into
+// the rest. A window's edges cut the text where it goes on, so its units near them can differ
+// from a reading of the whole paragraph; an edge is taken as it is only where it stands after a
+// space, else the window's units are spliced in from where they agree with the old ones on
+// `agreeing` boundaries in a row: there the cut no longer shows, and what lies beyond is as it
+// was. In a run that a dictionary segments, the reading of the whole run decides every boundary,
+// but a change moves only the boundaries of a few words around it, so the window widens (twice
+// as wide each time) only until both sides agree, and a paragraph of one long run costs a few
+// dozen characters an edit, not the run.
+ParagraphWords::Stretch ParagraphWords::resegmentAround(Paragraph& paragraph, qint64 changeAt, qint64 delta)
+{
+    const UnitEnds& old = paragraph.unitEnds();
+    const ParagraphText& text = paragraph.text();
+    const qint64 changeEnd = changeAt + std::max<qint64>(-delta, 0);
+    // Old boundaries at or before changeAt stand where they stood; those at or after changeEnd
+    // moved by delta.
+    const qint64 rightFrom = changeAt + std::max<qint64>(delta, 0);
+    const std::size_t first = old.upperBound(changeAt);
+    const std::size_t last = std::min(old.upperBound(changeEnd), old.size() - 1);
+    const std::size_t count = old.size();
+    // The old boundary index j ends unit j; oldBoundary(j) in the new text's offsets.
+    auto oldBoundary = [&](std::size_t j) { return qint64(old[j]) + (qint64(old[j]) >= changeEnd ? delta : 0); };
+    for (std::size_t reach = windowUnits;; reach *= 2) {
+        std::size_t before = first > reach ? first - reach : 0;
+        std::size_t after = std::min(last + reach, count - 1) + 1;
+        // Out to a place after a space, where one is near.
+        for (std::size_t extra = 0; extra < reach && before > 0 && dependsOnWhatIsBefore(text, old[before - 1]);
+             ++extra) {
+            --before;
+        }
+        for (std::size_t extra = 0;
+             extra < reach && after < count && dependsOnWhatIsBefore(text, oldBoundary(after - 1)); ++extra) {
+            ++after;
+        }
+        const bool openLeft = before > 0 && dependsOnWhatIsBefore(text, old[before - 1]);
+        const bool openRight = after < count && dependsOnWhatIsBefore(text, oldBoundary(after - 1));
+        const qint64 left = before > 0 ? qint64(old[before - 1]) : 0;
+        const qint64 right = oldBoundary(after - 1);
+        std::vector<quint32> window = m_segmenter.unitEnds(text.mid(left, right - left));
+        for (quint32& end : window) {
+            end = quint32(left + end);
+        }
+        // Old units [keepUntil, replaceUntil) give way to the window's units [windowFrom, windowTo).
+        std::size_t keepUntil = before;
+        std::size_t replaceUntil = after;
+        std::size_t windowFrom = 0;
+        std::size_t windowTo = window.size();
+        // Whether the window's boundaries from i on (or up to i) are the old ones from j on (up to j).
+        auto agreesForward = [&](std::size_t i, std::size_t j) {
+            for (std::size_t n = 0; n < agreeing; ++n) {
+                if (i + n + 1 >= window.size() || j + n >= count || qint64(window[i + n]) > changeAt ||
+                    old[j + n] != window[i + n]) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        auto agreesBackward = [&](std::size_t i, std::size_t j) {
+            for (std::size_t n = 0; n < agreeing; ++n) {
+                if (i < n || j < n || qint64(window[i - n]) < rightFrom || qint64(old[j - n]) < changeEnd ||
+                    oldBoundary(j - n) != window[i - n]) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        bool agreed = true;
+        if (openLeft) {
+            agreed = false;
+            for (std::size_t i = 0; i < window.size() && qint64(window[i]) <= changeAt && !agreed; ++i) {
+                const std::size_t j = old.upperBound(qint64(window[i]) - 1);
+                if (j < count && agreesForward(i, j)) {
+                    keepUntil = j + 1;
+                    windowFrom = i + 1;
+                    agreed = true;
+                }
+            }
+        }
+        if (agreed && openRight) {
+            agreed = false;
+            // The window's last boundary is its cut, so the search starts before it.
+            for (std::size_t i = window.size() - 1; i-- > windowFrom && qint64(window[i]) >= rightFrom && !agreed;) {
+                const std::size_t j = old.upperBound(qint64(window[i]) - delta - 1);
+                if (j < count && agreesBackward(i, j)) {
+                    replaceUntil = j + 1;
+                    windowTo = i + 1;
+                    agreed = true;
+                }
+            }
+        }
+        if (!agreed && (before > 0 || after < count)) {
+            continue;
+        }
+        const qint64 from = windowFrom > 0 ? qint64(window[windowFrom - 1]) : left;
+        const qint64 to = openRight ? qint64(window[windowTo - 1]) : right;
+        paragraph.spliceUnits(keepUntil, replaceUntil,
+                              std::span<const quint32>(window.data() + windowFrom, windowTo - windowFrom));
+        return {from, to};
+    }
 }
 
 } // namespace quillsift::docx

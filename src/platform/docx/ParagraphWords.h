@@ -57,14 +57,17 @@ class ParagraphWords
                         std::optional<UnitRemoval> removal = std::nullopt);
 
   private:
-    /// Paragraphs longer than this are segmented again only around a change, in a window of
-    /// windowUnits units on either side.
+    /// Paragraphs longer than this are segmented again only around a change, in a window of at
+    /// first windowUnits units on either side, which widens until its units agree with the old
+    /// ones on `agreeing` boundaries in a row on each side that does not stand after a space.
     static constexpr qint64 longParagraph = 512;
-    static constexpr std::size_t windowUnits = 4;
+    static constexpr std::size_t windowUnits = 8;
+    static constexpr std::size_t agreeing = 4;
     /// Segmenting every paragraph of a story at least this long does its two halves on two threads.
     static constexpr qint64 segmentInTwo = 200000;
 
     static void segment(text::WordSegmenter& segmenter, Paragraph& paragraph);
+    Stretch resegmentAround(Paragraph& paragraph, qint64 changeAt, qint64 delta);
 
     std::vector<Paragraph>& m_paragraphs;
     const text::ParagraphIndex& m_index;

@@ -3,6 +3,7 @@
 // of its text gives: checked over random paragraphs in many scripts, long and short, edited at
 // random, against a fresh segmentation after every edit.
 #include "DocxFixture.h"
+#include "MultilingualText.h"
 
 #include "docx/DocxHostProvider.h"
 #include "docx/DocxRange.h"
@@ -20,63 +21,6 @@ namespace qt = quillsift::testing;
 using qt::u;
 
 namespace {
-
-// Words of scripts segmented by rules and by dictionaries, marks that attach to what is before
-// them, joiners, and the separators between them; an empty separator makes runs of characters
-// that a dictionary segments as a whole.
-const char* const tokens[] = {
-    "alpha",
-    "beta",
-    "don't",
-    "3.14",
-    "1,000",
-    "x_y",
-    "台湾",
-    "民进党",
-    "前",
-    "主席",
-    "施明德",
-    "正式宣布",
-    "東京都",
-    "に",
-    "住んでいます",
-    "カタカナ",
-    "ภาษาไทย",
-    "ง่าย",
-    "นิดเดียว",
-    "ພາສາລາວ",
-    "ភាសាខ្មែរ",
-    "မြန်မာ",
-    "وقد",
-    "فِي",
-    "\u064e",
-    "\u064b",
-    "كتب",
-    "می\u200cخواهم",
-    "\u200c",
-    "\u200d",
-    "हिन्दी",
-    "नमस्ते",
-    "\u0301",
-    "👩\u200d👩\u200d👧",
-    "👍🏽",
-    "!",
-    "?",
-    "-",
-    "(",
-    ")",
-};
-const char* const separators[] = {" ", " ", "", "", "", "", "  ", ", ", ". ", "\t"};
-
-QString randomText(std::mt19937& random, int tokenCount)
-{
-    QString text;
-    for (int i = 0; i < tokenCount; ++i) {
-        text += u(tokens[std::uniform_int_distribution<std::size_t>(0, std::size(tokens) - 1)(random)]);
-        text += u(separators[std::uniform_int_distribution<std::size_t>(0, std::size(separators) - 1)(random)]);
-    }
-    return text;
-}
 
 QString escaped(QString text)
 {
@@ -118,7 +62,24 @@ std::string firstDifference(const QStringList& actual, const QStringList& fresh)
            "], fresh [" + fresh.mid(from, 14).join(u(" | ")).toStdString() + "]";
 }
 
-class WordUnits : public ::testing::Test
+/// How many units from the edit at position the farthest boundary lies that the edit moved:
+/// where before and after, the units of one paragraph's text before and after, first part, and
+/// last part counted from their ends.
+qsizetype reachOfEdit(const QStringList& before, const QStringList& after)
+{
+    qsizetype front = 0;
+    while (front < before.size() && front < after.size() && before[front] == after[front]) {
+        ++front;
+    }
+    qsizetype back = 0;
+    while (back < before.size() - front && back < after.size() - front &&
+           before[before.size() - 1 - back] == after[after.size() - 1 - back]) {
+        ++back;
+    }
+    return std::max<qsizetype>(0, before.size() - front - back);
+}
+
+class WordUnits : public ::testing::TestWithParam<qt::MultilingualText::Kind>
 {
   protected:
     QTemporaryDir m_folder;
@@ -126,24 +87,32 @@ class WordUnits : public ::testing::Test
     std::shared_ptr<engine::Application> m_application = m_provider.newApplication();
 };
 
-TEST_F(WordUnits, AfterEveryEditTheyAreWhatAFreshReadingGives)
+// Random paragraphs of one kind, long and short, each edited sixty times at random: whole units,
+// a unit's characters before its spaces (as the word removal takes them), or a few characters
+// from inside one on. In the dictionary runs many edits move the boundaries of words they did
+// not touch; the test counts them, so that it fails if the paragraphs stop making such edits.
+TEST_P(WordUnits, AfterEveryEditTheyAreWhatAFreshReadingGives)
 {
-    std::mt19937 random(1208);
+    const auto kind = GetParam();
+    qt::MultilingualText generator(1208 + unsigned(kind));
+    std::mt19937 random(77 + unsigned(kind));
     int edits = 0;
-    for (int document = 0; document < 40; ++document) {
+    int farReaching = 0;
+    qsizetype farthest = 0;
+    for (int document = 0; document < 12; ++document) {
         QString body;
         const int paragraphs = std::uniform_int_distribution(1, 3)(random);
         for (int p = 0; p < paragraphs; ++p) {
-            // Long paragraphs are segmented again only around an edit; short ones whole.
-            const int tokenCount = std::bernoulli_distribution(0.7)(random) ? 260 : 12;
+            const int words = std::bernoulli_distribution(0.8)(random) ? 400 : 12;
             // Two runs, so that edits also meet where runs meet.
-            body += u("<w:p><w:r><w:t xml:space=\"preserve\">") + escaped(randomText(random, tokenCount / 2)) +
-                    u("</w:t></w:r><w:r><w:t xml:space=\"preserve\">") + escaped(randomText(random, tokenCount / 2)) +
+            body += u("<w:p><w:r><w:t xml:space=\"preserve\">") + escaped(generator.paragraph(kind, words / 2)) +
+                    u("</w:t></w:r><w:r><w:t xml:space=\"preserve\">") + escaped(generator.paragraph(kind, words / 2)) +
                     u("</w:t></w:r></w:p>");
         }
         const auto doc = m_application->documents().open(
             qt::writeFile(m_folder.path(), u("units%1.docx").arg(document), qt::docxBytes(body)));
-        ASSERT_EQ(firstDifference(qt::wordTexts(*doc), freshUnits(*doc)), "") << "as read, document " << document;
+        QStringList units = freshUnits(*doc);
+        ASSERT_EQ(firstDifference(qt::wordTexts(*doc), units), "") << "as read, document " << document;
         for (int edit = 0; edit < 60; ++edit) {
             const auto whole = doc->range();
             const qint64 count = whole->wordsCount();
@@ -156,16 +125,14 @@ TEST_F(WordUnits, AfterEveryEditTheyAreWhatAFreshReadingGives)
             if (unitText.contains(QChar(13)) || unitText.contains(QChar(7))) {
                 continue; // marks stay
             }
-            // A whole unit, its characters before its trailing spaces (as the word removal takes
-            // them), or a few characters from inside it on.
-            const int kind = std::uniform_int_distribution(0, 2)(random);
-            if (kind == 1) {
+            const int choice = std::uniform_int_distribution(0, 2)(random);
+            if (choice == 1) {
                 qint64 end = unit->end();
                 while (end > unit->start() + 1 && unitText.at(end - unit->start() - 1) == QLatin1Char(' ')) {
                     --end;
                 }
                 span(*unit, unit->start(), end);
-            } else if (kind == 2 && unitText.size() > 1) {
+            } else if (choice == 2 && unitText.size() > 1) {
                 const qint64 from =
                     unit->start() + std::uniform_int_distribution<qint64>(0, unitText.size() - 1)(random);
                 span(*unit, from,
@@ -177,12 +144,38 @@ TEST_F(WordUnits, AfterEveryEditTheyAreWhatAFreshReadingGives)
             const QString removed = unit->text();
             unit->deleteContent();
             ++edits;
-            ASSERT_EQ(firstDifference(qt::wordTexts(*doc), freshUnits(*doc)), "")
+            const QStringList fresh = freshUnits(*doc);
+            ASSERT_EQ(firstDifference(qt::wordTexts(*doc), fresh), "")
                 << "document " << document << ", edit " << edit << ", removed \"" << removed.toStdString() << "\"";
+            const qsizetype reach = reachOfEdit(units, fresh);
+            farthest = std::max(farthest, reach);
+            if (reach >= 3) {
+                ++farReaching;
+            }
+            units = fresh;
         }
         doc->close();
     }
-    std::cout << edits << " edits checked\n";
+    std::cout << edits << " edits checked, " << farReaching << " of them changed three units or more, at most "
+              << farthest << "\n";
+    const bool dictionary = kind == qt::MultilingualText::Kind::Chinese ||
+                            kind == qt::MultilingualText::Kind::Japanese || kind == qt::MultilingualText::Kind::Thai;
+    if (dictionary) {
+        EXPECT_GT(farReaching, 0);
+    }
 }
+
+std::string kindName(const ::testing::TestParamInfo<qt::MultilingualText::Kind>& kind)
+{
+    static const char* const names[] = {"Chinese", "Japanese", "Thai", "MarksAfterSpaces", "Mixed"};
+    return names[int(kind.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, WordUnits,
+                         ::testing::Values(qt::MultilingualText::Kind::Chinese, qt::MultilingualText::Kind::Japanese,
+                                           qt::MultilingualText::Kind::Thai,
+                                           qt::MultilingualText::Kind::MarksAfterSpaces,
+                                           qt::MultilingualText::Kind::Mixed),
+                         kindName);
 
 } // namespace
