@@ -20,6 +20,12 @@ std::size_t SearchTable::defaultHash(QStringView key)
     return qHash(key);
 }
 
+quint32 SearchTable::tagOf(std::size_t hash)
+{
+    // The low bits choose the slot; the high ones, where a hash has them, tell keys apart.
+    return quint32(std::uint64_t(hash) >> 32) | 1;
+}
+
 QStringView SearchTable::keyOf(const Slot& slot) const
 {
     if (slot.length > shortKey) {
@@ -34,7 +40,7 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
         return none;
     }
     const quint32 tag = tagOf(hash);
-    for (std::size_t i = tag & m_mask;; i = (i + 1) & m_mask) {
+    for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
         const Slot& slot = m_slots[i];
         if (slot.tag == 0) {
             return none;
@@ -62,13 +68,13 @@ void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
         slot.longKeyAt = m_longKeys.size();
         m_longKeys.insert(m_longKeys.end(), key.utf16(), key.utf16() + key.size());
     }
-    place(slot);
+    place(slot, hash);
     ++m_count;
 }
 
-void SearchTable::place(const Slot& slot)
+void SearchTable::place(const Slot& slot, std::size_t hash)
 {
-    std::size_t i = slot.tag & m_mask;
+    std::size_t i = hash & m_mask;
     while (m_slots[i].tag != 0) {
         i = (i + 1) & m_mask;
     }
@@ -88,7 +94,7 @@ void SearchTable::grow()
     m_mask = capacity - 1;
     for (std::size_t i = 0; i < oldCapacity; ++i) {
         if (oldSlots[i].tag != 0) {
-            place(oldSlots[i]);
+            place(oldSlots[i], m_hash(keyOf(oldSlots[i])));
         }
     }
 }

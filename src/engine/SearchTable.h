@@ -39,7 +39,7 @@ class SearchTable
     void prefetch(std::size_t hash) const
     {
         if (m_slots) {
-            __builtin_prefetch(&m_slots[tagOf(hash) & m_mask]);
+            __builtin_prefetch(&m_slots[hash & m_mask]);
         }
     }
     std::size_t size() const
@@ -50,8 +50,7 @@ class SearchTable
   private:
     static constexpr qsizetype shortKey = 8;
     struct Slot {
-        /// The key's hash folded to 32 bits, never 0 (0 marks a free slot): its low bits choose the
-        /// slot, so that the table grows without hashing a key again, and all of them tell keys apart.
+        /// Bits of the key's hash that do not choose its slot, never 0; 0 marks a free slot.
         quint32 tag = 0;
         quint32 length = 0;
         qint64 firstSearch = 0;
@@ -62,16 +61,11 @@ class SearchTable
         };
     };
     static std::size_t defaultHash(QStringView key);
-    static quint32 tagOf(std::size_t hash)
-    {
-        // The high bits, where a hash has them, are folded into the low ones that choose the slot.
-        const auto folded = quint32(quint64(hash) ^ (quint64(hash) >> 32));
-        return folded != 0 ? folded : 1;
-    }
+    static quint32 tagOf(std::size_t hash);
     QStringView keyOf(const Slot& slot) const;
     void grow();
-    /// Puts slot in the first free place from the one its tag chooses on.
-    void place(const Slot& slot);
+    /// Puts slot in the first free place from its hash on.
+    void place(const Slot& slot, std::size_t hash);
 
     HashFunction m_hash;
     /// The slots, all zero (free) at first, in memory read at random; their number is a power
