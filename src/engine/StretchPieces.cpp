@@ -29,7 +29,7 @@ void StretchPieces::start(qint64 position)
 
 void StretchPieces::setLength(qint64 length)
 {
-    m_characters = text::SurvivingCharacters(length);
+    m_characters.reset(length);
 }
 
 qint64 StretchPieces::originAt(qint64 position) const

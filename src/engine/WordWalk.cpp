@@ -297,7 +297,8 @@ void WordWalk::removeCluster(std::span<const qint64> origins, qint64 time)
     const qint64 removedCharacters = lengthBefore - (range->end() - range->start());
     // Which pieces went: all or none, as nearly always, or else those whose characters the text
     // as it now reads no longer has where they were.
-    std::vector<bool> gone(origins.size(), removedCharacters == expected);
+    std::vector<char>& gone = m_gone;
+    gone.assign(origins.size(), removedCharacters == expected);
     if (several && removedCharacters != expected && removedCharacters != 0) {
         const QString after = range->text();
         qsizetype read = 0; // in before

@@ -102,6 +102,7 @@ class WordWalk
     qsizetype m_leadingSpaces = 0;
     std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
     std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
+    std::vector<char> m_gone;                          // removeCluster()'s scratch: which pieces went
 };
 
 } // namespace quillsift::engine

@@ -4,8 +4,14 @@
 namespace quillsift::text {
 
 FenwickTree::FenwickTree(const std::vector<qint64>& values)
-    : m_tree(values)
 {
+    assign(values);
+}
+
+void FenwickTree::assign(const std::vector<qint64>& values)
+{
+    m_tree.assign(values.begin(), values.end());
+    m_total = 0;
     const std::size_t n = m_tree.size();
     for (std::size_t i = 0; i < n; ++i) {
         m_total += values[i];

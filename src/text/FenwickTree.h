@@ -16,6 +16,8 @@ class FenwickTree
     FenwickTree() = default;
     /// Builds the tree over values in O(n).
     explicit FenwickTree(const std::vector<qint64>& values);
+    /// Builds the tree over values again, in the memory it has where that is enough.
+    void assign(const std::vector<qint64>& values);
 
     std::size_t size() const
     {

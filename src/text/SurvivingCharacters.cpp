@@ -1,20 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SurvivingCharacters.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace quillsift::text {
 
 namespace {
-
-std::vector<qint64> fullBlocks(qint64 length)
-{
-    std::vector<qint64> counts(std::size_t((length + 63) / 64), 64);
-    if (length % 64 != 0) {
-        counts.back() = length % 64;
-    }
-    return counts;
-}
 
 /// The position of the n-th (from 0) set bit of bits, which has more than n.
 int nthSetBit(quint64 bits, qint64 n)
@@ -29,16 +21,33 @@ int nthSetBit(quint64 bits, qint64 n)
 
 SurvivingCharacters::SurvivingCharacters(qint64 length)
     : m_length(length)
-    , m_bits(std::size_t((length + 63) / 64), ~quint64(0))
-    , m_counts(fullBlocks(length))
 {
-    if (length % 64 != 0) {
-        m_bits.back() = (quint64(1) << (length % 64)) - 1;
+}
+
+void SurvivingCharacters::reset(qint64 length)
+{
+    m_length = length;
+    m_cut = false;
+}
+
+void SurvivingCharacters::cut()
+{
+    const auto blocks = std::size_t((m_length + 63) / 64);
+    m_bits.assign(blocks, ~quint64(0));
+    m_blockCounts.assign(blocks, 64);
+    if (m_length % 64 != 0) {
+        m_bits.back() = (quint64(1) << (m_length % 64)) - 1;
+        m_blockCounts.back() = m_length % 64;
     }
+    m_counts.assign(m_blockCounts);
+    m_cut = true;
 }
 
 qint64 SurvivingCharacters::current(qint64 original) const
 {
+    if (!m_cut) {
+        return std::min(original, m_length);
+    }
     const auto block = std::size_t(original >> 6);
     qint64 count = m_counts.prefix(block);
     if (block < m_bits.size()) {
@@ -49,6 +58,9 @@ qint64 SurvivingCharacters::current(qint64 original) const
 
 qint64 SurvivingCharacters::original(qint64 current) const
 {
+    if (!m_cut) {
+        return std::clamp<qint64>(current, 0, m_length);
+    }
     const std::size_t block = m_counts.slotAfter(current);
     if (block >= m_bits.size()) {
         return m_length;
@@ -61,6 +73,9 @@ void SurvivingCharacters::remove(qint64 from, qint64 to)
     // Once some go, the next character to remove is the one now at from; each round clears what
     // it can of one block.
     qint64 left = to - from;
+    if (left > 0 && !m_cut) {
+        cut();
+    }
     while (left > 0) {
         const qint64 first = original(from);
         if (first >= m_length) {

@@ -11,11 +11,14 @@ namespace quillsift::text {
 
 /// Which characters of a text, as it stood at some moment, are still there after removals, so
 /// that a position then and a position now convert into each other in O(log n). Positions are
-/// counted in the text as it stood ("original") or as it is now ("current").
+/// counted in the text as it stood ("original") or as it is now ("current"). Nothing is
+/// allocated until the first removal, and a reset keeps the memory for the next text.
 class SurvivingCharacters
 {
   public:
     explicit SurvivingCharacters(qint64 length);
+    /// Starts again over a text of length characters, all there.
+    void reset(qint64 length);
 
     qint64 originalLength() const
     {
@@ -23,7 +26,7 @@ class SurvivingCharacters
     }
     bool survives(qint64 original) const
     {
-        return (m_bits[std::size_t(original >> 6)] >> (original & 63)) & 1;
+        return !m_cut || ((m_bits[std::size_t(original >> 6)] >> (original & 63)) & 1);
     }
     /// How many characters before original are still there: its current position.
     qint64 current(qint64 original) const;
@@ -33,7 +36,13 @@ class SurvivingCharacters
     void remove(qint64 from, qint64 to);
 
   private:
+    /// Makes the bits and counts of a text that has lost nothing yet.
+    void cut();
+
     qint64 m_length;
+    /// Whether anything was removed; until then m_bits and m_counts are not made.
+    bool m_cut = false;
+    std::vector<qint64> m_blockCounts;
     /// One bit a character, set while it is there.
     std::vector<quint64> m_bits;
     /// The characters still there in each block of 64.

@@ -223,6 +223,9 @@ std::vector<DocxFinder::Span> DocxFinder::findMatches(qint64 start, qint64 end, 
 
 bool DocxFinder::isPlainWord(const QString& needle)
 {
+    if (ParagraphWords::isAsciiWord(needle)) {
+        return true;
+    }
     return !needle.contains(QLatin1Char(' ')) &&
            std::none_of(needle.begin(), needle.end(), [](QChar c) { return c.unicode() < 0x20; }) &&
            m_words.isOneUnit(needle);

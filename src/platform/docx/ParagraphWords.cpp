@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphWords.h"
 
+#include <algorithm>
+
 #include <future>
 #include <system_error>
 
@@ -60,9 +62,19 @@ const UnitEnds& ParagraphWords::unitEnds(std::size_t slot)
     return paragraph.unitEnds();
 }
 
+bool ParagraphWords::isAsciiWord(QStringView text)
+{
+    // ASCII letters, digits and underscores never part (Unicode's word rules join letters and
+    // digits in any order, and the underscore to both): most words are told without segmenting.
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_';
+    });
+}
+
 bool ParagraphWords::isOneUnit(const QString& text)
 {
-    return m_segmenter.unitEnds(text).size() == 1;
+    return isAsciiWord(text) || m_segmenter.unitEnds(text).size() == 1;
 }
 
 void ParagraphWords::segmentAll()

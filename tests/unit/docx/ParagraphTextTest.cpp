@@ -131,12 +131,19 @@ TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
 TEST(SurvivingCharacters, PositionsThenAndNowConvertAfterRemovals)
 {
     std::mt19937 random(11);
-    for (const qint64 length : {1, 63, 64, 65, 1000}) {
-        docx::SurvivingCharacters characters(length);
+    // One object for every length: a reset starts it again, over the memory the last text left.
+    docx::SurvivingCharacters characters(0);
+    for (const qint64 length : {1000, 1, 63, 64, 65, 1000}) {
+        characters.reset(length);
         std::vector<qint64> model(static_cast<std::size_t>(length)); // the original positions still there
         for (qint64 i = 0; i < length; ++i) {
             model[std::size_t(i)] = i;
+            // Nothing removed yet: then and now are the same.
+            ASSERT_TRUE(characters.survives(i));
+            ASSERT_EQ(characters.original(i), i);
+            ASSERT_EQ(characters.current(i), i);
         }
+        ASSERT_EQ(characters.original(length), length);
         while (!model.empty()) {
             const auto from = qint64(random() % model.size());
             const qint64 to = std::min<qint64>(qint64(model.size()), from + 1 + qint64(random() % 90));
