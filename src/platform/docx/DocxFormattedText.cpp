@@ -22,7 +22,7 @@ Package DocxFormattedText::package() const
 
 std::shared_ptr<DocxStory> DocxFormattedText::closedStory() const
 {
-    return m_story && m_story->isClosed() ? m_story : nullptr;
+    return m_story && m_story->isClosed() && m_story->isAsRead() ? m_story : nullptr;
 }
 
 void DocxFormattedText::settle() const

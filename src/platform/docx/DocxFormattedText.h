@@ -30,8 +30,8 @@ class DocxFormattedText : public engine::FormattedText
 
     /// The package as it was read.
     Package package() const;
-    /// The story it was read from, when that is closed and still as it was read, so that its
-    /// content can be taken whole; else nullptr.
+    /// The story it was read from, when that is closed and still as its package was read (nothing
+    /// deleted or inserted before the reading), so that its content can be taken whole; else nullptr.
     std::shared_ptr<DocxStory> closedStory() const;
     /// For the story: it is about to change, so the package is made now.
     void settle() const;

@@ -57,8 +57,7 @@ void DocxRange::setFormattedText(const engine::FormattedText& text)
                         QStringLiteral("formatted text can only replace a document's whole content in this host"));
     }
     // A closed story read as it was read gives its parsed content whole; any other is parsed again.
-    if (const std::shared_ptr<DocxStory> closed = formatted->closedStory();
-        closed && closed != m_story && closed->isAsRead()) {
+    if (const std::shared_ptr<DocxStory> closed = formatted->closedStory(); closed && closed != m_story) {
         m_story->takeContentOf(*closed);
     } else {
         m_story->replace(formatted->package());

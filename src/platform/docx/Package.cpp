@@ -294,9 +294,8 @@ namespace {
 class DeflatedSource
 {
   public:
-    DeflatedSource(const Deflated& deflated, qint64 size)
+    explicit DeflatedSource(const Deflated& deflated)
         : m_deflated(deflated)
-        , m_size(size)
     {
         zip_error_init(&m_error);
     }
@@ -335,7 +334,7 @@ class DeflatedSource
             }
             zip_stat_init(stat);
             stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
-            stat->size = zip_uint64_t(m_size);
+            stat->size = zip_uint64_t(m_deflated.size);
             stat->comp_size = zip_uint64_t(bytes.size());
             stat->comp_method = ZIP_CM_DEFLATE;
             stat->crc = m_deflated.crc;
@@ -356,7 +355,6 @@ class DeflatedSource
     }
 
     const Deflated& m_deflated;
-    qint64 m_size;
     qsizetype m_offset = 0;
     zip_error_t m_error;
 };
@@ -454,7 +452,7 @@ QByteArray Package::writeZip(const QString& fileName, const std::vector<std::opt
         const Entry& entry = m_entries[i];
         zip_source_t* data = nullptr;
         if (deflated[i]) {
-            auto* state = new DeflatedSource(*deflated[i], deflated[i]->size);
+            auto* state = new DeflatedSource(*deflated[i]);
             data = zip_source_function(archive, &DeflatedSource::command, state);
             if (!data) {
                 delete state;

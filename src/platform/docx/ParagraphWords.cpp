@@ -74,7 +74,7 @@ bool ParagraphWords::isAsciiWord(QStringView text)
 
 bool ParagraphWords::isOneUnit(const QString& text)
 {
-    return isAsciiWord(text) || m_segmenter.unitEnds(text).size() == 1;
+    return m_segmenter.unitEnds(text).size() == 1;
 }
 
 void ParagraphWords::segmentAll()

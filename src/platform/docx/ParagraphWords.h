@@ -31,7 +31,8 @@ class ParagraphWords
     void segmentAll();
     /// Whether text is one word unit by itself.
     bool isOneUnit(const QString& text);
-    /// Whether text is ASCII letters, digits and underscores only: one word unit, told without ICU.
+    /// Whether text is ASCII letters, digits and underscores only: one word unit, told without
+    /// segmenting it.
     static bool isAsciiWord(QStringView text);
 
     /// A deletion whose new word boundaries are known without segmenting the text again: it takes
