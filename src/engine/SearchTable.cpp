@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <stdexcept>
 #include <type_traits>
 #include <utility>
 
@@ -20,18 +22,22 @@ std::size_t SearchTable::defaultHash(QStringView key)
     return qHash(key);
 }
 
-quint32 SearchTable::tagOf(std::size_t hash)
+quint32 SearchTable::tagOf(std::size_t hash, qsizetype length)
 {
-    // The low bits choose the slot; the high ones, where a hash has them, tell keys apart.
-    return quint32(std::uint64_t(hash) >> 32) | 1;
+    // The low bits choose the slot; the high ones, where a hash has them, tell keys apart, and a
+    // set bit above the length keeps the tag from being 0.
+    static_assert(shortKey < longKeyCode);
+    const quint32 code = length > shortKey ? longKeyCode : quint32(length);
+    return (quint32(std::uint64_t(hash) >> 32) & ~quint32(0x1f)) | 0x10 | code;
 }
 
 QStringView SearchTable::keyOf(const Slot& slot) const
 {
-    if (slot.length > shortKey) {
-        return QStringView(m_longKeys.data() + slot.longKeyAt, qsizetype(slot.length));
+    const quint32 code = slot.tag & 0xf;
+    if (code == longKeyCode) {
+        return QStringView(m_longKeys.data() + slot.longKey.at, qsizetype(slot.longKey.length));
     }
-    return QStringView(slot.head.data(), qsizetype(slot.length));
+    return QStringView(slot.head.data(), qsizetype(code));
 }
 
 qint64 SearchTable::find(QStringView key, std::size_t hash) const
@@ -39,13 +45,13 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
     if (!m_slots) {
         return none;
     }
-    const quint32 tag = tagOf(hash);
+    const quint32 tag = tagOf(hash, key.size());
     for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
         const Slot& slot = m_slots[i];
         if (slot.tag == 0) {
             return none;
         }
-        if (slot.tag == tag && slot.length == std::size_t(key.size()) && keyOf(slot) == key) {
+        if (slot.tag == tag && keyOf(slot) == key) {
             return slot.firstSearch;
         }
     }
@@ -53,19 +59,24 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
 
 void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
 {
-    // At most half full, so that a probe stays short.
-    if ((m_count + 1) * 2 > m_capacity) {
+    // Times count the walk's searches, fewer than a document's words; keys are words, and their
+    // store holds fewer characters than the document.
+    constexpr auto most = std::numeric_limits<quint32>::max();
+    if (firstSearch < 0 || quint64(firstSearch) > most || m_longKeys.size() + quint64(key.size()) > most) {
+        throw std::length_error("more searches than the word walk can keep");
+    }
+    // At most five eighths full, so that a probe stays short.
+    if ((m_count + 1) * 8 > m_capacity * 5) {
         grow();
     }
     Slot slot;
-    slot.tag = tagOf(hash);
-    slot.length = quint32(key.size());
-    slot.firstSearch = firstSearch;
+    slot.tag = tagOf(hash, key.size());
+    slot.firstSearch = quint32(firstSearch);
     if (key.size() <= shortKey) {
         slot.head = {};
         std::copy(key.utf16(), key.utf16() + key.size(), slot.head.begin());
     } else {
-        slot.longKeyAt = m_longKeys.size();
+        slot.longKey = {quint32(m_longKeys.size()), quint32(key.size())};
         m_longKeys.insert(m_longKeys.end(), key.utf16(), key.utf16() + key.size());
     }
     place(slot, hash);

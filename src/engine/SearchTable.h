@@ -16,8 +16,10 @@ namespace quillsift::engine {
 ///
 /// A document of a million words has hundreds of thousands of them and the walk looks up every
 /// word, so a lookup touches one slot of one table and nothing else: an open-addressed table at
-/// most half full, where a text of up to shortKey characters is kept inside its slot and only a
-/// longer one is compared in a store of its own.
+/// at most five eighths full, where a text of up to shortKey characters is kept inside its slot and
+/// only a longer one is compared in a store of its own. A slot is 24 bytes: the table of a
+/// document's words is the largest thing the walk holds, and memory first touched costs the system
+/// a page's clearing.
 class SearchTable
 {
   public:
@@ -49,19 +51,24 @@ class SearchTable
 
   private:
     static constexpr qsizetype shortKey = 8;
+    struct LongKey {
+        quint32 at;
+        quint32 length;
+    };
     struct Slot {
-        /// Bits of the key's hash that do not choose its slot, never 0; 0 marks a free slot.
+        /// Bits of the key's hash that do not choose its slot, and in the low four bits the key's
+        /// length, or longKeyCode for a key kept in m_longKeys; never 0: 0 marks a free slot.
         quint32 tag = 0;
-        quint32 length = 0;
-        qint64 firstSearch = 0;
-        /// The key itself, or where a longer one starts in m_longKeys.
+        quint32 firstSearch = 0;
+        /// The key itself, or where a longer one is in m_longKeys.
         union {
             std::array<char16_t, shortKey> head;
-            std::size_t longKeyAt;
+            LongKey longKey;
         };
     };
+    static constexpr quint32 longKeyCode = 15;
     static std::size_t defaultHash(QStringView key);
-    static quint32 tagOf(std::size_t hash);
+    static quint32 tagOf(std::size_t hash, qsizetype length);
     QStringView keyOf(const Slot& slot) const;
     void grow();
     /// Puts slot in the first free place from its hash on.
