@@ -46,26 +46,32 @@ docx::DocxDocument& host(const std::shared_ptr<engine::Document>& document)
     return dynamic_cast<docx::DocxDocument&>(*document);
 }
 
-// The log keeps where each text starts for every 64th deletion only: every deletion, read one by
-// one or all at once, is still the text it took.
+// The log keeps where each text starts for every 64th deletion only, and the texts in strings of a
+// fixed capacity: every deletion, read one by one or all at once, is still the text it took, also
+// where the texts fill many strings and some are longer than one.
 TEST(DeletionLog, EveryDeletionKeepsItsText)
 {
     const docx::ParagraphText text(u("the quick brown fox jumps over the lazy dog"));
-    docx::DeletionLog log;
-    std::vector<QString> taken;
-    for (int i = 0; i < 300; ++i) {
-        const qint64 offset = i % 17;
-        const qint64 length = i % 5 == 0 ? 0 : 1 + i % 11;
-        log.add(quint32(i / 3), text, offset, length);
-        taken.push_back(text.mid(offset, length));
-    }
-    const auto entries = log.entries();
-    ASSERT_EQ(entries.size(), taken.size());
-    for (std::size_t i = 0; i < taken.size(); ++i) {
-        EXPECT_EQ(entries[i].text, taken[i]) << i;
-        EXPECT_EQ(log.at(i).text, taken[i]) << i;
-        EXPECT_EQ(log.at(i).paragraph, qint64(i / 3));
-        EXPECT_EQ(log.at(i).offset, qint64(i % 17));
+    for (const qsizetype chunk : {qsizetype(1) << 16, qsizetype(16)}) {
+        docx::DeletionLog log(chunk);
+        std::vector<QString> taken;
+        for (int i = 0; i < 300; ++i) {
+            const qint64 offset = i % 23 == 0 ? 2 : i % 17;
+            const qint64 length = i % 23 == 0 ? 30 : i % 5 == 0 ? 0 : 1 + i % 11;
+            log.add(quint32(i / 3), text, offset, length);
+            taken.push_back(text.mid(offset, length));
+        }
+        const auto entries = log.entries();
+        ASSERT_EQ(entries.size(), taken.size());
+        for (std::size_t i = 0; i < taken.size(); ++i) {
+            EXPECT_EQ(entries[i].text, taken[i]) << chunk << " " << i;
+            EXPECT_EQ(log.at(i).text, taken[i]) << chunk << " " << i;
+            EXPECT_EQ(log.at(i).paragraph, qint64(i / 3));
+            EXPECT_EQ(log.at(i).offset, i % 23 == 0 ? 2 : qint64(i % 17));
+        }
+        log.clear();
+        log.add(0, text, 4, 5);
+        EXPECT_EQ(log.at(0).text, u("quick"));
     }
 }
 
