@@ -18,7 +18,8 @@ class ParagraphReader
     /// Sets the paragraph's text and pieces from its element, starting from the field nesting
     /// at its start. fields receives the nesting at the paragraph's end.
     /// A w:t longer than maxTextBytes is first split into several in the same run, so that an
-    /// edit inside it rewrites a bounded amount of XML.
+    /// edit inside it rewrites a bounded amount of XML; a w:t whose spaces are not preserved loses
+    /// the white space at its ends, as Word shows it.
     void read(Paragraph& paragraph, FieldNesting& fields) const;
 
     static constexpr std::size_t maxTextBytes = 2048;

@@ -85,9 +85,12 @@ bool WordNames::isMarker(const char* name) const
 
 void preserveSpaces(pugi::xml_node textElement)
 {
-    if (!textElement.attribute("xml:space")) {
-        textElement.append_attribute("xml:space") = "preserve";
+    // An element that says "default" would have its edited text's spaces at the ends dropped.
+    pugi::xml_attribute space = textElement.attribute("xml:space");
+    if (!space) {
+        space = textElement.append_attribute("xml:space");
     }
+    space = "preserve";
 }
 
 } // namespace quillsift::docx

@@ -254,8 +254,9 @@ TEST_F(DocxEdit, RepeatedDeletionsInsideRunsKeepTextAndFileInStep)
 {
     // Non-ASCII text, a run split mid-word and a deletion at a run's edge: after each deletion the
     // host's text, its word units and the saved XML must agree.
-    auto document = open(u("<w:p><w:r><w:t>Größe über Maß </w:t></w:r><w:r><w:t>Straß</w:t></w:r>"
-                           "<w:r><w:t xml:space=\"preserve\">e und Größe</w:t></w:r></w:p>"));
+    auto document =
+        open(u("<w:p><w:r><w:t xml:space=\"preserve\">Größe über Maß </w:t></w:r><w:r><w:t>Straß</w:t></w:r>"
+               "<w:r><w:t xml:space=\"preserve\">e und Größe</w:t></w:r></w:p>"));
     auto whole = document->range();
     EXPECT_EQ(whole->text(), u("Größe über Maß Straße und Größe\r"));
     EXPECT_TRUE(removeAll(*whole->word(6), u("Größe")));

@@ -6,6 +6,7 @@
 #include "engine/HostError.h"
 #include "text/WordSegmenter.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -109,11 +110,34 @@ const TextCase textCases[] = {
      "<w:bookmarkEnd w:id=\"0\"/><w:commentRangeStart w:id=\"1\"/><w:r><w:t>y</w:t></w:r>"
      "<w:commentRangeEnd w:id=\"1\"/></w:p>",
      u"xy\r"},
+    {"SpacesAtTheEndsCountOnlyWherePreserved",
+     "<w:p><w:r><w:t>2012 </w:t></w:r><w:r><w:t> The  end\t</w:t></w:r><w:r><w:t>   </w:t></w:r>"
+     "<w:r><w:t xml:space=\"preserve\"> kept </w:t></w:r><w:r><w:t xml:space=\"default\"> not </w:t></w:r>"
+     "<w:r xml:space=\"preserve\"><w:t> inherited</w:t></w:r></w:p>",
+     u"2012The  end kept not inherited\r"},
     {"EmptyBodyReadsAsOneEmptyParagraph", "<w:sectPr/>", u"\r"},
     {"CellWithoutParagraphGetsOne", "<w:tbl><w:tr><w:tc><w:tcPr/></w:tc></w:tr></w:tbl><w:p/>", u"\r\a\r"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Text, ParagraphText, ::testing::ValuesIn(textCases), caseName<TextCase>);
+
+// Spaces at the ends of a w:t that does not preserve them are no text: after an edit beside them
+// the file written must not make them text, and the spaces the edit leaves at an end must stay.
+TEST_F(DocxText, EditedTextKeepsOnlyTheSpacesItShows)
+{
+    auto document = open(u("<w:p><w:r><w:t>2012 </w:t></w:r><w:r><w:t> The end </w:t></w:r></w:p>"));
+    ASSERT_EQ(document->range()->text(), u("2012The end\r"));
+    auto end = document->range()->word(2);
+    ASSERT_EQ(end->text(), u("end"));
+    end->deleteContent();
+    EXPECT_EQ(document->range()->text(), u("2012The \r"));
+    const QString saved = QDir(m_folder.path()).filePath(u("saved.docx"));
+    document->saveAs(saved);
+    document->close();
+    auto again = m_application->documents().open(saved);
+    EXPECT_EQ(again->range()->text(), u("2012The \r"));
+    again->close();
+}
 
 TEST_F(DocxText, ParagraphsAreUnitsWithTheirMarks)
 {

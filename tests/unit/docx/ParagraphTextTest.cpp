@@ -397,7 +397,8 @@ TEST(ParagraphText, LongTextElementsAreSplitAndStayTheSameText)
     QTemporaryDir folder;
     const QString source =
         qt::writeFile(folder.path(), u("long.docx"),
-                      qt::docxBytes(u("<w:p><w:r><w:rPr><w:b/></w:rPr><w:t>") + text + u("</w:t></w:r></w:p>")));
+                      qt::docxBytes(u("<w:p><w:r><w:rPr><w:b/></w:rPr><w:t xml:space=\"preserve\">") + text +
+                                    u("</w:t></w:r></w:p>")));
     docx::DocxHostProvider provider;
     auto application = provider.newApplication();
     auto document = application->documents().open(source);

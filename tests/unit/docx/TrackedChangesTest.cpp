@@ -152,11 +152,12 @@ TEST_F(TrackedChanges, ManyWordDeletionsInOneParagraph)
 
 TEST_F(TrackedChanges, RemovedParagraphsGoWithTheirFieldsAndPicturesAndKeepTheirBookmarks)
 {
-    const QString field = u("<w:p><w:bookmarkStart w:id=\"7\" w:name=\"here\"/><w:r><w:t>Page </w:t></w:r>"
-                            "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> PAGE "
-                            "</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>1"
-                            "</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
-                            "<w:bookmarkEnd w:id=\"7\"/></w:p>");
+    const QString field =
+        u("<w:p><w:bookmarkStart w:id=\"7\" w:name=\"here\"/><w:r><w:t xml:space=\"preserve\">Page </w:t></w:r>"
+          "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText> PAGE "
+          "</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>1"
+          "</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
+          "<w:bookmarkEnd w:id=\"7\"/></w:p>");
     const QString picture = u("<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr><w:r><w:drawing/></w:r>"
                               "<w:r><w:t>caption</w:t></w:r></w:p>");
     const QString source = writeBody(u("<w:p><w:r><w:t>Page 1</w:t></w:r></w:p>") + field + picture +
