@@ -11,27 +11,6 @@ namespace quillsift::docx {
 
 namespace chars = engine::chars;
 
-namespace {
-
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-/// Whether the white space of an element's text counts: xml:space="preserve" on it or, where it
-/// has none, on the nearest element around it that has one.
-bool keepsSpaces(pugi::xml_node element)
-{
-    for (pugi::xml_node node = element; node; node = node.parent()) {
-        if (const pugi::xml_attribute space = node.attribute("xml:space")) {
-            return std::strcmp(space.value(), "preserve") == 0;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 ParagraphReader::ParagraphReader(const WordNames& names)
     : m_names(names)
 {
@@ -98,24 +77,11 @@ void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, FieldNestin
             continue;
         }
         if (n.t == name) {
+            // Spaces Word drops are no text: the element is made to say so, so that the text read,
+            // the edits made on it and the file written agree with what Word shows.
+            dropUnpreservedSpaces(child);
             const char* value = child.text().get();
             std::size_t bytes = std::strlen(value);
-            if (bytes > 0 && (isXmlSpace(value[0]) || isXmlSpace(value[bytes - 1])) && !keepsSpaces(child)) {
-                // Without xml:space="preserve" Word and LibreOffice drop the white space at either
-                // end of the element's text. The element is made to say so, so that the text read,
-                // the edits made on it and the file written agree with what they show.
-                std::size_t begin = 0;
-                while (begin < bytes && isXmlSpace(value[begin])) {
-                    ++begin;
-                }
-                std::size_t end = bytes;
-                while (end > begin && isXmlSpace(value[end - 1])) {
-                    --end;
-                }
-                child.text().set(std::string(value + begin, end - begin).c_str());
-                value = child.text().get();
-                bytes = std::strlen(value);
-            }
             if (bytes == 0) {
                 continue;
             }

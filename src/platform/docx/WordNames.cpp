@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WordNames.h"
 
+#include "XmlText.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -91,6 +93,33 @@ void preserveSpaces(pugi::xml_node textElement)
         space = textElement.append_attribute("xml:space");
     }
     space = "preserve";
+}
+
+void dropUnpreservedSpaces(pugi::xml_node textElement)
+{
+    const char* value = textElement.text().get();
+    const std::size_t bytes = std::strlen(value);
+    if (bytes == 0 || (!XmlText::isSpace(value[0]) && !XmlText::isSpace(value[bytes - 1]))) {
+        return;
+    }
+    for (pugi::xml_node node = textElement; node; node = node.parent()) {
+        if (const pugi::xml_attribute space = node.attribute("xml:space")) {
+            if (std::strcmp(space.value(), "preserve") == 0) {
+                return;
+            }
+            break;
+        }
+    }
+    std::size_t begin = 0;
+    while (begin < bytes && XmlText::isSpace(value[begin])) {
+        ++begin;
+    }
+    std::size_t end = bytes;
+    while (end > begin && XmlText::isSpace(value[end - 1])) {
+        --end;
+    }
+    const std::string kept(value + begin, end - begin);
+    textElement.text().set(kept.c_str(), kept.size());
 }
 
 } // namespace quillsift::docx

@@ -41,5 +41,9 @@ class WordNames
 
 /// Marks a w:t element so that the spaces at its start and end are kept, as Word otherwise drops them.
 void preserveSpaces(pugi::xml_node textElement);
+/// Takes the white space off the ends of a w:t element's text where its spaces are not preserved
+/// (xml:space="preserve" neither on it nor, where it says nothing, on the nearest element around
+/// it that does), as Word and LibreOffice show it.
+void dropUnpreservedSpaces(pugi::xml_node textElement);
 
 } // namespace quillsift::docx

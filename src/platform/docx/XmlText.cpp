@@ -28,16 +28,11 @@ struct DeclaredEncoding {
     QByteArray name;
 };
 
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 DeclaredEncoding declaredEncoding(const QByteArray& bytes, qsizetype from)
 {
     DeclaredEncoding found;
     if (!QByteArrayView(bytes).sliced(from).startsWith("<?xml") || bytes.size() < from + 6 ||
-        !isXmlSpace(bytes[from + 5])) {
+        !XmlText::isSpace(bytes[from + 5])) {
         return found;
     }
     // A declaration is short; one that does not close soon is not one, and the parser says so.
@@ -50,14 +45,14 @@ DeclaredEncoding declaredEncoding(const QByteArray& bytes, qsizetype from)
         return found;
     }
     qsizetype at = key + 8;
-    while (at < close && isXmlSpace(bytes[at])) {
+    while (at < close && XmlText::isSpace(bytes[at])) {
         ++at;
     }
     if (at >= close || bytes[at] != '=') {
         return found;
     }
     ++at;
-    while (at < close && isXmlSpace(bytes[at])) {
+    while (at < close && XmlText::isSpace(bytes[at])) {
         ++at;
     }
     if (at >= close || (bytes[at] != '"' && bytes[at] != '\'')) {

@@ -38,6 +38,12 @@ class XmlText
     /// in an encoding that cannot be decoded, or holds bytes that encoding does not have.
     static Repairs repair(const QString& fileName, const QString& partName, QByteArray& bytes);
 
+    /// Whether c is white space as XML counts it.
+    static bool isSpace(char c)
+    {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    }
+
     /// What repairs did to partName, in sentences for the user; empty when the part was
     /// UTF-8 holding only what XML allows.
     static QStringList describe(const QString& partName, const Repairs& repairs);
