@@ -113,7 +113,10 @@ int main(int argc, char* argv[])
 
     // The processors the workers and the threads inside a file's save or count share.
     quillsift::platform::ProcessorShare processors(QThread::idealThreadCount());
-    quillsift::docx::DocxHostProvider hosts(&processors);
+    // Only a save with tracked changes needs what the removals took out.
+    quillsift::docx::DocxHostProvider hosts(&processors, {},
+                                            parsed.options.trackChanges ? quillsift::docx::DeletionRecord::Kept
+                                                                        : quillsift::docx::DeletionRecord::NotKept);
     CliRun run(hosts, parsed.options, &processors);
     return run.exec(stdout, stderr);
 }

@@ -4,8 +4,9 @@
 namespace quillsift::docx {
 
 DocxApplication::DocxApplication(platform::ProcessorShare* processors,
-                                 std::shared_ptr<DocxDocuments::UntitledCount> names, WindowListener windowListener)
-    : m_documents(processors, std::move(names))
+                                 std::shared_ptr<DocxDocuments::UntitledCount> names, WindowListener windowListener,
+                                 DeletionRecord record)
+    : m_documents(processors, std::move(names), platform::systemMemory(), record)
     , m_windowListener(std::move(windowListener))
 {
 }

@@ -24,10 +24,11 @@ class DocxApplication : public engine::Application, public std::enable_shared_fr
 
     /// Its documents work in parallel on the processors processors lends, if any, and take their
     /// untitled names from names (its own count when null). windowListener, if set, is told when
-    /// the application is made visible.
+    /// the application is made visible. record says whether its documents keep a record of what
+    /// their deletions took out.
     explicit DocxApplication(platform::ProcessorShare* processors = nullptr,
                              std::shared_ptr<DocxDocuments::UntitledCount> names = nullptr,
-                             WindowListener windowListener = {});
+                             WindowListener windowListener = {}, DeletionRecord record = DeletionRecord::Kept);
 
     static QString applicationName();
 

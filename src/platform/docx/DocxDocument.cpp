@@ -92,6 +92,10 @@ void DocxDocument::saveWithTrackedChanges(const QString& path, const QDateTime& 
         throw HostError(path, QStringLiteral("plain text cannot hold tracked changes; save the document as a Word "
                                              "document (.docx) to keep its removals as tracked changes"));
     }
+    if (!m_story->keepsDeletions()) {
+        throw HostError(path, QStringLiteral("this copy was made without a record of its removals, so they cannot "
+                                             "be kept as tracked changes"));
+    }
     if (!m_story->onlyLoggedEdits()) {
         throw HostError(path, QStringLiteral("the document has been edited by more than removals since it was "
                                              "read, so its changes cannot be kept as tracked changes"));

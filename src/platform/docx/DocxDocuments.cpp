@@ -14,11 +14,12 @@
 namespace quillsift::docx {
 
 DocxDocuments::DocxDocuments(platform::ProcessorShare* processors, std::shared_ptr<UntitledCount> names,
-                             const platform::MemoryBudget& memory)
+                             const platform::MemoryBudget& memory, DeletionRecord record)
     : m_open(std::make_shared<List>())
     , m_untitled(names ? std::move(names) : std::make_shared<UntitledCount>(0))
     , m_processors(processors)
     , m_memory(memory)
+    , m_record(record)
 {
 }
 
@@ -36,8 +37,8 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
     DocumentLoader::Loaded loaded = DocumentLoader::load(fullName, m_memory);
     std::shared_ptr<DocxStory> story;
     try {
-        story =
-            std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors, std::move(loaded.source));
+        story = std::make_shared<DocxStory>(fullName, std::move(loaded.package), m_processors, std::move(loaded.source),
+                                            m_record);
     } catch (const std::bad_alloc&) {
         throw engine::HostError(fullName, QStringLiteral("there is not enough memory to open it"));
     }
@@ -54,7 +55,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 std::shared_ptr<engine::Document> DocxDocuments::add()
 {
     const QString name = QStringLiteral("Document%1").arg(++*m_untitled);
-    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors);
+    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors, SourcePackage(), m_record);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {
         if (auto open = list.lock()) {

@@ -24,10 +24,12 @@ class DocxDocuments : public engine::Documents
 
     /// Its stories work in parallel on the processors processors lends, if any; new documents
     /// are numbered from names (a count of its own when null). A file that would take more
-    /// memory to open than memory says is left is refused.
+    /// memory to open than memory says is left is refused. record says whether the documents
+    /// keep a record of what their deletions took out.
     explicit DocxDocuments(platform::ProcessorShare* processors = nullptr,
                            std::shared_ptr<UntitledCount> names = nullptr,
-                           const platform::MemoryBudget& memory = platform::systemMemory());
+                           const platform::MemoryBudget& memory = platform::systemMemory(),
+                           DeletionRecord record = DeletionRecord::Kept);
 
     /// Word packages, plain text, and (through LibreOffice) .doc, .rtf and .odt.
     std::shared_ptr<engine::Document> open(const QString& fileName) override;
@@ -45,6 +47,7 @@ class DocxDocuments : public engine::Documents
     std::shared_ptr<UntitledCount> m_untitled;
     platform::ProcessorShare* m_processors = nullptr;
     const platform::MemoryBudget& m_memory;
+    DeletionRecord m_record;
 };
 
 } // namespace quillsift::docx

@@ -5,9 +5,11 @@
 
 namespace quillsift::docx {
 
-DocxHostProvider::DocxHostProvider(platform::ProcessorShare* processors, DocxApplication::WindowListener windowListener)
+DocxHostProvider::DocxHostProvider(platform::ProcessorShare* processors, DocxApplication::WindowListener windowListener,
+                                   DeletionRecord record)
     : m_processors(processors)
     , m_windowListener(std::move(windowListener))
+    , m_record(record)
 {
 }
 
@@ -25,7 +27,7 @@ std::shared_ptr<engine::Application> DocxHostProvider::runningApplication()
 
 std::shared_ptr<engine::Application> DocxHostProvider::newApplication()
 {
-    auto application = std::make_shared<DocxApplication>(m_processors, m_names, m_windowListener);
+    auto application = std::make_shared<DocxApplication>(m_processors, m_names, m_windowListener, m_record);
     QMutexLocker lock(&m_mutex);
     m_applications.push_back(application);
     return application;

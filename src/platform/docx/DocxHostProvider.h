@@ -22,9 +22,12 @@ class DocxHostProvider : public engine::HostProvider
   public:
     /// Its applications work in parallel on the processors processors lends; without a share,
     /// each document works on the thread that drives it alone. windowListener, if set, is told
-    /// when one of them is made visible.
+    /// when one of them is made visible. record says whether their documents keep a record of
+    /// what their deletions took out: the host window shows it and a save with tracked changes
+    /// needs it.
     explicit DocxHostProvider(platform::ProcessorShare* processors = nullptr,
-                              DocxApplication::WindowListener windowListener = {});
+                              DocxApplication::WindowListener windowListener = {},
+                              DeletionRecord record = DeletionRecord::Kept);
 
     std::shared_ptr<engine::Application> runningApplication() override;
     std::shared_ptr<engine::Application> newApplication() override;
@@ -38,6 +41,7 @@ class DocxHostProvider : public engine::HostProvider
   private:
     platform::ProcessorShare* m_processors = nullptr;
     DocxApplication::WindowListener m_windowListener;
+    DeletionRecord m_record;
     std::shared_ptr<DocxDocuments::UntitledCount> m_names = std::make_shared<DocxDocuments::UntitledCount>(0);
     QMutex m_mutex;
     std::vector<std::weak_ptr<DocxApplication>> m_applications;

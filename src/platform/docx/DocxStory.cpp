@@ -13,9 +13,10 @@ namespace quillsift::docx {
 using engine::HostError;
 
 DocxStory::DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors,
-                     SourcePackage source)
+                     SourcePackage source, DeletionRecord record)
     : m_fileName(fileName)
     , m_processors(processors)
+    , m_record(record)
     , m_words(m_paragraphs, m_index, processors)
     , m_navigation(m_index, m_words)
     , m_finder(m_paragraphs, m_index, m_words)
@@ -65,8 +66,10 @@ void DocxStory::rewire()
 {
     m_navigation.reset();
     m_finder.reset();
-    m_editor = std::make_unique<StoryEditor>(
-        StoryEditor::Parts{m_paragraphs, m_index, m_words, m_navigation, m_finder, m_ranges, m_log}, m_main->names());
+    m_editor =
+        std::make_unique<StoryEditor>(StoryEditor::Parts{m_paragraphs, m_index, m_words, m_navigation, m_finder,
+                                                         m_ranges, m_record == DeletionRecord::Kept ? &m_log : nullptr},
+                                      m_main->names());
 }
 
 void DocxStory::takeContentOf(DocxStory& closed)
@@ -157,6 +160,7 @@ void DocxStory::deleteText(qint64 start, qint64 end)
     settleReaders();
     if (m_editor->deleteText(start, end)) {
         m_modified = true;
+        m_onlyLogged = m_onlyLogged && m_record == DeletionRecord::Kept;
     }
 }
 

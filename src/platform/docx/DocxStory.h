@@ -30,6 +30,11 @@ namespace quillsift::docx {
 class DocxFormattedText;
 class DocxRange;
 
+/// Whether a story keeps what each deletion took out (DeletionLog). The host window shows it and
+/// a save with tracked changes is made from it; a caller that needs neither leaves it out, which
+/// spares the memory of every removed text and the time to copy it.
+enum class DeletionRecord { Kept, NotKept };
+
 /// The main story of one open document: its paragraphs in document order, wired to the parts
 /// that read, walk, search, edit and save them. Paragraphs keep their slot for the document's
 /// whole life (a deleted one just counts for nothing), so a slot is also a paragraph's place in
@@ -50,9 +55,10 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
     /// Parses the package's main part. Throws HostError naming fileName.
     /// A word count of a long story segments its second half on a processor processors lends,
     /// if one is free; saving deflates on those it lends. source gives the package again as it
-    /// was read; without it the story keeps package itself for that.
+    /// was read; without it the story keeps package itself for that. record says whether the
+    /// story keeps a log of its deletions; without one, a deletion is an edit outside the log.
     DocxStory(const QString& fileName, Package package, platform::ProcessorShare* processors = nullptr,
-              SourcePackage source = {});
+              SourcePackage source = {}, DeletionRecord record = DeletionRecord::Kept);
     ~DocxStory();
     DocxStory(const DocxStory&) = delete;
     DocxStory& operator=(const DocxStory&) = delete;
@@ -223,6 +229,10 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
     {
         return m_onlyLogged;
     }
+    bool keepsDeletions() const
+    {
+        return m_record == DeletionRecord::Kept;
+    }
     /// The live paragraphs with their direct bold, italic and underline formatting.
     std::vector<FormattedParagraph> formattedParagraphs() const
     {
@@ -239,6 +249,7 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
 
     QString m_fileName;
     platform::ProcessorShare* m_processors = nullptr;
+    DeletionRecord m_record = DeletionRecord::Kept;
     std::unique_ptr<MainPart> m_main;
     std::vector<Paragraph> m_paragraphs;
     text::ParagraphIndex m_index;

@@ -210,7 +210,9 @@ void StoryEditor::textChanged(std::size_t slot, qint64 oldLength, qint64 changeA
 
 void StoryEditor::logDeletion(std::size_t slot, qint64 offset, qint64 length)
 {
-    m_log.add(m_paragraphs[slot].number(), m_paragraphs[slot].text(), offset, length);
+    if (m_log) {
+        m_log->add(m_paragraphs[slot].number(), m_paragraphs[slot].text(), offset, length);
+    }
 }
 
 } // namespace quillsift::docx

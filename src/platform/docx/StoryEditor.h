@@ -23,8 +23,8 @@ namespace quillsift::docx {
 /// and a deleted mark joins a paragraph with the next) and the insertion of plain text. Keeps
 /// every part of the story in step with each edit: the XML (through RunSurgery, by MarkRules),
 /// the paragraphs' text and pieces, the paragraph index, the word units and their counts, the
-/// finder's indexes, the live ranges and the log of deletions. Owns only the surgery and the
-/// rules; the rest it is given.
+/// finder's indexes, the live ranges and the log of deletions (where the story keeps one). Owns
+/// only the surgery and the rules; the rest it is given.
 class StoryEditor
 {
   public:
@@ -37,7 +37,8 @@ class StoryEditor
         Navigation& navigation;
         DocxFinder& finder;
         LiveRanges& ranges;
-        DeletionLog& log;
+        /// Null where the story keeps no record of its deletions.
+        DeletionLog* log;
     };
 
     StoryEditor(const Parts& parts, const WordNames& names);
@@ -71,7 +72,7 @@ class StoryEditor
     Navigation& m_navigation;
     DocxFinder& m_finder;
     LiveRanges& m_ranges;
-    DeletionLog& m_log;
+    DeletionLog* m_log;
     const WordNames& m_names;
     RunSurgery m_surgery;
     MarkRules m_rules;

@@ -405,4 +405,41 @@ TEST_F(TrackedChanges, RefusedWithTheFileAndTheCause)
     EXPECT_TRUE(refusal(path(u("closed.docx"))).contains(u("closed")));
 }
 
+// A host that keeps no record of what its deletions took out cleans as one that does, saves the
+// result, and refuses only a save with tracked changes.
+TEST_F(TrackedChanges, WithoutARecordOnlyTheTrackedSaveIsRefused)
+{
+    const QString source = writeBody(u("<w:p><w:r><w:t>a b a</w:t></w:r></w:p><w:p><w:r><w:t>a b a</w:t></w:r></w:p>"
+                                       "<w:p><w:r><w:t>c</w:t></w:r></w:p>"));
+    docx::DocxApplication unrecorded(nullptr, nullptr, {}, docx::DeletionRecord::NotKept);
+    for (const bool words : {false, true}) {
+        auto recorded = copyOf(source);
+        auto opened = unrecorded.documents().open(source);
+        auto copy = unrecorded.documents().add();
+        copy->content()->setFormattedText(*opened->content()->formattedText());
+        opened->close();
+        const auto clean = [words](engine::Document& document) {
+            return words ? engine::removeDuplicateWords(document) : engine::removeDuplicateLines(document);
+        };
+        EXPECT_EQ(clean(*copy), clean(*recorded));
+        EXPECT_EQ(copy->content()->text(), recorded->content()->text());
+        EXPECT_EQ(unrecorded.docxDocuments().list().back()->deletionCount(), 0u);
+
+        const QString tracked = path(u("tracked%1.docx").arg(words));
+        try {
+            copy->saveWithTrackedChanges(tracked, runTime);
+            ADD_FAILURE() << "a copy without a record of its removals was saved with tracked changes";
+        } catch (const engine::HostError& error) {
+            EXPECT_EQ(error.message(), tracked + u(": this copy was made without a record of its removals, so they "
+                                                   "cannot be kept as tracked changes"));
+        }
+        EXPECT_FALSE(QFileInfo::exists(tracked));
+        const QString saved = path(u("plain%1.docx").arg(words));
+        copy->saveAs(saved);
+        EXPECT_EQ(textOf(saved), recorded->content()->text());
+        copy->close();
+        recorded->close();
+    }
+}
+
 } // namespace
