@@ -92,9 +92,24 @@ void SearchTable::place(const Slot& slot, std::size_t hash)
     m_slots[i] = slot;
 }
 
+void SearchTable::reserve(std::size_t keys)
+{
+    std::size_t capacity = std::max<std::size_t>(64, m_capacity);
+    while (keys * 8 > capacity * 5) {
+        capacity *= 2;
+    }
+    if (capacity > m_capacity) {
+        rehash(capacity);
+    }
+}
+
 void SearchTable::grow()
 {
-    const std::size_t capacity = std::max<std::size_t>(64, m_capacity * 2);
+    rehash(std::max<std::size_t>(64, m_capacity * 2));
+}
+
+void SearchTable::rehash(std::size_t capacity)
+{
     platform::ZeroedMemory memory(capacity * sizeof(Slot));
     platform::ZeroedMemory old = std::exchange(m_memory, std::move(memory));
     const Slot* oldSlots = m_slots;

@@ -37,6 +37,9 @@ class SearchTable
     qint64 find(QStringView key, std::size_t hash) const;
     /// Adds key, which must not be in the table yet.
     void add(QStringView key, std::size_t hash, qint64 firstSearch);
+    /// Makes room for keys keys in all, so that the table does not grow, and hash each of its keys
+    /// again, before it holds that many.
+    void reserve(std::size_t keys);
     /// Starts bringing the slot a lookup with hash reads into the cache.
     void prefetch(std::size_t hash) const
     {
@@ -71,6 +74,8 @@ class SearchTable
     static quint32 tagOf(std::size_t hash, qsizetype length);
     QStringView keyOf(const Slot& slot) const;
     void grow();
+    /// Moves the keys into a table of capacity slots, a power of two.
+    void rehash(std::size_t capacity);
     /// Puts slot in the first free place from its hash on.
     void place(const Slot& slot, std::size_t hash);
 

@@ -30,30 +30,36 @@ QString keyNumber(int number, int length)
 
 TEST(SearchTable, keysThatShareAHashAreToldApartThroughGrowth)
 {
-    for (const SearchTable::HashFunction hash : {&lengthOnly, static_cast<SearchTable::HashFunction>(nullptr)}) {
-        SearchTable table = hash ? SearchTable(hash) : SearchTable();
-        std::map<QString, qint64> model;
-        std::mt19937 random(7);
-        // Short keys kept in their slots, keys just over that size and long ones, among them keys
-        // that differ in their last character only.
-        for (int i = 0; i < 3000; ++i) {
-            const int length = std::array{1, 7, 8, 9, 20}[random() % 5];
-            const QString key = keyNumber(int(random() % 600), length);
-            const std::size_t keyHash = table.hashOf(key);
-            const qint64 found = table.find(key, keyHash);
-            const auto known = model.find(key);
-            ASSERT_EQ(found, known == model.end() ? SearchTable::none : known->second) << key.toStdString();
-            if (known == model.end()) {
-                table.add(key, keyHash, i);
-                model.emplace(key, i);
+    // Room made before the first key, among keys already held, or never.
+    for (const int reserveAt : {-1, 0, 1000})
+        for (const SearchTable::HashFunction hash : {&lengthOnly, static_cast<SearchTable::HashFunction>(nullptr)}) {
+            SCOPED_TRACE(reserveAt);
+            SearchTable table = hash ? SearchTable(hash) : SearchTable();
+            std::map<QString, qint64> model;
+            std::mt19937 random(7);
+            // Short keys kept in their slots, keys just over that size and long ones, among them keys
+            // that differ in their last character only.
+            for (int i = 0; i < 3000; ++i) {
+                if (i == reserveAt) {
+                    table.reserve(2000);
+                }
+                const int length = std::array{1, 7, 8, 9, 20}[random() % 5];
+                const QString key = keyNumber(int(random() % 600), length);
+                const std::size_t keyHash = table.hashOf(key);
+                const qint64 found = table.find(key, keyHash);
+                const auto known = model.find(key);
+                ASSERT_EQ(found, known == model.end() ? SearchTable::none : known->second) << key.toStdString();
+                if (known == model.end()) {
+                    table.add(key, keyHash, i);
+                    model.emplace(key, i);
+                }
             }
+            EXPECT_EQ(table.size(), model.size());
+            for (const auto& [key, first] : model) {
+                EXPECT_EQ(table.find(key, table.hashOf(key)), first) << key.toStdString();
+            }
+            EXPECT_EQ(table.find(QStringLiteral("absent"), table.hashOf(QStringLiteral("absent"))), SearchTable::none);
         }
-        EXPECT_EQ(table.size(), model.size());
-        for (const auto& [key, first] : model) {
-            EXPECT_EQ(table.find(key, table.hashOf(key)), first) << key.toStdString();
-        }
-        EXPECT_EQ(table.find(QStringLiteral("absent"), table.hashOf(QStringLiteral("absent"))), SearchTable::none);
-    }
 }
 
 TEST(SearchTable, emptyTableAndEmptyKey)
