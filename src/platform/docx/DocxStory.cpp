@@ -42,7 +42,10 @@ void DocxStory::load(Package package, SourcePackage source)
     // Without a way to read the package again, the package as read is kept beside the parsed one:
     // its parts are shared, its main part's bytes are what the deletions are kept against as
     // tracked changes.
-    if (source.isEmpty()) {
+    if (m_record == DeletionRecord::NotKept) {
+        // Only a save with tracked changes reads it, and that needs the record too.
+        source = SourcePackage();
+    } else if (source.isEmpty()) {
         source = SourcePackage(package);
     }
     main->load(m_fileName, std::move(package));
