@@ -12,6 +12,8 @@
 #include "engine/Word1.h"
 #include "libreoffice/LoApplication.h"
 #include "libreoffice/LoHostProvider.h"
+#include "libreoffice/LoOffice.h"
+#include "libreoffice/OfficeSockets.h"
 
 #include <QDir>
 #include <QFile>
@@ -309,6 +311,24 @@ TEST_F(LoHostTest, AStartThatFailsSaysSoAndLeavesNothingRunning)
     EXPECT_EQ(libreoffice::LoHostProvider::startedProcessGroups(), before);
 }
 
+TEST_F(LoHostTest, AnOfficeThatEndsLeavesNeitherPipesNorTemporaryFilesBehind)
+{
+    auto started = libreoffice::LoOffice::start({});
+    const QString pipe = started->pipeName();
+    const QString profile = QUrl(started->profileUrl()).toLocalFile();
+    const QStringList sockets = libreoffice::OfficeSockets::paths(pipe, started->profileUrl());
+    EXPECT_TRUE(std::any_of(sockets.begin(), sockets.end(), [](const QString& socket) {
+        return QFileInfo::exists(socket);
+    })) << "soffice makes its pipes where they are looked for";
+    EXPECT_FALSE(QDir(profile + QStringLiteral("/tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
+        << "soffice keeps its temporary files beside its profile";
+    started.reset();
+    for (const QString& socket : sockets) {
+        EXPECT_FALSE(QFileInfo::exists(socket)) << socket.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(profile));
+}
+
 TEST_F(LoHostTest, VisibleHandsTheCopiesToWriterAndRemovesOldHandOffs)
 {
     const QString source = makeDocument(QStringLiteral("shown.docx"), sample);
@@ -363,16 +383,21 @@ TEST_F(LoHostTest, RunsBesideALibreOfficeAlreadyRunning)
     // The user's LibreOffice, listening on the pipe the pre-flight check looks at.
     QTemporaryDir profile;
     const QString pipe = QStringLiteral("quillsift-test-%1").arg(::getpid());
+    const QString profileUrl = QUrl::fromLocalFile(profile.path()).toString();
     QProcess user;
     user.setChildProcessModifier([] { ::setpgid(0, 0); });
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("TMPDIR"), profile.path());
+    user.setProcessEnvironment(variables);
     user.start(QStandardPaths::findExecutable(QStringLiteral("soffice")),
                {QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--nologo"),
-                QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                QStringLiteral("-env:UserInstallation=") + profileUrl,
                 QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipe)});
     ASSERT_TRUE(user.waitForStarted());
     const auto endUser = qScopeGuard([&] {
         ::kill(-pid_t(user.processId()), SIGKILL);
         user.waitForFinished(10000);
+        libreoffice::OfficeSockets::removeLeftBy(pipe, profileUrl);
     });
 
     libreoffice::LoHostProvider::Options options;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoOffice.h"
 
+#include "OfficeSockets.h"
 #include "UnoStrings.h"
 
 #include "engine/HostError.h"
@@ -26,6 +27,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <set>
 #include <string>
@@ -165,7 +167,8 @@ void writeSettings(const QString& profile)
     }
 }
 
-pid_t spawn(const QString& program, const QStringList& arguments)
+/// Starts program in a process group of its own, with temporaryFolder as its TMPDIR.
+pid_t spawn(const QString& program, const QStringList& arguments, const QString& temporaryFolder)
 {
     std::vector<std::string> strings;
     strings.push_back(program.toStdString());
@@ -177,6 +180,18 @@ pid_t spawn(const QString& program, const QStringList& arguments)
         argv.push_back(string.data());
     }
     argv.push_back(nullptr);
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable; ++variable) {
+        if (std::strncmp(*variable, "TMPDIR=", 7) != 0) {
+            variables.emplace_back(*variable);
+        }
+    }
+    variables.push_back("TMPDIR=" + QFile::encodeName(temporaryFolder).toStdString());
+    std::vector<char*> envp;
+    for (std::string& variable : variables) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Only async-signal-safe calls between fork and exec.
@@ -187,7 +202,7 @@ pid_t spawn(const QString& program, const QStringList& arguments)
             ::dup2(devNull, STDOUT_FILENO);
             ::dup2(devNull, STDERR_FILENO);
         }
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     if (pid > 0) {
@@ -248,6 +263,7 @@ bool LoOffice::recoverIfGone(bool connectionLost)
     }
     forget(m_pid);
     m_pid = -1;
+    OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
     m_desktop.clear();
     m_context.clear();
     m_profile.reset();
@@ -272,17 +288,22 @@ void LoOffice::launch()
                         QStringLiteral("LibreOffice could not be started: no temporary folder for its profile"));
     }
     writeSettings(m_profile->path());
-    const QString pipeName = uniquePipeName();
+    // What soffice leaves in its temporary folder goes with the profile.
+    const QString temporaryFolder = QDir(m_profile->path()).filePath(QStringLiteral("tmp"));
+    QDir().mkpath(temporaryFolder);
+    m_pipeName = uniquePipeName();
+    m_profileUrl = QUrl::fromLocalFile(m_profile->path()).toString();
+    const QString& pipeName = m_pipeName;
     const QStringList arguments = {
         options.headless ? QStringLiteral("--headless") : QStringLiteral("--invisible"),
         QStringLiteral("--norestore"),
         QStringLiteral("--nologo"),
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
-        QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(m_profile->path()).toString(),
+        QStringLiteral("-env:UserInstallation=") + m_profileUrl,
         QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName),
     };
-    m_pid = spawn(program, arguments);
+    m_pid = spawn(program, arguments, temporaryFolder);
     if (m_pid <= 0) {
         m_pid = -1;
         throw HostError(QString(), QStringLiteral("LibreOffice could not be started (%1)").arg(program));
@@ -297,6 +318,7 @@ void LoOffice::launch()
             killGroup(m_pid);
             forget(m_pid);
             m_pid = -1;
+            OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
             throw HostError(QString(),
                             QStringLiteral("LibreOffice could not be started: %1 ended at once (exit status %2)")
                                 .arg(program)
@@ -398,6 +420,7 @@ void LoOffice::shutdown() noexcept
     }
     forget(m_pid);
     m_pid = -1;
+    OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
 }
 
 } // namespace quillsift::libreoffice

@@ -64,6 +64,16 @@ class LoOffice
     bool recoverIfGone(bool connectionLost = false);
     /// Leaves a started soffice running when this object goes: its windows now belong to the user.
     void release();
+    /// The pipe a started soffice accepts on and the URL of its profile (empty for one attached
+    /// to): with them, OfficeSockets knows what it leaves behind.
+    const QString& pipeName() const
+    {
+        return m_pipeName;
+    }
+    const QString& profileUrl() const
+    {
+        return m_profileUrl;
+    }
 
   private:
     LoOffice() = default;
@@ -74,6 +84,8 @@ class LoOffice
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
     StartOptions m_options;
     std::unique_ptr<QTemporaryDir> m_profile;
+    QString m_pipeName;
+    QString m_profileUrl;
     pid_t m_pid = -1;
     bool m_headless = true;
 };
