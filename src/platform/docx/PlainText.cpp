@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PlainText.h"
 
+#include "WordNames.h"
 #include "XmlBytes.h"
 
 #include "engine/HostError.h"
@@ -84,7 +85,7 @@ Package PlainText::toPackage(const QStringList& lines)
                 return;
             }
             auto t = run.append_child("w:t");
-            t.append_attribute("xml:space") = "preserve";
+            preserveSpaces(t);
             t.text().set(pending.toUtf8().constData());
             pending.clear();
         };
