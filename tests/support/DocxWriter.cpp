@@ -87,6 +87,7 @@ QByteArray docxBytes(const QString& bodyXml, const QList<QPair<QString, QByteArr
                                 "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
                                 "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
                                 "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+                                "xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\" "
                                 "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"><w:body>" +
                                 bodyXml.toUtf8() + "</w:body></w:document>";
     package.setData(QStringLiteral("word/document.xml"), document);

@@ -177,6 +177,32 @@ TEST_F(DocxRemoval, formattingDoesNotCount)
     EXPECT_EQ(paragraphTexts(*words), QStringList{QStringLiteral("the cat and  ")});
 }
 
+// An equation is no text, but a paragraph that shows one is neither empty nor a repeat: line
+// mode keeps it as it keeps a picture, and text put in beside it goes into a run of its own.
+TEST_F(DocxRemoval, equationsKeepTheirParagraphs)
+{
+    const QString equation = QStringLiteral("<w:p><m:oMathPara><m:oMath><m:r><m:t>x=1</m:t></m:r></m:oMath>"
+                                            "</m:oMathPara></w:p>");
+    auto cleaned = openBody(QStringLiteral("<w:p/>") + equation + equation +
+                            QStringLiteral("<w:p/><w:p><w:r><w:t>end</w:t></w:r><m:oMath><m:r><m:t>z</m:t></m:r>"
+                                           "</m:oMath></w:p>"));
+    EXPECT_EQ(quillsift::engine::removeDuplicateLines(*cleaned), 1);
+    EXPECT_EQ(cleaned->content()->text(), QStringLiteral("\r\x01\r\x01\rend\x01\r"));
+    EXPECT_EQ(quillsift::engine::removeDuplicateWords(*cleaned), 0);
+
+    // The replacement goes where "end" was, before the equation, once its run has gone.
+    auto find = cleaned->content()->find();
+    find->execute(QStringLiteral("end"), quillsift::engine::FindWrap::Stop, QStringLiteral("fin"),
+                  quillsift::engine::FindReplace::All);
+    EXPECT_EQ(cleaned->content()->text(), QStringLiteral("\r\x01\r\x01\rfin\x01\r"));
+    const QString saved = m_folder.filePath(QStringLiteral("equations.docx"));
+    cleaned->saveAs(saved);
+    cleaned->close();
+    auto again = m_host.documents().open(saved);
+    EXPECT_EQ(again->content()->text(), QStringLiteral("\r\x01\r\x01\rfin\x01\r"));
+    again->close();
+}
+
 // Every corpus document, in both modes, cleaned as a run cleans it (a new document with the
 // source's formatted content, the source closed): nothing crashes, the copy saves and
 // opens again, and in line mode no key repeats except where the host cannot remove a paragraph

@@ -49,8 +49,12 @@ void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, Field
             readChildren(child.child(n.sdtContent.c_str()), pieces, fields);
         } else if (n.alternateContent == name) {
             readChildren(child.child(n.choice.c_str()), pieces, fields);
+        } else if (WordNames::isMath(name) && fields.isText()) {
+            // An equation stands in the text as an embedded object does, as one character: a
+            // paragraph that shows one is not empty, and is not a repeat of one without it.
+            addCharacter(pieces, child, chars::Object);
         }
-        // Everything else (properties, deleted or moved-away text, bookmarks, math) is not text.
+        // Everything else (properties, deleted or moved-away text, bookmarks) is not text.
     }
 }
 

@@ -101,6 +101,12 @@ void RunSurgery::insertCharacters(pugi::xml_node textElement, qint64 at, const Q
 void RunSurgery::insertBeside(pugi::xml_node element, bool before, const QString& text) const
 {
     pugi::xml_node run = element.parent();
+    if (m_names.r != run.name()) {
+        pugi::xml_node made = before ? run.insert_child_before(m_names.r.c_str(), element)
+                                     : run.insert_child_after(m_names.r.c_str(), element);
+        setPreserved(made.append_child(m_names.t.c_str()), text);
+        return;
+    }
     setPreserved(before ? run.insert_child_before(m_names.t.c_str(), element)
                         : run.insert_child_after(m_names.t.c_str(), element),
                  text);

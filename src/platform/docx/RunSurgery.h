@@ -29,7 +29,8 @@ class RunSurgery
     void removeCharacters(pugi::xml_node textElement, qint64 from, qint64 to);
     /// Inserts text at character at of a w:t element.
     void insertCharacters(pugi::xml_node textElement, qint64 at, const QString& text) const;
-    /// Puts text into a new w:t beside element in its run, before it or after it.
+    /// Puts text into a new w:t beside element in its run, before it or after it; beside an
+    /// element that stands in the paragraph itself (an equation), into a new run.
     void insertBeside(pugi::xml_node element, bool before, const QString& text) const;
     /// Puts text into a new run at the end of a paragraph element.
     void appendRun(pugi::xml_node paragraph, const QString& text) const;

@@ -85,6 +85,14 @@ bool WordNames::isMarker(const char* name) const
                        [&](const std::string& marker) { return marker == wanted; });
 }
 
+bool WordNames::isMath(const char* name)
+{
+    const std::string_view qualified(name);
+    const std::size_t colon = qualified.find(':');
+    const std::string_view local = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+    return local == "oMath" || local == "oMathPara";
+}
+
 void preserveSpaces(pugi::xml_node textElement)
 {
     // An element that says "default" would have its edited text's spaces at the ends dropped.

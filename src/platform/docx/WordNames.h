@@ -32,6 +32,9 @@ class WordNames
     std::string markerNames[10];
 
     bool isMarker(const char* name) const;
+    /// Whether name is an equation in a paragraph (Office Math's oMath or oMathPara, whatever
+    /// prefix the part gives that namespace: no other namespace names paragraph content so).
+    static bool isMath(const char* name);
 
   private:
     std::string m_prefix;

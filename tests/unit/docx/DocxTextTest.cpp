@@ -105,6 +105,10 @@ const TextCase textCases[] = {
      "<w:p><w:r><w:t>see</w:t></w:r><w:r><w:drawing><wp:inline/></w:drawing></w:r>"
      "<w:r><w:footnoteReference w:id=\"1\"/></w:r><w:r><w:pict/></w:r></w:p>",
      u"see\x01\x02\x01\r"},
+    {"EquationsStandAsObjects",
+     "<w:p><w:r><w:t>so</w:t></w:r><m:oMath><m:r><m:t>x=1</m:t></m:r></m:oMath></w:p>"
+     "<w:p><m:oMathPara><m:oMath><m:r><m:t>y</m:t></m:r></m:oMath></m:oMathPara></w:p>",
+     u"so\x01\r\x01\r"},
     {"BookmarksAndProofingMarksAreNotText",
      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"b\"/><w:r><w:t>x</w:t></w:r><w:proofErr w:type=\"spellStart\"/>"
      "<w:bookmarkEnd w:id=\"0\"/><w:commentRangeStart w:id=\"1\"/><w:r><w:t>y</w:t></w:r>"
