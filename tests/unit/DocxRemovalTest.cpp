@@ -179,8 +179,23 @@ TEST_F(DocxRemoval, formattingDoesNotCount)
 
 // An equation is no text, but a paragraph that shows one is neither empty nor a repeat: line
 // mode keeps it as it keeps a picture, and text put in beside it goes into a run of its own.
-TEST_F(DocxRemoval, equationsKeepTheirParagraphs)
+// Text with a phonetic guide (ruby) is kept the same way: two paragraphs that differ only there
+// both stay.
+TEST_F(DocxRemoval, equationsAndRubyKeepTheirParagraphs)
 {
+    const QString ruby =
+        QStringLiteral("<w:p><w:r><w:t xml:space=\"preserve\">name: </w:t><w:ruby><w:rubyPr/><w:rt><w:r><w:t>%1</w:t>"
+                       "</w:r></w:rt><w:rubyBase><w:r><w:t>%2</w:t></w:r></w:rubyBase></w:ruby>"
+                       "</w:r></w:p>");
+    auto guided = openBody(ruby.arg(QStringLiteral("yama"), QStringLiteral("Y")) +
+                           ruby.arg(QStringLiteral("kawa"), QStringLiteral("K")));
+    EXPECT_EQ(quillsift::engine::removeDuplicateLines(*guided), 0);
+    EXPECT_EQ(guided->content()->text(), QStringLiteral("name: \x01\rname: \x01\r"));
+    // Word mode takes the repeated words around them, and never the guided text.
+    EXPECT_EQ(quillsift::engine::removeDuplicateWords(*guided), 2);
+    EXPECT_EQ(guided->content()->text().count(QChar(1)), 2);
+    guided->close();
+
     const QString equation = QStringLiteral("<w:p><m:oMathPara><m:oMath><m:r><m:t>x=1</m:t></m:r></m:oMath>"
                                             "</m:oMathPara></w:p>");
     auto cleaned = openBody(QStringLiteral("<w:p/>") + equation + equation +

@@ -49,9 +49,10 @@ void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, Field
             readChildren(child.child(n.sdtContent.c_str()), pieces, fields);
         } else if (n.alternateContent == name) {
             readChildren(child.child(n.choice.c_str()), pieces, fields);
-        } else if (WordNames::isMath(name) && fields.isText()) {
-            // An equation stands in the text as an embedded object does, as one character: a
-            // paragraph that shows one is not empty, and is not a repeat of one without it.
+        } else if ((WordNames::isMath(name) || n.subDoc == name) && fields.isText()) {
+            // An equation, or a subdocument of a master document, stands in the text as an
+            // embedded object does, as one character: a paragraph that shows one is not empty,
+            // and is not a repeat of one without it.
             addCharacter(pieces, child, chars::Object);
         }
         // Everything else (properties, deleted or moved-away text, bookmarks) is not text.
@@ -135,7 +136,9 @@ void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, FieldNestin
             // not a printable character stands as the object character, so the text stays valid.
             const bool printable = ok && code >= 0x20 && code < 0xFFFE && !(code >= 0xD800 && code < 0xE000);
             addCharacter(pieces, child, printable ? char16_t(code) : chars::Object);
-        } else if (n.drawing == name || n.pict == name || n.object == name || n.alternateContent == name) {
+        } else if (n.drawing == name || n.pict == name || n.object == name || n.alternateContent == name ||
+                   n.ruby == name) {
+            // Text with a phonetic guide (ruby) too: its base text and guide are one thing shown.
             addCharacter(pieces, child, chars::Object);
         } else if (n.footnoteReference == name || n.endnoteReference == name) {
             addCharacter(pieces, child, chars::NoteReference);

@@ -31,6 +31,8 @@ WordNames::WordNames(const XmlTree::Prefixes& prefixes)
     softHyphen = q("softHyphen");
     sym = q("sym");
     drawing = q("drawing");
+    ruby = q("ruby");
+    subDoc = q("subDoc");
     pict = q("pict");
     object = q("object");
     footnoteReference = q("footnoteReference");

@@ -27,7 +27,7 @@ class WordNames
     std::string body, p, pPr, sectPr, r, rPr, t, tab, ptab, br, cr, noBreakHyphen, softHyphen, sym, drawing, pict,
         object, footnoteReference, endnoteReference, fldChar, fldCharType, instrText, delText, del, ins, moveFrom,
         moveTo, hyperlink, smartTag, sdt, sdtContent, customXml, fldSimple, dir, bdo, tbl, tr, tc, type, charAttr, b, i,
-        u, val, alternateContent, choice, fallback;
+        u, val, alternateContent, choice, fallback, ruby, subDoc;
     /// Marks that must never be orphaned when the text around them goes.
     std::string markerNames[10];
 

@@ -109,6 +109,12 @@ const TextCase textCases[] = {
      "<w:p><w:r><w:t>so</w:t></w:r><m:oMath><m:r><m:t>x=1</m:t></m:r></m:oMath></w:p>"
      "<w:p><m:oMathPara><m:oMath><m:r><m:t>y</m:t></m:r></m:oMath></m:oMathPara></w:p>",
      u"so\x01\r\x01\r"},
+    {"RubyAndSubdocumentsStandAsObjects",
+     "<w:p><w:r><w:t>a</w:t><w:ruby><w:rubyPr/><w:rt><w:r><w:t>kan</w:t></w:r></w:rt>"
+     "<w:rubyBase><w:r><w:t>K</w:t></w:r></w:rubyBase></w:ruby><w:t>b</w:t></w:r></w:p>"
+     "<w:p><w:subDoc r:id=\"rId7\"/></w:p>",
+     u"a\x01"
+     "b\r\x01\r"},
     {"BookmarksAndProofingMarksAreNotText",
      "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"b\"/><w:r><w:t>x</w:t></w:r><w:proofErr w:type=\"spellStart\"/>"
      "<w:bookmarkEnd w:id=\"0\"/><w:commentRangeStart w:id=\"1\"/><w:r><w:t>y</w:t></w:r>"
