@@ -261,9 +261,7 @@ bool LoOffice::recoverIfGone(bool connectionLost)
     if (!exited) {
         ::waitpid(m_pid, &status, 0);
     }
-    forget(m_pid);
-    m_pid = -1;
-    OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
+    ended();
     m_desktop.clear();
     m_context.clear();
     m_profile.reset();
@@ -293,7 +291,6 @@ void LoOffice::launch()
     QDir().mkpath(temporaryFolder);
     m_pipeName = uniquePipeName();
     m_profileUrl = QUrl::fromLocalFile(m_profile->path()).toString();
-    const QString& pipeName = m_pipeName;
     const QStringList arguments = {
         options.headless ? QStringLiteral("--headless") : QStringLiteral("--invisible"),
         QStringLiteral("--norestore"),
@@ -301,7 +298,7 @@ void LoOffice::launch()
         QStringLiteral("--nodefault"),
         QStringLiteral("--nolockcheck"),
         QStringLiteral("-env:UserInstallation=") + m_profileUrl,
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName),
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName),
     };
     m_pid = spawn(program, arguments, temporaryFolder);
     if (m_pid <= 0) {
@@ -316,16 +313,14 @@ void LoOffice::launch()
         if (hasExited(m_pid, status)) {
             // Anything it started on its side goes with it.
             killGroup(m_pid);
-            forget(m_pid);
-            m_pid = -1;
-            OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
+            ended();
             throw HostError(QString(),
                             QStringLiteral("LibreOffice could not be started: %1 ended at once (exit status %2)")
                                 .arg(program)
                                 .arg(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
         }
         try {
-            m_context = connect(pipeName);
+            m_context = connect(m_pipeName);
         } catch (const css::uno::Exception&) {
             m_context.clear();
         }
@@ -380,6 +375,13 @@ LoOffice::~LoOffice()
     shutdown();
 }
 
+void LoOffice::ended() noexcept
+{
+    forget(m_pid);
+    m_pid = -1;
+    OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
+}
+
 void LoOffice::release()
 {
     forget(m_pid);
@@ -418,9 +420,7 @@ void LoOffice::shutdown() noexcept
     if (!exited) {
         ::waitpid(m_pid, &status, 0);
     }
-    forget(m_pid);
-    m_pid = -1;
-    OfficeSockets::removeLeftBy(m_pipeName, m_profileUrl);
+    ended();
 }
 
 } // namespace quillsift::libreoffice

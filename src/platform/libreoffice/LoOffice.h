@@ -79,6 +79,9 @@ class LoOffice
     LoOffice() = default;
     void launch();
     void shutdown() noexcept;
+    /// The soffice this object started has ended and been reaped: it is forgotten, and the
+    /// sockets it left are removed.
+    void ended() noexcept;
 
     css::uno::Reference<css::uno::XComponentContext> m_context;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
