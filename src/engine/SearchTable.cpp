@@ -22,22 +22,50 @@ std::size_t SearchTable::defaultHash(QStringView key)
     return qHash(key);
 }
 
-quint32 SearchTable::tagOf(std::size_t hash, qsizetype length)
+quint32 SearchTable::codeOf(QStringView key)
+{
+    if (key.size() > shortKey) {
+        return longKeyCode;
+    }
+    for (const QChar c : key) {
+        if (c.unicode() > 0xff) {
+            return longKeyCode;
+        }
+    }
+    return quint32(key.size());
+}
+
+quint32 SearchTable::tagOf(std::size_t hash, quint32 code)
 {
     // The low bits choose the slot; the high ones, where a hash has them, tell keys apart, and a
-    // set bit above the length keeps the tag from being 0.
+    // set bit above the code keeps the tag from being 0.
     static_assert(shortKey < longKeyCode);
-    const quint32 code = length > shortKey ? longKeyCode : quint32(length);
     return (quint32(std::uint64_t(hash) >> 32) & ~quint32(0x1f)) | 0x10 | code;
 }
 
-QStringView SearchTable::keyOf(const Slot& slot) const
+bool SearchTable::holds(const Slot& slot, QStringView key) const
+{
+    const quint32 code = slot.tag & 0xf;
+    if (code == longKeyCode) {
+        return QStringView(m_longKeys.data() + slot.longKey.at, qsizetype(slot.longKey.length)) == key;
+    }
+    // The tags agree, so the key is code characters long.
+    for (quint32 i = 0; i < code; ++i) {
+        if (key[i].unicode() != slot.head[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringView SearchTable::keyOf(const Slot& slot, std::array<char16_t, shortKey>& buffer) const
 {
     const quint32 code = slot.tag & 0xf;
     if (code == longKeyCode) {
         return QStringView(m_longKeys.data() + slot.longKey.at, qsizetype(slot.longKey.length));
     }
-    return QStringView(slot.head.data(), qsizetype(code));
+    std::copy(slot.head.begin(), slot.head.begin() + code, buffer.begin());
+    return QStringView(buffer.data(), qsizetype(code));
 }
 
 qint64 SearchTable::find(QStringView key, std::size_t hash) const
@@ -45,13 +73,13 @@ qint64 SearchTable::find(QStringView key, std::size_t hash) const
     if (!m_slots) {
         return none;
     }
-    const quint32 tag = tagOf(hash, key.size());
+    const quint32 tag = tagOf(hash, codeOf(key));
     for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
         const Slot& slot = m_slots[i];
         if (slot.tag == 0) {
             return none;
         }
-        if (slot.tag == tag && keyOf(slot) == key) {
+        if (slot.tag == tag && holds(slot, key)) {
             return slot.firstSearch;
         }
     }
@@ -70,11 +98,12 @@ void SearchTable::add(QStringView key, std::size_t hash, qint64 firstSearch)
         grow();
     }
     Slot slot;
-    slot.tag = tagOf(hash, key.size());
+    const quint32 code = codeOf(key);
+    slot.tag = tagOf(hash, code);
     slot.firstSearch = quint32(firstSearch);
-    if (key.size() <= shortKey) {
+    if (code != longKeyCode) {
         slot.head = {};
-        std::copy(key.utf16(), key.utf16() + key.size(), slot.head.begin());
+        std::transform(key.utf16(), key.utf16() + key.size(), slot.head.begin(), [](char16_t c) { return uchar(c); });
     } else {
         slot.longKey = {quint32(m_longKeys.size()), quint32(key.size())};
         m_longKeys.insert(m_longKeys.end(), key.utf16(), key.utf16() + key.size());
@@ -118,9 +147,10 @@ void SearchTable::rehash(std::size_t capacity)
     static_assert(std::is_trivially_copyable_v<Slot> && std::is_trivially_destructible_v<Slot>);
     m_slots = static_cast<Slot*>(m_memory.data());
     m_mask = capacity - 1;
+    std::array<char16_t, shortKey> buffer;
     for (std::size_t i = 0; i < oldCapacity; ++i) {
         if (oldSlots[i].tag != 0) {
-            place(oldSlots[i], m_hash(keyOf(oldSlots[i])));
+            place(oldSlots[i], m_hash(keyOf(oldSlots[i], buffer)));
         }
     }
 }

@@ -17,9 +17,10 @@ namespace quillsift::engine {
 /// A document of a million words has hundreds of thousands of them and the walk looks up every
 /// word, so a lookup touches one slot of one table and nothing else: an open-addressed table at
 /// at most five eighths full, where a text of up to shortKey characters is kept inside its slot and
-/// only a longer one is compared in a store of its own. A slot is 24 bytes: the table of a
-/// document's words is the largest thing the walk holds, and memory first touched costs the system
-/// a page's clearing.
+/// only a longer one, or one with a character past U+00FF, is compared in a store of its own. A
+/// slot is 16 bytes, a short key kept in it one byte a character: the table of a document's words
+/// is the largest thing the walk holds, and memory first touched costs the system a page's
+/// clearing.
 class SearchTable
 {
   public:
@@ -63,16 +64,22 @@ class SearchTable
         /// length, or longKeyCode for a key kept in m_longKeys; never 0: 0 marks a free slot.
         quint32 tag = 0;
         quint32 firstSearch = 0;
-        /// The key itself, or where a longer one is in m_longKeys.
+        /// The key itself, a character a byte, or where any other key is in m_longKeys.
         union {
-            std::array<char16_t, shortKey> head;
+            std::array<uchar, shortKey> head;
             LongKey longKey;
         };
     };
+    static_assert(sizeof(Slot) == 16);
     static constexpr quint32 longKeyCode = 15;
     static std::size_t defaultHash(QStringView key);
-    static quint32 tagOf(std::size_t hash, qsizetype length);
-    QStringView keyOf(const Slot& slot) const;
+    /// The key's length where its slot holds it (up to shortKey characters, none past U+00FF),
+    /// else longKeyCode.
+    static quint32 codeOf(QStringView key);
+    static quint32 tagOf(std::size_t hash, quint32 code);
+    bool holds(const Slot& slot, QStringView key) const;
+    /// The slot's key, in buffer where the slot holds it.
+    QStringView keyOf(const Slot& slot, std::array<char16_t, shortKey>& buffer) const;
     void grow();
     /// Moves the keys into a table of capacity slots, a power of two.
     void rehash(std::size_t capacity);

@@ -52,7 +52,7 @@ qint64 WordWalk::run()
             return 0;
         }
         // A long document repeats most of its words: room for a quarter of them as distinct
-        // saves the table from hashing its keys again at every doubling, at a slot (24 bytes) for
+        // saves the table from hashing its keys again at every doubling, at a slot (16 bytes) for
         // every 2.5 words where fewer are distinct.
         m_searches.reserve(std::size_t(words / 4));
         if (auto word = whole->word(1)) {

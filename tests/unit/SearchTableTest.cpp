@@ -19,11 +19,15 @@ std::size_t lengthOnly(QStringView key)
     return std::size_t(key.size());
 }
 
-QString keyNumber(int number, int length)
+// A key of about length characters; its filler is plain (k), Latin-1 (é, kept in a slot a byte a
+// character) or past it (ž, kept in the store), so that keys of one length and hash are kept both
+// ways.
+QString keyNumber(int number, int length, int filling = 0)
 {
     QString key = QString::number(number);
+    const char16_t filler = std::array{u'k', u'\u00e9', u'\u017e'}[filling % 3];
     while (key.size() < length) {
-        key.prepend(QLatin1Char('k'));
+        key.prepend(QChar(filler));
     }
     return key;
 }
@@ -38,13 +42,13 @@ TEST(SearchTable, keysThatShareAHashAreToldApartThroughGrowth)
             std::map<QString, qint64> model;
             std::mt19937 random(7);
             // Short keys kept in their slots, keys just over that size and long ones, among them keys
-            // that differ in their last character only.
+            // that differ in their last character only, or only in being kept in a slot or not.
             for (int i = 0; i < 3000; ++i) {
                 if (i == reserveAt) {
                     table.reserve(2000);
                 }
                 const int length = std::array{1, 7, 8, 9, 20}[random() % 5];
-                const QString key = keyNumber(int(random() % 600), length);
+                const QString key = keyNumber(int(random() % 600), length, int(random() % 3));
                 const std::size_t keyHash = table.hashOf(key);
                 const qint64 found = table.find(key, keyHash);
                 const auto known = model.find(key);
