@@ -34,11 +34,15 @@ bool WordSegmenter::standsFreeAfterSpace(char32_t c)
 
 std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
 {
-    std::vector<quint32> ends;
+    // The ends are found in a vector kept from call to call and handed out in one of their exact
+    // size: a document keeps every paragraph's, and one grown a push at a time holds up to twice
+    // as many.
+    std::vector<quint32>& ends = m_ends;
+    ends.clear();
     const auto* data = reinterpret_cast<const UChar*>(text.utf16());
     const int length = int(text.size());
     if (length == 0) {
-        return ends;
+        return {};
     }
     // A read-only alias: ICU reads the paragraph where it lies, without a copy.
     icu::UnicodeString alias(false, data, length);
@@ -72,7 +76,7 @@ std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
             }
         }
     }
-    return ends;
+    return {ends.begin(), ends.end()};
 }
 
 } // namespace quillsift::text

@@ -16,8 +16,8 @@ namespace quillsift::text {
 
 /// Splits one paragraph's text into word units: a run of letters or digits as ICU's word
 /// boundaries delimit it, or any other single character, each with the spaces that follow it;
-/// spaces that open the paragraph are a unit of their own. Each segmenter owns its ICU iterator,
-/// so separate documents can be segmented on separate threads.
+/// spaces that open the paragraph are a unit of their own. Each segmenter owns its ICU iterator
+/// and the vector it finds the ends in, so separate documents can be segmented on separate threads.
 class WordSegmenter
 {
   public:
@@ -39,6 +39,7 @@ class WordSegmenter
 
   private:
     std::unique_ptr<icu::BreakIterator> m_iterator;
+    std::vector<quint32> m_ends;
 };
 
 } // namespace quillsift::text
