@@ -53,7 +53,9 @@ Package MainPart::packageToWrite(platform::ProcessorShare* processors) const
     if (!deflatedAhead(m_buffer.size())) {
         return package();
     }
-    constexpr qsizetype pieceSize = 1 << 20;
+    // Pieces of 256 KB: each costs a few bytes of output and a fresh 32 KB window, and the few
+    // held at a time, with the pieces made, are what the save adds to the document's memory.
+    constexpr qsizetype pieceSize = 1 << 18;
     Package result = m_package;
     DeflateStream stream(zipDeflateLevel, pieceSize, processors);
     result.setDeflated(m_name, xmlDeflated(m_xml, stream));
