@@ -28,8 +28,7 @@ void ParagraphReader::read(Paragraph& paragraph, FieldNesting& fields) const
     }
     pieces.setTextLength(m_text.size());
     // Text may have come or moved anywhere in it: its word positions are built again when needed.
-    paragraph.setContent(ParagraphText(QString(m_text.constData(), m_text.size())), std::move(pieces),
-                         !(fields == paragraph.fieldsAtStart()));
+    paragraph.setContent(ParagraphText(QStringView(m_text)), std::move(pieces), !(fields == paragraph.fieldsAtStart()));
 }
 
 void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, FieldNesting& fields) const

@@ -20,15 +20,23 @@ BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
     return parts;
 }
 
+bool isLatin1(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xff; });
+}
+
+QByteArray latin1Of(QStringView text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    std::transform(text.begin(), text.end(), bytes.begin(), [](QChar c) { return char(uchar(c.unicode())); });
+    return bytes;
+}
+
 } // namespace
 
-ParagraphText::ParagraphText(QString text)
+ParagraphText::ParagraphText(QStringView text)
 {
-    if (text.size() > maxBlockLength) {
-        split(text);
-    } else {
-        m_text = std::move(text);
-    }
+    assign(text);
 }
 
 ParagraphText::ParagraphText() = default;
@@ -36,33 +44,51 @@ ParagraphText::~ParagraphText() = default;
 ParagraphText::ParagraphText(ParagraphText&&) noexcept = default;
 ParagraphText& ParagraphText::operator=(ParagraphText&&) noexcept = default;
 
-void ParagraphText::split(const QString& text)
+void ParagraphText::assign(QStringView text)
 {
-    m_blocks = std::make_unique<Blocks>(cut(text, blockLength));
-    m_text = QString();
+    if (text.size() > maxBlockLength) {
+        m_store = std::make_unique<Blocks>(cut(text, blockLength));
+    } else if (isLatin1(text)) {
+        m_store = latin1Of(text);
+    } else {
+        m_store = text.toString();
+    }
+}
+
+QString ParagraphText::whole() const
+{
+    if (const QString* text = std::get_if<QString>(&m_store)) {
+        return *text;
+    }
+    return mid(0, size());
 }
 
 qsizetype ParagraphText::blockedSize() const
 {
-    return m_blocks->total(0);
+    return std::get<std::unique_ptr<Blocks>>(m_store)->total(0);
 }
 
 QChar ParagraphText::blockedAt(qsizetype index) const
 {
-    const auto place = m_blocks->locate(0, index);
-    return m_blocks->block(place.block).at(index - place.before[0]);
+    const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
+    const auto place = blocks.locate(0, index);
+    return blocks.block(place.block).at(index - place.before[0]);
 }
 
 QString ParagraphText::mid(qsizetype from, qsizetype length) const
 {
     from = std::clamp<qsizetype>(from, 0, size());
     length = std::clamp<qsizetype>(length, 0, size() - from);
-    if (!m_blocks) {
-        return length == m_text.size() ? m_text : QString(m_text.constData() + from, length);
+    if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+        return QString::fromLatin1(latin->constData() + from, length);
     }
+    if (const QString* text = std::get_if<QString>(&m_store)) {
+        return length == text->size() ? *text : QString(text->constData() + from, length);
+    }
+    const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
     if (length > 0) {
-        const auto place = m_blocks->locate(0, from);
-        const QString& text = m_blocks->block(place.block);
+        const auto place = blocks.locate(0, from);
+        const QString& text = blocks.block(place.block);
         const qsizetype offset = from - place.before[0];
         if (offset + length <= text.size()) {
             return QString(text.constData() + offset, length);
@@ -78,14 +104,19 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
 {
     from = std::clamp<qsizetype>(from, 0, size());
     length = std::clamp<qsizetype>(length, 0, size() - from);
-    if (!m_blocks) {
-        out.append(QStringView(m_text).mid(from, length));
+    if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+        out.append(QLatin1StringView(latin->constData() + from, length));
+        return;
+    }
+    if (const QString* text = std::get_if<QString>(&m_store)) {
+        out.append(QStringView(*text).mid(from, length));
         return;
     }
     if (length == 0) {
         return;
     }
-    m_blocks->visit(m_blocks->locate(0, from), [&](const QString& text, const Blocks::Place& place) {
+    const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
+    blocks.visit(blocks.locate(0, from), [&](const QString& text, const Blocks::Place& place) {
         const qsizetype offset = std::max<qsizetype>(from - place.before[0], 0);
         const qsizetype taken = std::min(length, text.size() - offset);
         out.append(QStringView(text).mid(offset, taken));
@@ -101,17 +132,22 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
     if (length == 0) {
         return;
     }
-    if (!m_blocks) {
-        m_text.remove(from, length);
+    if (QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+        latin->remove(from, length);
+        return;
+    }
+    if (QString* text = std::get_if<QString>(&m_store)) {
+        text->remove(from, length);
         return;
     }
     const qsizetype to = from + length;
-    m_blocks->cut(0, from, to, [from, to](QString& text, qint64 start, const Blocks::Values&) {
-        const qint64 low = std::max<qint64>(from, start) - start;
-        const qint64 high = std::min<qint64>(to, start + text.size()) - start;
-        text.remove(low, high - low);
-        return Blocks::Values{low - high};
-    });
+    std::get<std::unique_ptr<Blocks>>(m_store)->cut(
+        0, from, to, [from, to](QString& text, qint64 start, const Blocks::Values&) {
+            const qint64 low = std::max<qint64>(from, start) - start;
+            const qint64 high = std::min<qint64>(to, start + text.size()) - start;
+            text.remove(low, high - low);
+            return Blocks::Values{low - high};
+        });
 }
 
 void ParagraphText::insert(qsizetype position, QStringView text)
@@ -120,48 +156,64 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     if (text.isEmpty()) {
         return;
     }
-    if (!m_blocks) {
-        m_text.insert(position, text);
-        if (m_text.size() > maxBlockLength) {
-            split(m_text);
+    if (!std::holds_alternative<std::unique_ptr<Blocks>>(m_store)) {
+        QByteArray* latin = std::get_if<QByteArray>(&m_store);
+        if (latin && size() + text.size() <= maxBlockLength && isLatin1(text)) {
+            latin->insert(position, latin1Of(text));
+            return;
         }
+        QString grown = whole();
+        grown.insert(position, text);
+        assign(grown);
         return;
     }
+    Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
     // After the character before the position, so that text added at a block's end stays there.
     std::size_t block = 0;
     qsizetype offset = 0;
     if (position > 0) {
-        const auto place = m_blocks->locate(0, position - 1);
+        const auto place = blocks.locate(0, position - 1);
         block = place.block;
         offset = position - place.before[0];
     } else {
-        block = m_blocks->openBlock();
+        block = blocks.openBlock();
     }
-    QString& target = m_blocks->block(block);
+    QString& target = blocks.block(block);
     target.insert(offset, text);
-    m_blocks->change(block, {text.size()});
+    blocks.change(block, {text.size()});
     if (target.size() > maxBlockLength) {
         // Cut the grown block as a fresh text would be cut.
-        const QString whole = std::move(target);
-        m_blocks->replace(block, block, cut(whole, blockLength));
+        const QString cutFrom = std::move(target);
+        blocks.replace(block, block, cut(cutFrom, blockLength));
     }
 }
 
 ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
 {
-    if (!front.m_blocks && !back.m_blocks) {
-        return ParagraphText(front.m_text + back.m_text);
+    const bool frontBlocked = std::holds_alternative<std::unique_ptr<Blocks>>(front.m_store);
+    const bool backBlocked = std::holds_alternative<std::unique_ptr<Blocks>>(back.m_store);
+    if (!frontBlocked && !backBlocked) {
+        const QByteArray* frontLatin = std::get_if<QByteArray>(&front.m_store);
+        const QByteArray* backLatin = std::get_if<QByteArray>(&back.m_store);
+        ParagraphText joined;
+        if (frontLatin && backLatin && frontLatin->size() + backLatin->size() <= maxBlockLength) {
+            joined.m_store = *frontLatin + *backLatin;
+        } else {
+            joined.assign(front.whole() + back.whole());
+        }
+        return joined;
     }
     const bool keepFront = front.size() >= back.size();
     ParagraphText& kept = keepFront ? front : back;
     ParagraphText& other = keepFront ? back : front;
-    if (!kept.m_blocks) {
-        kept.split(kept.m_text);
+    if (!std::holds_alternative<std::unique_ptr<Blocks>>(kept.m_store)) {
+        kept.m_store = std::make_unique<Blocks>(cut(kept.whole(), blockLength));
     }
-    if (other.m_blocks) {
-        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
+    Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(kept.m_store);
+    if (auto* otherBlocks = std::get_if<std::unique_ptr<Blocks>>(&other.m_store)) {
+        blocks.join(std::move(**otherBlocks), !keepFront);
     } else {
-        kept.m_blocks->join(cut(other.m_text, blockLength), !keepFront);
+        blocks.join(cut(other.whole(), blockLength), !keepFront);
     }
     return std::move(kept);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -8,16 +9,18 @@
 #include <iterator>
 #include <memory>
 #include <span>
+#include <variant>
 #include <vector>
 
 namespace quillsift::docx {
 
 template <typename Block, std::size_t Trees> class BlockedSequence;
 
-/// A paragraph's text. Up to maxBlockLength characters it is one string; a longer one is kept in
-/// blocks of about blockLength characters with the blocks' lengths in a Fenwick tree, so that an
-/// edit anywhere in a paragraph of a million characters costs one block and a logarithm, not the
-/// distance to its last edit or the length of the text after it.
+/// A paragraph's text. Up to maxBlockLength characters it is one string, a byte a character while
+/// none is past U+00FF (as in most paragraphs of most documents, whose texts a document keeps all
+/// of); a longer one is kept in blocks of about blockLength characters with the blocks' lengths
+/// in a Fenwick tree, so that an edit anywhere in a paragraph of a million characters costs one
+/// block and a logarithm, not the distance to its last edit or the length of the text after it.
 ///
 /// It owns the string, or the blocked sequence whose blocks are pieces of the text and whose one
 /// tree counts their characters; it edits the characters inside a block and tells the sequence
@@ -26,7 +29,7 @@ class ParagraphText
 {
   public:
     ParagraphText();
-    explicit ParagraphText(QString text);
+    explicit ParagraphText(QStringView text);
     ParagraphText(const ParagraphText&) = delete;
     ParagraphText& operator=(const ParagraphText&) = delete;
     ParagraphText(ParagraphText&&) noexcept;
@@ -35,7 +38,13 @@ class ParagraphText
 
     qsizetype size() const
     {
-        return m_blocks ? blockedSize() : m_text.size();
+        if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+            return latin->size();
+        }
+        if (const QString* text = std::get_if<QString>(&m_store)) {
+            return text->size();
+        }
+        return blockedSize();
     }
     bool isEmpty() const
     {
@@ -43,7 +52,13 @@ class ParagraphText
     }
     QChar at(qsizetype index) const
     {
-        return m_blocks ? blockedAt(index) : m_text.at(index);
+        if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+            return QChar(char16_t(uchar(latin->at(index))));
+        }
+        if (const QString* text = std::get_if<QString>(&m_store)) {
+            return text->at(index);
+        }
+        return blockedAt(index);
     }
     QChar operator[](qsizetype index) const
     {
@@ -69,11 +84,13 @@ class ParagraphText
     using Blocks = BlockedSequence<QString, 1>;
     qsizetype blockedSize() const;
     QChar blockedAt(qsizetype index) const;
-    /// Makes a text too long for one string into blocks.
-    void split(const QString& text);
+    /// Keeps text, of any length, as a fresh text of it is kept.
+    void assign(QStringView text);
+    /// The text as one string, whatever it is kept as now.
+    QString whole() const;
 
-    QString m_text;
-    std::unique_ptr<Blocks> m_blocks;
+    /// A byte a character (none past U+00FF), a character a character, or blocks.
+    std::variant<QByteArray, QString, std::unique_ptr<Blocks>> m_store;
 };
 
 /// The end offsets of a paragraph's word units, ascending. Up to maxBlockUnits units they are one
