@@ -148,9 +148,15 @@ void SearchTable::rehash(std::size_t capacity)
     m_slots = static_cast<Slot*>(m_memory.data());
     m_mask = capacity - 1;
     std::array<char16_t, shortKey> buffer;
+    // The old slots are read once, in order: what has been read goes back to the system as the
+    // move goes on, so that the two tables are never both held whole.
+    constexpr std::size_t slotsAtOnce = (std::size_t(2) << 20) / sizeof(Slot);
     for (std::size_t i = 0; i < oldCapacity; ++i) {
         if (oldSlots[i].tag != 0) {
             place(oldSlots[i], m_hash(keyOf(oldSlots[i], buffer)));
+        }
+        if ((i + 1) % slotsAtOnce == 0) {
+            old.discardBefore((i + 1) * sizeof(Slot));
         }
     }
 }

@@ -3,6 +3,7 @@
 
 #include "Allocator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -65,6 +66,7 @@ ZeroedMemory::ZeroedMemory(ZeroedMemory&& other) noexcept
     : m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0))
     , m_mapped(std::exchange(other.m_mapped, 0))
+    , m_discarded(std::exchange(other.m_discarded, 0))
 {
 }
 
@@ -75,8 +77,23 @@ ZeroedMemory& ZeroedMemory::operator=(ZeroedMemory&& other) noexcept
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
         m_mapped = std::exchange(other.m_mapped, 0);
+        m_discarded = std::exchange(other.m_discarded, 0);
     }
     return *this;
+}
+
+void ZeroedMemory::discardBefore(std::size_t offset) noexcept
+{
+#if defined(__unix__) && defined(MAP_ANONYMOUS)
+    constexpr std::size_t page = 4096;
+    const std::size_t end = std::min(offset, m_mapped) / page * page;
+    if (end > m_discarded) {
+        madvise(static_cast<char*>(m_data) + m_discarded, end - m_discarded, MADV_DONTNEED);
+        m_discarded = end;
+    }
+#else
+    (void)offset;
+#endif
 }
 
 void ZeroedMemory::release() noexcept
@@ -88,6 +105,7 @@ void ZeroedMemory::release() noexcept
     if (m_mapped > 0) {
         munmap(m_data, m_mapped);
         m_data = nullptr;
+        m_discarded = 0;
         return;
     }
 #endif

@@ -30,6 +30,10 @@ class ZeroedMemory
     {
         return m_size;
     }
+    /// Gives the system back the whole pages of a mapped block that lie before offset bytes, as
+    /// a table that is read once from its start while it is moved does with what it has read:
+    /// they read as zero afterwards. A block from calloc keeps its pages.
+    void discardBefore(std::size_t offset) noexcept;
 
   private:
     void release() noexcept;
@@ -38,6 +42,8 @@ class ZeroedMemory
     std::size_t m_size = 0;
     /// The length of the mapping at m_data, or 0 when the block came from calloc.
     std::size_t m_mapped = 0;
+    /// How much of the mapping from its start has been given back.
+    std::size_t m_discarded = 0;
 };
 
 } // namespace quillsift::platform

@@ -51,6 +51,25 @@ TEST(ZeroedMemory, blocksOfEverySizeAreZeroWritableAndMove)
     }
 }
 
+// A table moved into a larger one gives back what it has read: those pages read as zero, the
+// rest keeps what was written; a small block, from calloc, keeps everything.
+TEST(ZeroedMemory, discardedPagesReadAsZeroAndTheRestStays)
+{
+    constexpr std::size_t mib = std::size_t(1) << 20;
+    for (const std::size_t size : {std::size_t(1000), 5 * mib + 1}) {
+        ZeroedMemory memory(size);
+        auto* bytes = static_cast<unsigned char*>(memory.data());
+        std::fill(bytes, bytes + size, 7);
+        const std::size_t offset = std::min(size, 3 * mib + 100);
+        memory.discardBefore(offset / 2);
+        memory.discardBefore(offset);
+        const bool mapped = size >= 2 * mib && quillsift::platform::largePagesWanted();
+        const std::size_t discarded = mapped ? 3 * mib : 0;
+        EXPECT_TRUE(std::all_of(bytes, bytes + discarded, [](unsigned char b) { return b == 0; })) << size;
+        EXPECT_TRUE(std::all_of(bytes + discarded, bytes + size, [](unsigned char b) { return b == 7; })) << size;
+    }
+}
+
 // The heap the allocator had before main() ran is on 2 MiB pages once it is tuned: where the
 // system offers such pages, the mapping that holds a fresh allocation is advised to take them.
 TEST(Allocator, heapMappedBeforeMainIsAdvisedToTakeLargePages)
