@@ -123,7 +123,7 @@ QByteArray DocxDocument::packageBytes(const QString& path, Package package) cons
     if (suffix != QLatin1String("docm") && suffix != QLatin1String("dotm") && suffix != QLatin1String("dotx")) {
         MacroRemoval::makePlainDocument(package, m_story->mainPartName());
     }
-    return std::move(package).toZip(path, m_story->processors());
+    return package.toZip(path, m_story->processors());
 }
 
 void DocxDocument::write(const QString& path, const QByteArray& bytes)

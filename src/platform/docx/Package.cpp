@@ -359,17 +359,18 @@ class DeflatedSource
     zip_error_t m_error;
 };
 
-/// Whether every part deflated beforehand went into the archive written to buffer as it was given.
-bool keptAsDeflated(zip_source_t* buffer, const std::vector<std::optional<Deflated>>& deflated)
+/// Whether every part deflated beforehand went into archive as it was given.
+bool keptAsDeflated(const QByteArray& archive, const std::vector<std::optional<Deflated>>& deflated)
 {
     zip_error_t error;
     zip_error_init(&error);
-    // The archive read from buffer frees it when it closes: it is kept for the caller.
-    zip_source_keep(buffer);
-    zip_t* reread = zip_open_from_source(buffer, ZIP_RDONLY, &error);
+    zip_source_t* source = zip_source_buffer_create(archive.constData(), zip_uint64_t(archive.size()), 0, &error);
+    zip_t* reread = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
     zip_error_fini(&error);
     if (!reread) {
-        zip_source_free(buffer);
+        if (source) {
+            zip_source_free(source);
+        }
         return false;
     }
     const std::unique_ptr<zip_t, ZipCloser> closer(reread);
@@ -389,38 +390,35 @@ bool keptAsDeflated(zip_source_t* buffer, const std::vector<std::optional<Deflat
 
 } // namespace
 
-QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* processors) const&
-{
-    // The copy shares the entries' bytes: letting go of them frees nothing of this package's.
-    return Package(*this).toZip(fileName, processors);
-}
-
-QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* processors) &&
+QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* processors) const
 {
     // A large part (the main document) is deflated in pieces on several threads before libzip
     // writes it, unless it comes deflated already; the rest libzip deflates itself.
     std::vector<std::optional<Deflated>> deflated(m_entries.size());
+    bool anyDeflated = false;
     try {
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
             const QByteArray& data = m_entries[i].data;
             if (m_entries[i].deflated) {
                 deflated[i] = *m_entries[i].deflated;
+                anyDeflated = true;
             } else if (const std::size_t pieces = deflatePieces(data.size()); pieces > 1) {
                 deflated[i] = deflateInPieces(data, zipDeflateLevel, pieces, processors);
+                anyDeflated = true;
             }
         }
+        QByteArray out = writeZip(fileName, deflated);
         // A libzip that compressed the given bytes once more would make a package no one can read:
         // what was written is checked, and written the plain way if it is not what was given.
-        QByteArray out = writeZip(fileName, deflated);
-        if (out.isEmpty()) {
-            for (Entry& entry : m_entries) {
+        if (anyDeflated && !keptAsDeflated(out, deflated)) {
+            Package plain = *this;
+            for (Entry& entry : plain.m_entries) {
                 if (entry.deflated) {
                     entry.data = inflated(*entry.deflated);
                     entry.deflated.reset();
                 }
             }
-            std::vector<std::optional<Deflated>> none(m_entries.size());
-            out = writeZip(fileName, none);
+            out = plain.writeZip(fileName, std::vector<std::optional<Deflated>>(m_entries.size()));
         }
         return out;
     } catch (const std::bad_alloc&) {
@@ -428,7 +426,7 @@ QByteArray Package::toZip(const QString& fileName, platform::ProcessorShare* pro
     }
 }
 
-QByteArray Package::writeZip(const QString& fileName, std::vector<std::optional<Deflated>>& deflated)
+QByteArray Package::writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -481,13 +479,6 @@ QByteArray Package::writeZip(const QString& fileName, std::vector<std::optional<
     if (zip_close(archive) != 0) {
         fail(QStringLiteral("the package cannot be written"));
     }
-    if (!keptAsDeflated(buffer, deflated)) {
-        zip_source_free(buffer);
-        return {};
-    }
-    // The archive holds every byte now: what it was made of goes before its bytes are copied out.
-    deflated.clear();
-    m_entries.clear();
     QByteArray out;
     if (zip_source_open(buffer) == 0) {
         zip_source_seek(buffer, 0, SEEK_END);

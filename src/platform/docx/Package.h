@@ -67,11 +67,7 @@ class Package
 
     /// The zip archive of every entry, in order. A large part is deflated in pieces on the
     /// processors that processors can lend. Throws HostError naming fileName on failure.
-    QByteArray toZip(const QString& fileName, platform::ProcessorShare* processors = nullptr) const&;
-    /// The same, letting go of the entries' bytes once the archive holds them, so that a large
-    /// part is not held twice over while the archive's bytes are handed out. The package is left
-    /// empty.
-    QByteArray toZip(const QString& fileName, platform::ProcessorShare* processors = nullptr) &&;
+    QByteArray toZip(const QString& fileName, platform::ProcessorShare* processors = nullptr) const;
 
     /// What was left out or mended while the package was read and checked, in sentences for the
     /// user that name the part concerned.
@@ -86,9 +82,8 @@ class Package
 
   private:
     /// The zip archive of every entry, each given in deflated[i] deflated already or else
-    /// deflated by libzip; empty when libzip did not keep a part given deflated as it was. Before
-    /// the archive's bytes are handed out, deflated and the entries are emptied.
-    QByteArray writeZip(const QString& fileName, std::vector<std::optional<Deflated>>& deflated);
+    /// deflated by libzip.
+    QByteArray writeZip(const QString& fileName, const std::vector<std::optional<Deflated>>& deflated) const;
 
     std::vector<Entry> m_entries;
     QStringList m_notes;
