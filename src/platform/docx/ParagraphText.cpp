@@ -25,13 +25,6 @@ bool isLatin1(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xff; });
 }
 
-QByteArray latin1Of(QStringView text)
-{
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    std::transform(text.begin(), text.end(), bytes.begin(), [](QChar c) { return char(uchar(c.unicode())); });
-    return bytes;
-}
-
 } // namespace
 
 ParagraphText::ParagraphText(QStringView text)
@@ -49,18 +42,10 @@ void ParagraphText::assign(QStringView text)
     if (text.size() > maxBlockLength) {
         m_store = std::make_unique<Blocks>(cut(text, blockLength));
     } else if (isLatin1(text)) {
-        m_store = latin1Of(text);
+        m_store = text.toLatin1();
     } else {
         m_store = text.toString();
     }
-}
-
-QString ParagraphText::whole() const
-{
-    if (const QString* text = std::get_if<QString>(&m_store)) {
-        return *text;
-    }
-    return mid(0, size());
 }
 
 qsizetype ParagraphText::blockedSize() const
@@ -159,10 +144,10 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     if (!std::holds_alternative<std::unique_ptr<Blocks>>(m_store)) {
         QByteArray* latin = std::get_if<QByteArray>(&m_store);
         if (latin && size() + text.size() <= maxBlockLength && isLatin1(text)) {
-            latin->insert(position, latin1Of(text));
+            latin->insert(position, text.toLatin1());
             return;
         }
-        QString grown = whole();
+        QString grown = toString();
         grown.insert(position, text);
         assign(grown);
         return;
@@ -199,7 +184,7 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
         if (frontLatin && backLatin && frontLatin->size() + backLatin->size() <= maxBlockLength) {
             joined.m_store = *frontLatin + *backLatin;
         } else {
-            joined.assign(front.whole() + back.whole());
+            joined.assign(front.toString() + back.toString());
         }
         return joined;
     }
@@ -207,13 +192,13 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     ParagraphText& kept = keepFront ? front : back;
     ParagraphText& other = keepFront ? back : front;
     if (!std::holds_alternative<std::unique_ptr<Blocks>>(kept.m_store)) {
-        kept.m_store = std::make_unique<Blocks>(cut(kept.whole(), blockLength));
+        kept.m_store = std::make_unique<Blocks>(cut(kept.toString(), blockLength));
     }
     Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(kept.m_store);
     if (auto* otherBlocks = std::get_if<std::unique_ptr<Blocks>>(&other.m_store)) {
         blocks.join(std::move(**otherBlocks), !keepFront);
     } else {
-        blocks.join(cut(other.whole(), blockLength), !keepFront);
+        blocks.join(cut(other.toString(), blockLength), !keepFront);
     }
     return std::move(kept);
 }

@@ -86,8 +86,6 @@ class ParagraphText
     QChar blockedAt(qsizetype index) const;
     /// Keeps text, of any length, as a fresh text of it is kept.
     void assign(QStringView text);
-    /// The text as one string, whatever it is kept as now.
-    QString whole() const;
 
     /// A byte a character (none past U+00FF), a character a character, or blocks.
     std::variant<QByteArray, QString, std::unique_ptr<Blocks>> m_store;
