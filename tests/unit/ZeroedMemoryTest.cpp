@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Zero-filled blocks for large tables, small ones from calloc and large ones mapped on 2 MiB pages,
-// and the allocator's heap on 2 MiB pages from the start.
+// Zero-filled blocks for large tables, small ones from calloc and large ones mapped on 2 MiB pages.
 #include <platform/Allocator.h>
 #include <platform/ZeroedMemory.h>
-
-#include <QFile>
-#include <QString>
 
 #include <gtest/gtest.h>
 
@@ -68,44 +64,6 @@ TEST(ZeroedMemory, discardedPagesReadAsZeroAndTheRestStays)
         EXPECT_TRUE(std::all_of(bytes, bytes + discarded, [](unsigned char b) { return b == 0; })) << size;
         EXPECT_TRUE(std::all_of(bytes + discarded, bytes + size, [](unsigned char b) { return b == 7; })) << size;
     }
-}
-
-// The heap the allocator had before main() ran is on 2 MiB pages once it is tuned: where the
-// system offers such pages, the mapping that holds a fresh allocation is advised to take them.
-TEST(Allocator, heapMappedBeforeMainIsAdvisedToTakeLargePages)
-{
-#if defined(__linux__)
-    QFile policy(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
-    if (!quillsift::platform::allocatorTunable() || !quillsift::platform::largePagesWanted() ||
-        !policy.open(QIODevice::ReadOnly) || policy.readAll().contains("[never]")) {
-        GTEST_SKIP() << "no tuned allocator or no transparent huge pages here";
-    }
-    quillsift::platform::tuneAllocator();
-    void* block = std::malloc(64);
-    const auto address = reinterpret_cast<std::uintptr_t>(block);
-    QFile smaps(QStringLiteral("/proc/self/smaps"));
-    ASSERT_TRUE(smaps.open(QIODevice::ReadOnly));
-    bool inMapping = false;
-    bool found = false;
-    for (const QByteArray& line : smaps.readAll().split('\n')) {
-        const qsizetype dash = line.indexOf('-');
-        const qsizetype space = line.indexOf(' ');
-        if (dash > 0 && space > dash && line.indexOf(':') > space) {
-            bool startOk = false;
-            bool endOk = false;
-            const auto start = std::uintptr_t(line.left(dash).toULongLong(&startOk, 16));
-            const auto end = std::uintptr_t(line.mid(dash + 1, space - dash - 1).toULongLong(&endOk, 16));
-            inMapping = startOk && endOk && start <= address && address < end;
-        } else if (inMapping && line.startsWith("VmFlags:")) {
-            found = true;
-            EXPECT_TRUE(line.split(' ').contains("hg")) << line.constData();
-        }
-    }
-    EXPECT_TRUE(found);
-    std::free(block);
-#else
-    GTEST_SKIP() << "large pages are advised on Linux only";
-#endif
 }
 
 } // namespace
