@@ -39,6 +39,18 @@ qint64 FenwickTree::prefix(std::size_t count) const
     return sum;
 }
 
+qint64 FenwickTree::value(std::size_t slot) const
+{
+    // The node at slot sums the slots from low, slot with its trailing ones cleared, up to slot;
+    // the nodes that prefix(slot) adds before it reaches low sum the slots from low up to slot - 1.
+    qint64 sum = m_tree[slot];
+    const std::size_t low = slot & (slot + 1);
+    for (std::size_t i = slot; i > low; i &= i - 1) {
+        sum -= m_tree[i - 1];
+    }
+    return sum;
+}
+
 std::size_t FenwickTree::slotAfter(qint64 target) const
 {
     if (target >= m_total) {

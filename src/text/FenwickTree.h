@@ -30,11 +30,9 @@ class FenwickTree
     void add(std::size_t slot, qint64 delta);
     /// The sum of the first count slots.
     qint64 prefix(std::size_t count) const;
-    /// The value of one slot.
-    qint64 value(std::size_t slot) const
-    {
-        return prefix(slot + 1) - prefix(slot);
-    }
+    /// The value of one slot: its node less the nodes below it, as many as the slot's binary form
+    /// ends in ones (one on average).
+    qint64 value(std::size_t slot) const;
     /// The first slot whose running sum exceeds target, or size() when the total does not.
     std::size_t slotAfter(qint64 target) const;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The walks and counts both hosts share, over a story of random paragraphs and word units that
-// is edited as it is walked, against the same questions asked of a flat list of units.
+// is edited as it is walked, against the same questions asked of a flat list of units; and the
+// prefix sums under them.
+#include <text/FenwickTree.h>
 #include <text/ParagraphIndex.h>
 #include <text/UnitNavigation.h>
 
@@ -193,4 +195,39 @@ TEST(UnitNavigation, SegmentsTheWholeStoryOnlyToCountWordsAcrossParagraphs)
     navigation.reset();
     EXPECT_EQ(navigation.countUnits(Unit::Word, 0, 12), 6);
     EXPECT_EQ(words.segmentAllCalls, 2);
+}
+
+// The prefix sums under every count and index: each slot's value, every prefix and the slot a
+// running sum passes, after each of a run of random changes, against a plain list of values.
+TEST(FenwickTree, AnswersAsPlainSumsWhileValuesChange)
+{
+    std::mt19937 random(20261209);
+    for (std::size_t size = 1; size <= 70; ++size) {
+        std::vector<qint64> values(size);
+        for (qint64& value : values) {
+            value = std::uniform_int_distribution<qint64>(0, 9)(random);
+        }
+        quillsift::text::FenwickTree tree(values);
+        for (int change = 0; change < 12; ++change) {
+            const auto slot = std::uniform_int_distribution<std::size_t>(0, size - 1)(random);
+            const qint64 delta = std::uniform_int_distribution<qint64>(-values[slot], 9)(random);
+            tree.add(slot, delta);
+            values[slot] += delta;
+            qint64 sum = 0;
+            for (std::size_t i = 0; i < size; ++i) {
+                ASSERT_EQ(tree.prefix(i), sum) << size << " " << i;
+                ASSERT_EQ(tree.value(i), values[i]) << size << " " << i;
+                sum += values[i];
+            }
+            ASSERT_EQ(tree.total(), sum);
+            for (qint64 target = 0; target <= sum; ++target) {
+                std::size_t expected = 0;
+                for (qint64 running = values[0]; expected < size && running <= target;) {
+                    ++expected;
+                    running += expected < size ? values[expected] : 0;
+                }
+                ASSERT_EQ(tree.slotAfter(target), expected) << size << " " << target;
+            }
+        }
+    }
 }

@@ -58,6 +58,10 @@ bool StoryEditor::deleteText(qint64 start, qint64 end)
 
 bool StoryEditor::insertText(qint64 position, const QString& text)
 {
+    if (text.isEmpty()) {
+        // A replace with nothing, as every removal is: nothing to clean or place.
+        return false;
+    }
     // Marks and characters XML cannot hold have no place inside a run's text.
     QString clean;
     for (const QChar c : text) {

@@ -101,6 +101,8 @@ void preserveSpaces(pugi::xml_node textElement)
     pugi::xml_attribute space = textElement.attribute("xml:space");
     if (!space) {
         space = textElement.append_attribute("xml:space");
+    } else if (std::strcmp(space.value(), "preserve") == 0) {
+        return;
     }
     space = "preserve";
 }
