@@ -11,9 +11,11 @@
 
 namespace quillsift::docx {
 
-/// The level every part is deflated at: zip's and zlib's default. Level 9, libzip's own, takes
-/// about twice the time on document XML and gives a file no smaller.
-constexpr int zipDeflateLevel = 6;
+/// The level every part is deflated at. On document XML, level 4 takes half to four fifths of the
+/// time of zlib's default (6) and gives parts up to an eighth larger, about as large as the
+/// programs that wrote them made them; level 9, libzip's own, takes twice the time of 6 and
+/// gives a file no smaller.
+constexpr int zipDeflateLevel = 4;
 
 /// A part's bytes deflated for a zip entry, with what its local header records of them.
 struct Deflated {
