@@ -32,6 +32,11 @@ void SurvivingCharacters::reset(qint64 length)
 
 void SurvivingCharacters::cut()
 {
+    m_cut = true;
+    if (isShort()) {
+        m_short = m_length == 64 ? ~quint64(0) : (quint64(1) << m_length) - 1;
+        return;
+    }
     const auto blocks = std::size_t((m_length + 63) / 64);
     m_bits.assign(blocks, ~quint64(0));
     m_blockCounts.assign(blocks, 64);
@@ -40,13 +45,15 @@ void SurvivingCharacters::cut()
         m_blockCounts.back() = m_length % 64;
     }
     m_counts.assign(m_blockCounts);
-    m_cut = true;
 }
 
 qint64 SurvivingCharacters::current(qint64 original) const
 {
     if (!m_cut) {
         return std::min(original, m_length);
+    }
+    if (isShort()) {
+        return std::popcount(original >= 64 ? m_short : m_short & ((quint64(1) << original) - 1));
     }
     const auto block = std::size_t(original >> 6);
     qint64 count = m_counts.prefix(block);
@@ -61,6 +68,9 @@ qint64 SurvivingCharacters::original(qint64 current) const
     if (!m_cut) {
         return std::clamp<qint64>(current, 0, m_length);
     }
+    if (isShort()) {
+        return current < std::popcount(m_short) ? nthSetBit(m_short, current) : m_length;
+    }
     const std::size_t block = m_counts.slotAfter(current);
     if (block >= m_bits.size()) {
         return m_length;
@@ -73,8 +83,15 @@ void SurvivingCharacters::remove(qint64 from, qint64 to)
     // Once some go, the next character to remove is the one now at from; each round clears what
     // it can of one block.
     qint64 left = to - from;
-    if (left > 0 && !m_cut) {
+    if (left <= 0) {
+        return;
+    }
+    if (!m_cut) {
         cut();
+    }
+    if (isShort()) {
+        removeFromShort(from, to);
+        return;
     }
     while (left > 0) {
         const qint64 first = original(from);
@@ -92,6 +109,21 @@ void SurvivingCharacters::remove(qint64 from, qint64 to)
         }
         m_counts.add(block, -cleared);
         left -= cleared;
+    }
+}
+
+void SurvivingCharacters::removeFromShort(qint64 from, qint64 to)
+{
+    // The characters now at [from, to) are the set bits from the from-th on, to - from of them.
+    quint64 bits = m_short;
+    for (qint64 skipped = 0; skipped < from && bits != 0; ++skipped) {
+        bits &= bits - 1;
+    }
+    qint64 cleared = 0;
+    for (; cleared < to - from && bits != 0; ++cleared) {
+        const quint64 lowest = bits & (~bits + 1);
+        m_short &= ~lowest;
+        bits &= ~lowest;
     }
 }
 

@@ -26,7 +26,11 @@ class SurvivingCharacters
     }
     bool survives(qint64 original) const
     {
-        return !m_cut || ((m_bits[std::size_t(original >> 6)] >> (original & 63)) & 1);
+        if (!m_cut) {
+            return true;
+        }
+        const quint64 bits = isShort() ? m_short : m_bits[std::size_t(original >> 6)];
+        return (bits >> (original & 63)) & 1;
     }
     /// How many characters before original are still there: its current position.
     qint64 current(qint64 original) const;
@@ -38,12 +42,20 @@ class SurvivingCharacters
   private:
     /// Makes the bits and counts of a text that has lost nothing yet.
     void cut();
+    /// Whether the text fits one block of 64, as a word's stretch nearly always does: its bits
+    /// are then one word of its own, counted as they are read, without blocks or a tree.
+    bool isShort() const
+    {
+        return m_length <= 64;
+    }
+    void removeFromShort(qint64 from, qint64 to);
 
     qint64 m_length;
     /// Whether anything was removed; until then m_bits and m_counts are not made.
     bool m_cut = false;
     std::vector<qint64> m_blockCounts;
-    /// One bit a character, set while it is there.
+    /// One bit a character, set while it is there: in m_short for a short text.
+    quint64 m_short = 0;
     std::vector<quint64> m_bits;
     /// The characters still there in each block of 64.
     FenwickTree m_counts;

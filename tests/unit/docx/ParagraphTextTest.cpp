@@ -138,9 +138,10 @@ TEST(UnitEnds, SplicesMoveTheEndsAfterThemByTheChange)
 TEST(SurvivingCharacters, PositionsThenAndNowConvertAfterRemovals)
 {
     std::mt19937 random(11);
-    // One object for every length: a reset starts it again, over the memory the last text left.
+    // One object for every length: a reset starts it again, over the memory the last text left;
+    // a text of at most 64 characters keeps its bits in one word, a longer one in blocks.
     docx::SurvivingCharacters characters(0);
-    for (const qint64 length : {1000, 1, 63, 64, 65, 1000}) {
+    for (const qint64 length : {1000, 1, 63, 64, 17, 0, 65, 1000}) {
         characters.reset(length);
         std::vector<qint64> model(static_cast<std::size_t>(length)); // the original positions still there
         for (qint64 i = 0; i < length; ++i) {
