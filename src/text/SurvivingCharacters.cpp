@@ -81,7 +81,7 @@ qint64 SurvivingCharacters::original(qint64 current) const
 void SurvivingCharacters::remove(qint64 from, qint64 to)
 {
     // Once some go, the next character to remove is the one now at from; each round clears what
-    // it can of one block.
+    // it can of one block (a short text's one word).
     qint64 left = to - from;
     if (left <= 0) {
         return;
@@ -89,41 +89,25 @@ void SurvivingCharacters::remove(qint64 from, qint64 to)
     if (!m_cut) {
         cut();
     }
-    if (isShort()) {
-        removeFromShort(from, to);
-        return;
-    }
     while (left > 0) {
         const qint64 first = original(from);
         if (first >= m_length) {
             return;
         }
         const auto block = std::size_t(first >> 6);
-        quint64 bits = m_bits[block] & ~((quint64(1) << (first & 63)) - 1);
+        quint64& word = isShort() ? m_short : m_bits[block];
+        quint64 bits = word & ~((quint64(1) << (first & 63)) - 1);
         qint64 cleared = 0;
         while (bits != 0 && cleared < left) {
             const quint64 lowest = bits & (~bits + 1);
-            m_bits[block] &= ~lowest;
+            word &= ~lowest;
             bits &= ~lowest;
             ++cleared;
         }
-        m_counts.add(block, -cleared);
+        if (!isShort()) {
+            m_counts.add(block, -cleared);
+        }
         left -= cleared;
-    }
-}
-
-void SurvivingCharacters::removeFromShort(qint64 from, qint64 to)
-{
-    // The characters now at [from, to) are the set bits from the from-th on, to - from of them.
-    quint64 bits = m_short;
-    for (qint64 skipped = 0; skipped < from && bits != 0; ++skipped) {
-        bits &= bits - 1;
-    }
-    qint64 cleared = 0;
-    for (; cleared < to - from && bits != 0; ++cleared) {
-        const quint64 lowest = bits & (~bits + 1);
-        m_short &= ~lowest;
-        bits &= ~lowest;
     }
 }
 

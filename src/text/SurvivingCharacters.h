@@ -48,7 +48,6 @@ class SurvivingCharacters
     {
         return m_length <= 64;
     }
-    void removeFromShort(qint64 from, qint64 to);
 
     qint64 m_length;
     /// Whether anything was removed; until then m_bits and m_counts are not made.
