@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HostError.h"
+#include "PlainParagraphs.h"
 #include "Range.h"
 
 #include <QDateTime>
@@ -66,6 +67,12 @@ class Document
     {
         Q_UNUSED(mode);
         Q_UNUSED(removed);
+    }
+    /// The host's quicker way through paragraphs of plain text for the word walk, owned by the
+    /// document; null for hosts that have none.
+    virtual PlainParagraphs* plainParagraphs()
+    {
+        return nullptr;
     }
 };
 

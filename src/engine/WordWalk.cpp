@@ -37,6 +37,7 @@ bool standsApart(char16_t first)
 
 WordWalk::WordWalk(Document& document, const YieldFunction& yield)
     : m_document(document)
+    , m_plain(document.plainParagraphs())
     , m_throttle(yield)
     , m_pieces(document)
 {
@@ -60,6 +61,16 @@ qint64 WordWalk::run()
         }
     }
     while (first) {
+        if (m_plain) {
+            if (const auto mark = walkPlainParagraphs(first->range->start())) {
+                // The last mark goes the way of every word, so that the walk goes on from it.
+                auto unit = m_pieces.unitAt(*mark);
+                if (!unit) {
+                    break;
+                }
+                first = read(std::move(unit));
+            }
+        }
         readStretch(std::move(*first));
         settle();
         while (!m_pieces.empty()) {
@@ -86,6 +97,94 @@ qint64 WordWalk::run()
         first = nextStretchStart();
     }
     return m_removed;
+}
+
+std::optional<qint64> WordWalk::walkPlainParagraphs(qint64 position)
+{
+    constexpr char slash = 47;
+    std::optional<qint64> lastMark;
+    PlainParagraphs::Paragraph paragraph;
+    while (m_plain->read(position, paragraph) && wordsStayApart(paragraph)) {
+        const QLatin1StringView text = paragraph.text;
+        m_spans.clear();
+        qint64 removedCharacters = 0;
+        qsizetype begin = 0;
+        for (const quint32 unitEnd : paragraph.unitEnds) {
+            // The word without the spaces around it, as read() takes it.
+            qsizetype end = unitEnd;
+            while (end > begin && text[end - 1] == QLatin1Char(' ')) {
+                --end;
+            }
+            qsizetype from = begin;
+            while (from < end && text[from] == QLatin1Char(' ')) {
+                ++from;
+            }
+            if (from < end) {
+                const QStringView key = foldedPlain(text, from, end);
+                const std::size_t hash = m_searches.hashOf(key);
+                if (m_searches.find(key, hash) != noSearch) {
+                    // Every word of the paragraph was there from the start: the first search for
+                    // its text, which came before it, removes it.
+                    m_spans.emplace_back(from, end);
+                    removedCharacters += end - from;
+                } else if (from == begin && text[from].toLatin1() > slash) { // passesThreshold()
+                    m_searches.add(key, hash, m_clock++);
+                }
+            }
+            begin = qsizetype(unitEnd);
+        }
+        if (!m_spans.empty()) {
+            m_plain->remove(paragraph, m_spans);
+            m_removed += qint64(m_spans.size());
+        }
+        lastMark = paragraph.markStart - removedCharacters;
+        position = paragraph.end - removedCharacters;
+        m_throttle.step();
+    }
+    return lastMark;
+}
+
+bool WordWalk::wordsStayApart(const PlainParagraphs::Paragraph& paragraph)
+{
+    // A word of letters, digits and underscores (with the marks Unicode lets join them inside it,
+    // as in "don't" or "3.14") has no such character beside it, or that would be part of it: when
+    // it goes, the marks or spaces on either side meet, and marks never join. A mark that can be
+    // searched for (a colon, a question mark, ...) may go too: where a space or the paragraph's
+    // edge is beside it, what is on its other side still meets that. Letters or digits on both
+    // sides of one, though, could join when it went: such a paragraph is walked word by word.
+    const QLatin1StringView text = paragraph.text;
+    const auto isSpace = [&](qsizetype at) { return at < 0 || at >= text.size() || text[at] == QLatin1Char(' '); };
+    qsizetype begin = 0;
+    for (const quint32 unitEnd : paragraph.unitEnds) {
+        qsizetype first = begin;
+        while (first < qsizetype(unitEnd) && text[first] == QLatin1Char(' ')) {
+            ++first;
+        }
+        if (first < qsizetype(unitEnd)) {
+            const char c = text[first].toLatin1();
+            const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+            const bool searched = c > 47;
+            if (!word && searched && !isSpace(first - 1) && !isSpace(first + 1)) {
+                return false;
+            }
+        }
+        begin = qsizetype(unitEnd);
+    }
+    return true;
+}
+
+QStringView WordWalk::foldedPlain(QLatin1StringView text, qsizetype from, qsizetype to)
+{
+    const qsizetype length = to - from;
+    if (m_folded.size() < length) {
+        m_folded.resize(length);
+    }
+    char16_t* out = reinterpret_cast<char16_t*>(m_folded.data());
+    for (qsizetype i = 0; i < length; ++i) {
+        const char c = text[from + i].toLatin1();
+        out[i] = char16_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    return QStringView(m_folded).first(length);
 }
 
 WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)

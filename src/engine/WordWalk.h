@@ -33,8 +33,13 @@ namespace quillsift::engine {
 /// removals the walk reads again only from a few words before them on until it meets the words
 /// it had again: the cost stays linear however long a stretch is.
 ///
+/// A paragraph of plain ASCII, where a removal changes no word but its own, the walk takes whole
+/// through the host's PlainParagraphs where it has them: every word of it is removed just when a
+/// search for its text came before it, so a table lookup tells what a search would do.
+///
 /// Owns the pieces of the stretch (StretchPieces), the searches made so far and the removals
-/// waiting in the stretch; works on the document only through its ranges and their Find.
+/// waiting in the stretch; works on the document only through its ranges and their Find, and its
+/// plain paragraphs.
 class WordWalk
 {
   public:
@@ -57,6 +62,14 @@ class WordWalk
         }
     };
 
+    /// Walks the paragraphs of plain text that follow one another from position, where the host
+    /// has a quicker way through them; returns where the mark of the last one walked begins, or
+    /// nothing where none was.
+    std::optional<qint64> walkPlainParagraphs(qint64 position);
+    /// Whether taking words out of a plain paragraph leaves the others as they are.
+    static bool wordsStayApart(const PlainParagraphs::Paragraph& paragraph);
+    /// The search text of the characters [from, to) of a plain paragraph, folded, in m_folded.
+    QStringView foldedPlain(QLatin1StringView text, qsizetype from, qsizetype to);
     /// A piece for the word range, its origin not yet set.
     Piece read(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
@@ -82,6 +95,7 @@ class WordWalk
     void reread(qint64 from, qint64 through, qint64 time);
 
     Document& m_document;
+    PlainParagraphs* m_plain;
     YieldThrottle m_throttle;
     SearchTable m_searches;
     /// The times of the later searches for a text, under the time of its first: a text is
@@ -103,6 +117,8 @@ class WordWalk
     std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
     std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
     std::vector<char> m_gone;                          // removeCluster()'s scratch: which pieces went
+    std::vector<PlainParagraphs::Span> m_spans;        // walkPlainParagraphs()' scratch: the words that go
+    QString m_folded;                                  // foldedPlain()'s scratch
 };
 
 } // namespace quillsift::engine

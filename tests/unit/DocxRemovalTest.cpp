@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <random>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -103,6 +104,68 @@ TEST_F(DocxRemoval, wordsAgreeWithReference)
         2424, [](Document& d) { quillsift::engine::removeDuplicateWords(d); },
         [](Document& d) { quillsift::testing::literalRemoveDuplicateWords(d); },
         [this](const QStringList& p) { return open(p); });
+}
+
+// Paragraphs of plain ASCII are taken a paragraph at a time, by what was searched for before;
+// a mark that is searched for (a colon, a semicolon, a question mark) with letters or digits on
+// both sides joins them when it goes, so its paragraph is walked word by word. Both agree with
+// the literal walk, and the copy says the same once saved and read again.
+TEST_F(DocxRemoval, plainParagraphsAgreeWithReference)
+{
+    const QStringList paragraphs{
+        QStringLiteral("a ; b: c ;"),
+        QStringLiteral("x;y 1:2 a ; x y"),
+        QStringLiteral("don't 3.14 _ a_b , a"),
+        QStringLiteral("A b  C   a DON'T 3.14"),
+        QString(),
+        QStringLiteral("q?r ? q r"),
+        QStringLiteral("e-mail e mail -e"),
+        QStringLiteral("  lead  b  trail  "),
+        QStringLiteral("B A C x Y"),
+    };
+    auto fast = open(paragraphs);
+    auto reference = open(paragraphs);
+    const qint64 removed = quillsift::engine::removeDuplicateWords(*fast);
+    quillsift::testing::literalRemoveDuplicateWords(*reference);
+    EXPECT_EQ(paragraphTexts(*fast), paragraphTexts(*reference));
+    EXPECT_EQ(paragraphTexts(*fast).at(8), QStringLiteral("    "));
+    EXPECT_EQ(removed, 24);
+
+    const QString saved = m_folder.filePath(QStringLiteral("plain.docx"));
+    fast->saveAs(saved);
+    auto reopened = m_host.documents().open(saved);
+    EXPECT_EQ(paragraphTexts(*reopened), paragraphTexts(*reference));
+    reopened->close();
+    fast->close();
+    reference->close();
+}
+
+// Random strings of a few letters, digits, spaces and marks, where most paragraphs are plain
+// ASCII and marks stand between letters, beside spaces or beside each other in every way.
+TEST_F(DocxRemoval, randomAsciiAgreesWithReference)
+{
+    std::mt19937 random(77);
+    const QString alphabet = QStringLiteral("aabbAB12_    ..,;:?'-(@");
+    for (int i = 0; i < 400; ++i) {
+        QStringList paragraphs;
+        const int count = 1 + int(random() % 4);
+        for (int p = 0; p < count; ++p) {
+            QString text;
+            const int length = int(random() % 24);
+            for (int k = 0; k < length; ++k) {
+                text += alphabet.at(qsizetype(random() % std::size_t(alphabet.size())));
+            }
+            paragraphs << text;
+        }
+        auto fast = open(paragraphs);
+        auto reference = open(paragraphs);
+        quillsift::engine::removeDuplicateWords(*fast);
+        quillsift::testing::literalRemoveDuplicateWords(*reference);
+        ASSERT_EQ(paragraphTexts(*fast), paragraphTexts(*reference))
+            << "document " << i << ": " << describe(paragraphs).toStdString();
+        fast->close();
+        reference->close();
+    }
 }
 
 // A search over a long stretch of one paragraph looks its word up where the host keeps the

@@ -150,6 +150,14 @@ void DocxDocument::noteCleaning(engine::RemovalMode mode, qint64 removed)
     m_cleaning = Cleaning{mode, removed, QDateTime::currentDateTimeUtc()};
 }
 
+engine::PlainParagraphs* DocxDocument::plainParagraphs()
+{
+    if (!m_plainParagraphs) {
+        m_plainParagraphs = std::make_unique<DocxPlainParagraphs>(m_story);
+    }
+    return m_plainParagraphs.get();
+}
+
 QString DocxDocument::sourcePath() const
 {
     return m_story->copiedFrom();

@@ -167,6 +167,30 @@ void DocxStory::deleteText(qint64 start, qint64 end)
     }
 }
 
+std::optional<std::size_t> DocxStory::paragraphStartingAt(qint64 position) const
+{
+    if (position < 0 || position >= length()) {
+        return std::nullopt;
+    }
+    const std::size_t slot = m_index.paragraphAt(position);
+    if (m_index.paragraphStart(slot) != position) {
+        return std::nullopt;
+    }
+    return slot;
+}
+
+void DocxStory::deleteInParagraph(std::size_t slot, std::span<const std::pair<qint64, qint64>> spans)
+{
+    ensureOpen();
+    if (spans.empty()) {
+        return;
+    }
+    settleReaders();
+    m_editor->deleteInParagraph(slot, spans);
+    m_modified = true;
+    m_onlyLogged = m_onlyLogged && m_record == DeletionRecord::Kept;
+}
+
 void DocxStory::insertText(qint64 position, const QString& text)
 {
     ensureOpen();

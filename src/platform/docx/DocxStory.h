@@ -23,6 +23,8 @@
 
 #include <memory>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace quillsift::docx {
@@ -150,6 +152,18 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
 
     /// Deletes [start, end) as Range.Delete does and moves every live range.
     void deleteText(qint64 start, qint64 end);
+    /// The slot of the live paragraph that begins at position, if one does.
+    std::optional<std::size_t> paragraphStartingAt(qint64 position) const;
+    /// The paragraph in slot with the ends of its word units, segmenting it first where it has
+    /// none yet.
+    const Paragraph& paragraphWithUnits(std::size_t slot)
+    {
+        m_words.unitEnds(slot);
+        return m_paragraphs[slot];
+    }
+    /// Deletes the spans of paragraph slot's characters before its mark, as
+    /// StoryEditor::deleteInParagraph does, and moves every live range.
+    void deleteInParagraph(std::size_t slot, std::span<const std::pair<qint64, qint64>> spans);
     /// Inserts plain text (no paragraph marks) at position, as StoryEditor::insertText does.
     void insertText(qint64 position, const QString& text);
     /// Every literal, case-insensitive match of needle inside [start, end), in order, without overlaps.

@@ -110,6 +110,13 @@ bool StoryEditor::insertText(qint64 position, const QString& text)
     return true;
 }
 
+void StoryEditor::deleteInParagraph(std::size_t slot, std::span<const std::pair<qint64, qint64>> spans)
+{
+    for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
+        deleteCharacters(slot, it->first, it->second);
+    }
+}
+
 void StoryEditor::removeParagraph(std::size_t slot)
 {
     Paragraph& paragraph = m_paragraphs[slot];

@@ -15,6 +15,8 @@
 
 #include <QString>
 
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace quillsift::docx {
@@ -52,6 +54,9 @@ class StoryEditor
     /// Characters XML cannot hold are left out. Ranges that end at or after position grow or
     /// move; a range starting there keeps its start. Returns whether anything was inserted.
     bool insertText(qint64 position, const QString& text);
+    /// Deletes the spans [first, second) of paragraph slot's characters before its mark
+    /// (ascending, apart), last first, as deleteText over each would.
+    void deleteInParagraph(std::size_t slot, std::span<const std::pair<qint64, qint64>> spans);
 
   private:
     void removeParagraph(std::size_t slot);
