@@ -2,7 +2,7 @@
 #pragma once
 
 #include "HostError.h"
-#include "PlainParagraphs.h"
+#include "PlainWords.h"
 #include "Range.h"
 
 #include <QDateTime>
@@ -68,9 +68,9 @@ class Document
         Q_UNUSED(mode);
         Q_UNUSED(removed);
     }
-    /// The host's quicker way through paragraphs of plain text for the word walk, owned by the
+    /// The host's quicker way through words of plain text for the word walk, owned by the
     /// document; null for hosts that have none.
-    virtual PlainParagraphs* plainParagraphs()
+    virtual PlainWords* plainWords()
     {
         return nullptr;
     }

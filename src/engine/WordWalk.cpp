@@ -37,7 +37,7 @@ bool standsApart(char16_t first)
 
 WordWalk::WordWalk(Document& document, const YieldFunction& yield)
     : m_document(document)
-    , m_plain(document.plainParagraphs())
+    , m_plain(document.plainWords())
     , m_throttle(yield)
     , m_pieces(document)
 {
@@ -62,9 +62,11 @@ qint64 WordWalk::run()
     }
     while (first) {
         if (m_plain) {
-            if (const auto mark = walkPlainParagraphs(first->range->start())) {
-                // The last mark goes the way of every word, so that the walk goes on from it.
-                auto unit = m_pieces.unitAt(*mark);
+            if (const auto stopped = walkPlainWords(first->range->start())) {
+                // The walk goes on word by word from where the plain words end, as from a word
+                // it walked.
+                m_lastWalked = *stopped > 0 ? m_pieces.unitAt(*stopped - 1) : nullptr;
+                auto unit = m_pieces.unitAt(*stopped);
                 if (!unit) {
                     break;
                 }
@@ -99,17 +101,21 @@ qint64 WordWalk::run()
     return m_removed;
 }
 
-std::optional<qint64> WordWalk::walkPlainParagraphs(qint64 position)
+std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
 {
-    constexpr char slash = 47;
-    std::optional<qint64> lastMark;
-    PlainParagraphs::Paragraph paragraph;
-    while (m_plain->read(position, paragraph) && wordsStayApart(paragraph)) {
-        const QLatin1StringView text = paragraph.text;
+    constexpr char16_t slash = 47;
+    std::optional<qint64> stopped;
+    PlainWords::Run run;
+    while (m_plain->read(position, run)) {
+        const std::size_t taken = wordsStayingApart(run);
+        if (taken == 0) {
+            break;
+        }
+        const QStringView text = run.text;
         m_spans.clear();
         qint64 removedCharacters = 0;
         qsizetype begin = 0;
-        for (const quint32 unitEnd : paragraph.unitEnds) {
+        for (const quint32 unitEnd : run.unitEnds.first(taken)) {
             // The word without the spaces around it, as read() takes it.
             qsizetype end = unitEnd;
             while (end > begin && text[end - 1] == QLatin1Char(' ')) {
@@ -120,71 +126,85 @@ std::optional<qint64> WordWalk::walkPlainParagraphs(qint64 position)
                 ++from;
             }
             if (from < end) {
-                const QStringView key = foldedPlain(text, from, end);
+                const QStringView key = foldedPlain(text.sliced(from, end - from));
                 const std::size_t hash = m_searches.hashOf(key);
                 if (m_searches.find(key, hash) != noSearch) {
-                    // Every word of the paragraph was there from the start: the first search for
-                    // its text, which came before it, removes it.
+                    // Every word of the run was there from the start: the first search for its
+                    // text, which came before it, removes it.
                     m_spans.emplace_back(from, end);
                     removedCharacters += end - from;
-                } else if (from == begin && text[from].toLatin1() > slash) { // passesThreshold()
+                } else if (from == begin && text[from].unicode() > slash) { // passesThreshold()
                     m_searches.add(key, hash, m_clock++);
                 }
             }
             begin = qsizetype(unitEnd);
         }
         if (!m_spans.empty()) {
-            m_plain->remove(paragraph, m_spans);
+            m_plain->remove(run, m_spans);
             m_removed += qint64(m_spans.size());
         }
-        lastMark = paragraph.markStart - removedCharacters;
-        position = paragraph.end - removedCharacters;
+        // A run that reaches its paragraph's mark goes on after it: the mark is no word.
+        const bool whole = taken == run.unitEnds.size() && run.reachesMark;
+        position = (whole ? run.next : run.start + run.unitEnds[taken - 1]) - removedCharacters;
+        stopped = position;
         m_throttle.step();
     }
-    return lastMark;
+    return stopped;
 }
 
-bool WordWalk::wordsStayApart(const PlainParagraphs::Paragraph& paragraph)
+std::size_t WordWalk::wordsStayingApart(const PlainWords::Run& run)
 {
     // A word of letters, digits and underscores (with the marks Unicode lets join them inside it,
     // as in "don't" or "3.14") has no such character beside it, or that would be part of it: when
     // it goes, the marks or spaces on either side meet, and marks never join. A mark that can be
     // searched for (a colon, a question mark, ...) may go too: where a space or the paragraph's
     // edge is beside it, what is on its other side still meets that. Letters or digits on both
-    // sides of one, though, could join when it went: such a paragraph is walked word by word.
-    const QLatin1StringView text = paragraph.text;
-    const auto isSpace = [&](qsizetype at) { return at < 0 || at >= text.size() || text[at] == QLatin1Char(' '); };
+    // sides of one, though, could join when it went: the run ends at the last space before it, so
+    // that what could join is walked word by word. A run that stops short of its paragraph's mark
+    // ends at the last space too, as what comes after it can join only what is not a space.
+    const QStringView text = run.text;
+    const auto isSpace = [&](qsizetype at) {
+        if (at < 0) {
+            return run.before == 0 || run.before == u' ';
+        }
+        return at >= text.size() ? run.reachesMark : text[at] == QLatin1Char(' ');
+    };
+    std::size_t throughSpace = 0;
     qsizetype begin = 0;
-    for (const quint32 unitEnd : paragraph.unitEnds) {
+    for (std::size_t unit = 0; unit < run.unitEnds.size(); ++unit) {
+        const auto end = qsizetype(run.unitEnds[unit]);
         qsizetype first = begin;
-        while (first < qsizetype(unitEnd) && text[first] == QLatin1Char(' ')) {
+        while (first < end && text[first] == QLatin1Char(' ')) {
             ++first;
         }
-        if (first < qsizetype(unitEnd)) {
-            const char c = text[first].toLatin1();
-            const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        if (first < end) {
+            const char16_t c = text[first].unicode();
+            const bool word =
+                (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_';
             const bool searched = c > 47;
             if (!word && searched && !isSpace(first - 1) && !isSpace(first + 1)) {
-                return false;
+                return throughSpace;
             }
         }
-        begin = qsizetype(unitEnd);
+        if (text[end - 1] == QLatin1Char(' ')) {
+            throughSpace = unit + 1;
+        }
+        begin = end;
     }
-    return true;
+    return run.reachesMark ? run.unitEnds.size() : throughSpace;
 }
 
-QStringView WordWalk::foldedPlain(QLatin1StringView text, qsizetype from, qsizetype to)
+QStringView WordWalk::foldedPlain(QStringView word)
 {
-    const qsizetype length = to - from;
-    if (m_folded.size() < length) {
-        m_folded.resize(length);
+    if (m_folded.size() < word.size()) {
+        m_folded.resize(word.size());
     }
     char16_t* out = reinterpret_cast<char16_t*>(m_folded.data());
-    for (qsizetype i = 0; i < length; ++i) {
-        const char c = text[from + i].toLatin1();
-        out[i] = char16_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t c = word[i].unicode();
+        out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
     }
-    return QStringView(m_folded).first(length);
+    return QStringView(m_folded).first(word.size());
 }
 
 WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)

@@ -33,13 +33,13 @@ namespace quillsift::engine {
 /// removals the walk reads again only from a few words before them on until it meets the words
 /// it had again: the cost stays linear however long a stretch is.
 ///
-/// A paragraph of plain ASCII, where a removal changes no word but its own, the walk takes whole
-/// through the host's PlainParagraphs where it has them: every word of it is removed just when a
-/// search for its text came before it, so a table lookup tells what a search would do.
+/// Words of plain ASCII, where a removal changes no word but its own, the walk takes a run at a
+/// time through the host's PlainWords where it has them: every word of such a run is removed just
+/// when a search for its text came before it, so a table lookup tells what a search would do.
 ///
 /// Owns the pieces of the stretch (StretchPieces), the searches made so far and the removals
 /// waiting in the stretch; works on the document only through its ranges and their Find, and its
-/// plain paragraphs.
+/// plain words.
 class WordWalk
 {
   public:
@@ -62,14 +62,15 @@ class WordWalk
         }
     };
 
-    /// Walks the paragraphs of plain text that follow one another from position, where the host
-    /// has a quicker way through them; returns where the mark of the last one walked begins, or
-    /// nothing where none was.
-    std::optional<qint64> walkPlainParagraphs(qint64 position);
-    /// Whether taking words out of a plain paragraph leaves the others as they are.
-    static bool wordsStayApart(const PlainParagraphs::Paragraph& paragraph);
-    /// The search text of the characters [from, to) of a plain paragraph, folded, in m_folded.
-    QStringView foldedPlain(QLatin1StringView text, qsizetype from, qsizetype to);
+    /// Walks the runs of plain words that follow one another from position, where the host has
+    /// a quicker way through them; returns where the walk goes on word by word, or nothing where
+    /// there was no run to walk.
+    std::optional<qint64> walkPlainWords(qint64 position);
+    /// How many of the run's first units the walk can take together: those whose removals leave
+    /// every other word as it is.
+    static std::size_t wordsStayingApart(const PlainWords::Run& run);
+    /// The search text of a word of plain text, folded, in m_folded.
+    QStringView foldedPlain(QStringView word);
     /// A piece for the word range, its origin not yet set.
     Piece read(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
@@ -95,7 +96,7 @@ class WordWalk
     void reread(qint64 from, qint64 through, qint64 time);
 
     Document& m_document;
-    PlainParagraphs* m_plain;
+    PlainWords* m_plain;
     YieldThrottle m_throttle;
     SearchTable m_searches;
     /// The times of the later searches for a text, under the time of its first: a text is
@@ -117,7 +118,7 @@ class WordWalk
     std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
     std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
     std::vector<char> m_gone;                          // removeCluster()'s scratch: which pieces went
-    std::vector<PlainParagraphs::Span> m_spans;        // walkPlainParagraphs()' scratch: the words that go
+    std::vector<PlainWords::Span> m_spans;             // walkPlainWords()' scratch: the words that go
     QString m_folded;                                  // foldedPlain()'s scratch
 };
 

@@ -141,21 +141,30 @@ TEST_F(DocxRemoval, plainParagraphsAgreeWithReference)
 }
 
 // Random strings of a few letters, digits, spaces and marks, where most paragraphs are plain
-// ASCII and marks stand between letters, beside spaces or beside each other in every way.
+// ASCII and marks stand between letters, beside spaces or beside each other in every way; some
+// with a tab, an accented letter or a combining mark after a space among them, and some long
+// enough to be taken in several runs.
 TEST_F(DocxRemoval, randomAsciiAgreesWithReference)
 {
     std::mt19937 random(77);
-    const QString alphabet = QStringLiteral("aabbAB12_    ..,;:?'-(@");
+    const QString plain = QStringLiteral("aabbAB12_    ..,;:?'-(@");
+    const QString mixed = plain + QStringLiteral("\t\u00e9\u0301");
+    const auto text = [&](const QString& alphabet, int length) {
+        QString made;
+        for (int k = 0; k < length; ++k) {
+            made += alphabet.at(qsizetype(random() % std::size_t(alphabet.size())));
+        }
+        return made;
+    };
     for (int i = 0; i < 400; ++i) {
+        const QString& alphabet = i % 2 == 0 ? plain : mixed;
         QStringList paragraphs;
+        if (i % 10 < 2) {
+            paragraphs << text(alphabet, 3000);
+        }
         const int count = 1 + int(random() % 4);
         for (int p = 0; p < count; ++p) {
-            QString text;
-            const int length = int(random() % 24);
-            for (int k = 0; k < length; ++k) {
-                text += alphabet.at(qsizetype(random() % std::size_t(alphabet.size())));
-            }
-            paragraphs << text;
+            paragraphs << text(alphabet, int(random() % 24));
         }
         auto fast = open(paragraphs);
         auto reference = open(paragraphs);

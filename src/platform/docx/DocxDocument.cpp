@@ -150,12 +150,12 @@ void DocxDocument::noteCleaning(engine::RemovalMode mode, qint64 removed)
     m_cleaning = Cleaning{mode, removed, QDateTime::currentDateTimeUtc()};
 }
 
-engine::PlainParagraphs* DocxDocument::plainParagraphs()
+engine::PlainWords* DocxDocument::plainWords()
 {
-    if (!m_plainParagraphs) {
-        m_plainParagraphs = std::make_unique<DocxPlainParagraphs>(m_story);
+    if (!m_plainWords) {
+        m_plainWords = std::make_unique<DocxPlainWords>(m_story);
     }
-    return m_plainParagraphs.get();
+    return m_plainWords.get();
 }
 
 QString DocxDocument::sourcePath() const

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "DocxPlainParagraphs.h"
+#include "DocxPlainWords.h"
 #include "DocxStory.h"
 
 #include "engine/Document.h"
@@ -38,7 +38,7 @@ class DocxDocument : public engine::Document
     bool saved() const override;
     QStringList repairs() const override;
     void noteCleaning(engine::RemovalMode mode, qint64 removed) override;
-    engine::PlainParagraphs* plainParagraphs() override;
+    engine::PlainWords* plainWords() override;
 
     /// What the run that made this copy did to it.
     struct Cleaning {
@@ -81,7 +81,7 @@ class DocxDocument : public engine::Document
     std::shared_ptr<DocxStory> m_story;
     CloseHandler m_onClose;
     std::optional<Cleaning> m_cleaning;
-    std::unique_ptr<DocxPlainParagraphs> m_plainParagraphs;
+    std::unique_ptr<DocxPlainWords> m_plainWords;
 };
 
 } // namespace quillsift::docx

@@ -167,16 +167,13 @@ void DocxStory::deleteText(qint64 start, qint64 end)
     }
 }
 
-std::optional<std::size_t> DocxStory::paragraphStartingAt(qint64 position) const
+std::optional<DocxStory::Place> DocxStory::paragraphAt(qint64 position) const
 {
     if (position < 0 || position >= length()) {
         return std::nullopt;
     }
     const std::size_t slot = m_index.paragraphAt(position);
-    if (m_index.paragraphStart(slot) != position) {
-        return std::nullopt;
-    }
-    return slot;
+    return Place{slot, m_index.paragraphStart(slot)};
 }
 
 void DocxStory::deleteInParagraph(std::size_t slot, std::span<const std::pair<qint64, qint64>> spans)

@@ -152,8 +152,12 @@ class DocxStory : public std::enable_shared_from_this<DocxStory>
 
     /// Deletes [start, end) as Range.Delete does and moves every live range.
     void deleteText(qint64 start, qint64 end);
-    /// The slot of the live paragraph that begins at position, if one does.
-    std::optional<std::size_t> paragraphStartingAt(qint64 position) const;
+    /// The slot of the live paragraph that holds position, and where it begins.
+    struct Place {
+        std::size_t slot = 0;
+        qint64 start = 0;
+    };
+    std::optional<Place> paragraphAt(qint64 position) const;
     /// The paragraph in slot with the ends of its word units, segmenting it first where it has
     /// none yet.
     const Paragraph& paragraphWithUnits(std::size_t slot)

@@ -2,14 +2,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
 #include <algorithm>
 #include <iterator>
 #include <memory>
-#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -72,14 +70,6 @@ class ParagraphText
     QString toString() const
     {
         return mid(0, size());
-    }
-    /// The text itself, where it is kept a byte a character (none past U+00FF, not in blocks).
-    std::optional<QLatin1StringView> latin1() const
-    {
-        if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-            return QLatin1StringView(*latin);
-        }
-        return std::nullopt;
     }
     void remove(qsizetype from, qsizetype length);
     void insert(qsizetype position, QStringView text);
@@ -152,14 +142,6 @@ class UnitEnds
         return std::size_t(std::upper_bound(m_ends.begin(), m_ends.end(), quint64(offset),
                                             [](quint64 value, quint32 end) { return value < end; }) -
                            m_ends.begin());
-    }
-    /// The ends themselves, where they are one vector (not in blocks).
-    std::optional<std::span<const quint32>> inOneVector() const
-    {
-        if (m_blocks) {
-            return std::nullopt;
-        }
-        return std::span<const quint32>(m_ends);
     }
     /// Whether a unit ends at offset.
     bool endsAt(qint64 offset) const;
