@@ -4,6 +4,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <cstddef>
 #include <span>
 #include <utility>
 
@@ -42,9 +43,10 @@ class PlainWords
     virtual ~PlainWords() = default;
 
     /// Reads the run of word units of printable ASCII that begins at position, where a unit of
-    /// one begins: up to its paragraph's mark or the first other unit, and at most a few hundred
-    /// units. False where there is none. Throws HostError when the host fails.
-    virtual bool read(qint64 position, Run& run) = 0;
+    /// one begins: up to its paragraph's mark or the first other unit, and at most units of them
+    /// (what it reads costs the host that many units at most). False where there is none. Throws
+    /// HostError when the host fails.
+    virtual bool read(qint64 position, std::size_t units, Run& run) = 0;
     /// Deletes the spans (ascending, apart) from the run read last, as Range.Delete over each
     /// would. Throws HostError when the host fails.
     virtual void remove(const Run& run, std::span<const Span> spans) = 0;

@@ -21,6 +21,9 @@ constexpr qint64 clusterGap = 64;
 // ends where, past the last, this many words in a row are the ones read before.
 constexpr int context = 4;
 constexpr int agreeing = 4;
+// The fewest and the most words the walk asks the host for at once where it reads plain words.
+constexpr std::size_t shortestRun = 16;
+constexpr std::size_t longestRun = 256;
 
 /// Whether a word always stands apart from its neighbours, whatever is removed beside it: a
 /// space, a control character or a mark below the colon, none of which is ever removed and none
@@ -106,11 +109,15 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
     constexpr char16_t slash = 47;
     std::optional<qint64> stopped;
     PlainWords::Run run;
-    while (m_plain->read(position, run)) {
+    // A run is read a few words long at first and twice as long each time it is taken whole, so
+    // that text where runs are short costs the host no more to read than text where they are long.
+    std::size_t units = shortestRun;
+    while (m_plain->read(position, units, run)) {
         const std::size_t taken = wordsStayingApart(run);
         if (taken == 0) {
             break;
         }
+        units = taken == run.unitEnds.size() ? std::min(2 * units, longestRun) : shortestRun;
         const QStringView text = run.text;
         m_spans.clear();
         qint64 removedCharacters = 0;

@@ -21,7 +21,7 @@ DocxPlainWords::DocxPlainWords(std::shared_ptr<DocxStory> story)
 {
 }
 
-bool DocxPlainWords::read(qint64 position, Run& run)
+bool DocxPlainWords::read(qint64 position, std::size_t units, Run& run)
 {
     m_story->ensureOpen();
     const auto place = m_story->paragraphAt(position);
@@ -37,10 +37,10 @@ bool DocxPlainWords::read(qint64 position, Run& run)
     if (offset >= markStart || unit >= ends.size() || (unit > 0 ? qint64(ends[unit - 1]) : 0) != offset) {
         return false;
     }
-    // The units up to the mark, and at most mostUnits of them; then their text, and of those the
+    // The units up to the mark, and at most units of them; then their text, and of those the
     // units before the first character other than printable ASCII.
     const std::size_t first = unit;
-    while (unit < ends.size() && unit - first < mostUnits && ends[unit] <= markStart) {
+    while (unit < ends.size() && unit - first < units && ends[unit] <= markStart) {
         ++unit;
     }
     if (unit == first) {

@@ -22,11 +22,8 @@ class DocxPlainWords : public engine::PlainWords
   public:
     explicit DocxPlainWords(std::shared_ptr<DocxStory> story);
 
-    bool read(qint64 position, Run& run) override;
+    bool read(qint64 position, std::size_t units, Run& run) override;
     void remove(const Run& run, std::span<const Span> spans) override;
-
-    /// A run holds at most this many word units, so that what it copies stays small.
-    static constexpr std::size_t mostUnits = 256;
 
   private:
     std::shared_ptr<DocxStory> m_story;
