@@ -119,11 +119,12 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
         }
         units = taken == run.unitEnds.size() ? std::min(2 * units, longestRun) : shortestRun;
         const QStringView text = run.text;
-        m_spans.clear();
-        qint64 removedCharacters = 0;
+        const QStringView folded = foldedPlain(text);
+        // The words without the spaces around them, as read() takes them, each with its key's
+        // hash; their slots are fetched while the next are hashed, then all are looked up in turn.
+        m_plainWords.clear();
         qsizetype begin = 0;
         for (const quint32 unitEnd : run.unitEnds.first(taken)) {
-            // The word without the spaces around it, as read() takes it.
             qsizetype end = unitEnd;
             while (end > begin && text[end - 1] == QLatin1Char(' ')) {
                 --end;
@@ -133,18 +134,24 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
                 ++from;
             }
             if (from < end) {
-                const QStringView key = foldedPlain(text.sliced(from, end - from));
-                const std::size_t hash = m_searches.hashOf(key);
-                if (m_searches.find(key, hash) != noSearch) {
-                    // Every word of the run was there from the start: the first search for its
-                    // text, which came before it, removes it.
-                    m_spans.emplace_back(from, end);
-                    removedCharacters += end - from;
-                } else if (from == begin && text[from].unicode() > slash) { // passesThreshold()
-                    m_searches.add(key, hash, m_clock++);
-                }
+                const std::size_t hash = m_searches.hashOf(folded.sliced(from, end - from));
+                m_searches.prefetch(hash);
+                m_plainWords.push_back({from, end, hash, from == begin});
             }
             begin = qsizetype(unitEnd);
+        }
+        m_spans.clear();
+        qint64 removedCharacters = 0;
+        for (const PlainWord& word : m_plainWords) {
+            const QStringView key = folded.sliced(word.from, word.end - word.from);
+            if (m_searches.find(key, word.hash) != noSearch) {
+                // Every word of the run was there from the start: the first search for its text,
+                // which came before it, removes it.
+                m_spans.emplace_back(word.from, word.end);
+                removedCharacters += word.end - word.from;
+            } else if (word.atUnitStart && text[word.from].unicode() > slash) { // passesThreshold()
+                m_searches.add(key, word.hash, m_clock++);
+            }
         }
         if (!m_spans.empty()) {
             m_plain->remove(run, m_spans);

@@ -69,7 +69,7 @@ class WordWalk
     /// How many of the run's first units the walk can take together: those whose removals leave
     /// every other word as it is.
     static std::size_t wordsStayingApart(const PlainWords::Run& run);
-    /// The search text of a word of plain text, folded, in m_folded.
+    /// The search texts of plain text, folded, in m_folded.
     QStringView foldedPlain(QStringView word);
     /// A piece for the word range, its origin not yet set.
     Piece read(std::unique_ptr<Range> range);
@@ -118,8 +118,17 @@ class WordWalk
     std::vector<qint64> m_batch;                       // settle()'s scratch: the pieces one search removes
     std::vector<std::pair<qint64, qint64>> m_clusters; // remove()'s scratch: first and last origins
     std::vector<char> m_gone;                          // removeCluster()'s scratch: which pieces went
-    std::vector<PlainWords::Span> m_spans;             // walkPlainWords()' scratch: the words that go
-    QString m_folded;                                  // foldedPlain()'s scratch
+    /// A word of a run of plain words: where it is in the run, its key's hash and whether no
+    /// space comes before it in its unit.
+    struct PlainWord {
+        qsizetype from;
+        qsizetype end;
+        std::size_t hash;
+        bool atUnitStart;
+    };
+    std::vector<PlainWord> m_plainWords;   // walkPlainWords()' scratch: the run's words
+    std::vector<PlainWords::Span> m_spans; // walkPlainWords()' scratch: the words that go
+    QString m_folded;                      // foldedPlain()'s scratch
 };
 
 } // namespace quillsift::engine
