@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace quillsift::docx {
 
 using engine::HostError;
@@ -72,7 +74,13 @@ void DocxDocument::saveAs(const QString& path)
     refuseSource(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("txt")) {
-        write(path, PlainText::encode(m_story->text(0, m_story->length())));
+        // A piece of the text at a time: a long story is never copied whole to be written.
+        constexpr qint64 piece = 1 << 16;
+        PlainText::Encoder encoder(m_story->length());
+        for (qint64 start = 0; start < m_story->length(); start += piece) {
+            encoder.append(m_story->text(start, std::min(start + piece, m_story->length())));
+        }
+        write(path, encoder.take());
         return;
     }
     Package package;

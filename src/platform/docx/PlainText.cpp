@@ -11,6 +11,8 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
+
 namespace quillsift::docx {
 
 namespace {
@@ -125,26 +127,60 @@ Package PlainText::toPackage(const QStringList& lines)
 
 QByteArray PlainText::encode(const QString& storyText)
 {
-    QString text;
-    text.reserve(storyText.size());
+    Encoder encoder(storyText.size());
+    encoder.append(storyText);
+    return encoder.take();
+}
+
+namespace {
+
+// Text is cleaned into a buffer of about this many characters before it is encoded.
+constexpr qsizetype encodedAtOnce = 1 << 16;
+
+} // namespace
+
+PlainText::Encoder::Encoder(qint64 expectedLength)
+{
+    // A text of ASCII, as most are, takes a byte a character.
+    m_bytes.reserve(qsizetype(std::max<qint64>(expectedLength, 0)));
+    m_cleaned.reserve(encodedAtOnce);
+}
+
+void PlainText::Encoder::append(QStringView storyText)
+{
     for (const QChar c : storyText) {
         const char16_t code = c.unicode();
         if (code == engine::chars::ParagraphMark) {
-            text.append(QLatin1Char('\n'));
+            m_cleaned.append(QLatin1Char('\n'));
         } else if (code == engine::chars::EndOfCell) {
             continue;
         } else if (code == engine::chars::LineBreak) {
-            text.append(QLatin1Char('\n'));
+            m_cleaned.append(QLatin1Char('\n'));
         } else if (code == engine::chars::NoBreakHyphen) {
-            text.append(QLatin1Char('-'));
+            m_cleaned.append(QLatin1Char('-'));
         } else if (code == engine::chars::SoftHyphen || code == engine::chars::Object ||
                    code == engine::chars::NoteReference) {
             continue;
         } else {
-            text.append(c);
+            m_cleaned.append(c);
+        }
+        if (m_cleaned.size() >= encodedAtOnce) {
+            flush();
         }
     }
-    return text.toUtf8();
+}
+
+void PlainText::Encoder::flush()
+{
+    // The encoder keeps half of a surrogate pair that ends one piece for the next.
+    m_bytes.append(QByteArray(m_utf8.encode(m_cleaned)));
+    m_cleaned.resize(0);
+}
+
+QByteArray PlainText::Encoder::take()
+{
+    flush();
+    return std::move(m_bytes);
 }
 
 } // namespace quillsift::docx

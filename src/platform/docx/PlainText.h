@@ -3,7 +3,10 @@
 
 #include "Package.h"
 
+#include <QByteArray>
+#include <QStringEncoder>
 #include <QStringList>
+#include <QStringView>
 
 namespace quillsift::docx {
 
@@ -21,6 +24,25 @@ class PlainText
     static Package toPackage(const QStringList& lines);
     /// Paragraph texts (marks included) as UTF-8 lines.
     static QByteArray encode(const QString& storyText);
+
+    /// Encodes a story's text as encode() does, a piece at a time in order, so that a long text
+    /// is held once, as UTF-8, rather than as a whole copy, a cleaned copy and its encoding.
+    class Encoder
+    {
+      public:
+        /// expectedLength: about how many characters will be appended (room is made for them).
+        explicit Encoder(qint64 expectedLength = 0);
+        void append(QStringView storyText);
+        /// The UTF-8 lines of everything appended.
+        QByteArray take();
+
+      private:
+        void flush();
+
+        QString m_cleaned;
+        QStringEncoder m_utf8{QStringConverter::Utf8};
+        QByteArray m_bytes;
+    };
 };
 
 } // namespace quillsift::docx

@@ -177,6 +177,23 @@ TEST_F(DocxPackage, PlainTextSavesBackAsText)
     EXPECT_TRUE(host.isPlainText());
 }
 
+// A long text is written a piece at a time: a character outside the Basic Multilingual Plane
+// that straddles two pieces is written whole.
+TEST_F(DocxPackage, LongPlainTextSavesWhole)
+{
+    QByteArray line;
+    for (int i = 0; i < 40000; ++i) {
+        line += "\xF0\x9F\x98\x80"
+                "a"; // U+1F600, two UTF-16 units, then a letter
+    }
+    auto document = m_application->documents().open(write(u("long.txt"), line + "\nend\n"));
+    const QString saved = path(u("long-copy.txt"));
+    document->saveAs(saved);
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == line + "\nend\n");
+}
+
 // Text that deflate finds matches in, near and far: words drawn from a vocabulary, each paragraph
 // numbered so that no two are the same.
 QByteArray varied(qsizetype size, quint32 seed)
