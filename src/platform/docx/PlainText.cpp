@@ -17,6 +17,9 @@ namespace quillsift::docx {
 
 namespace {
 
+// A line's text goes into a w:t, and a story's text is encoded, this many characters at a time.
+constexpr qsizetype textAtOnce = 1 << 16;
+
 const char* const contentTypes =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
     R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
@@ -56,19 +59,28 @@ QString PlainText::decode(const QString& fileName, const QByteArray& bytes)
     return text;
 }
 
-QStringList PlainText::lines(const QString& text)
+QList<QStringView> PlainText::lines(QStringView text)
 {
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList result = normalized.split(QLatin1Char('\n'));
+    QList<QStringView> result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n') {
+            result.append(text.sliced(start, i - start));
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    result.append(text.sliced(start));
     if (result.size() > 1 && result.last().isEmpty()) {
         result.removeLast();
     }
     return result;
 }
 
-Package PlainText::toPackage(const QStringList& lines)
+Package PlainText::toPackage(const QList<QStringView>& lines)
 {
     pugi::xml_document document;
     auto declaration = document.append_child(pugi::node_declaration);
@@ -78,7 +90,9 @@ Package PlainText::toPackage(const QStringList& lines)
     auto root = document.append_child("w:document");
     root.append_attribute("xmlns:w") = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
     auto body = root.append_child("w:body");
-    for (const QString& line : lines) {
+    qsizetype characters = 0;
+    for (const QStringView line : lines) {
+        characters += line.size();
         auto paragraph = body.append_child("w:p");
         auto run = paragraph.append_child("w:r");
         QString pending;
@@ -104,6 +118,11 @@ Package PlainText::toPackage(const QStringList& lines)
                 run.append_child("w:br");
             } else if (code >= 0x20 && code != 0xFFFE && code != 0xFFFF) {
                 pending.append(c);
+                // A long line goes into several w:t, none split inside a character, so that its
+                // text is never held whole beside its UTF-8.
+                if (pending.size() >= textAtOnce && !c.isHighSurrogate()) {
+                    flush();
+                }
             }
             // Other control characters cannot be written in XML and carry no text; they are left out.
         }
@@ -116,7 +135,8 @@ Package PlainText::toPackage(const QStringList& lines)
         body.append_child("w:p");
     }
     body.append_child("w:sectPr");
-    const QByteArray written = xmlBytes(document);
+    // Room for the text and for the markup around each line, so the bytes are not copied as they grow.
+    const QByteArray written = xmlBytes(document, characters + 64 * lines.size() + 1024);
 
     Package package;
     package.setData(QStringLiteral("[Content_Types].xml"), QByteArray(contentTypes));
@@ -132,18 +152,11 @@ QByteArray PlainText::encode(const QString& storyText)
     return encoder.take();
 }
 
-namespace {
-
-// Text is cleaned into a buffer of about this many characters before it is encoded.
-constexpr qsizetype encodedAtOnce = 1 << 16;
-
-} // namespace
-
 PlainText::Encoder::Encoder(qint64 expectedLength)
 {
     // A text of ASCII, as most are, takes a byte a character.
     m_bytes.reserve(qsizetype(std::max<qint64>(expectedLength, 0)));
-    m_cleaned.reserve(encodedAtOnce);
+    m_cleaned.reserve(textAtOnce);
 }
 
 void PlainText::Encoder::append(QStringView storyText)
@@ -164,7 +177,7 @@ void PlainText::Encoder::append(QStringView storyText)
         } else {
             m_cleaned.append(c);
         }
-        if (m_cleaned.size() >= encodedAtOnce) {
+        if (m_cleaned.size() >= textAtOnce) {
             flush();
         }
     }

@@ -19,9 +19,9 @@ class PlainText
     /// Throws HostError naming fileName when the bytes are not text in one of those.
     static QString decode(const QString& fileName, const QByteArray& bytes);
     /// The lines of text, split at CR LF, LF or CR; a final line break ends the last line.
-    static QStringList lines(const QString& text);
+    static QList<QStringView> lines(QStringView text);
     /// A minimal Word package whose body holds one paragraph per line (at least one).
-    static Package toPackage(const QStringList& lines);
+    static Package toPackage(const QList<QStringView>& lines);
     /// Paragraph texts (marks included) as UTF-8 lines.
     static QByteArray encode(const QString& storyText);
 
