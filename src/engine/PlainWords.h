@@ -21,7 +21,7 @@ namespace quillsift::engine {
 class PlainWords
 {
   public:
-    /// Words as read: valid until the next call.
+    /// Words as read: what it holds is valid until the next call.
     struct Run {
         /// Where the run begins: where a word unit begins.
         qint64 start = 0;

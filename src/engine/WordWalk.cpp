@@ -153,13 +153,15 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
                 m_searches.add(key, word.hash, m_clock++);
             }
         }
+        // A run that reaches its paragraph's mark goes on after it: the mark is no word. (The run
+        // is read before its words go, which ends what it holds.)
+        const bool whole = taken == run.unitEnds.size() && run.reachesMark;
+        const qint64 after = whole ? run.next : run.start + run.unitEnds[taken - 1];
         if (!m_spans.empty()) {
             m_plain->remove(run, m_spans);
             m_removed += qint64(m_spans.size());
         }
-        // A run that reaches its paragraph's mark goes on after it: the mark is no word.
-        const bool whole = taken == run.unitEnds.size() && run.reachesMark;
-        position = (whole ? run.next : run.start + run.unitEnds[taken - 1]) - removedCharacters;
+        position = after - removedCharacters;
         stopped = position;
         m_throttle.step();
     }
@@ -208,17 +210,17 @@ std::size_t WordWalk::wordsStayingApart(const PlainWords::Run& run)
     return run.reachesMark ? run.unitEnds.size() : throughSpace;
 }
 
-QStringView WordWalk::foldedPlain(QStringView word)
+QStringView WordWalk::foldedPlain(QStringView text)
 {
-    if (m_folded.size() < word.size()) {
-        m_folded.resize(word.size());
+    if (m_folded.size() < text.size()) {
+        m_folded.resize(text.size());
     }
     char16_t* out = reinterpret_cast<char16_t*>(m_folded.data());
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const char16_t c = word[i].unicode();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
         out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
     }
-    return QStringView(m_folded).first(word.size());
+    return QStringView(m_folded).first(text.size());
 }
 
 WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)

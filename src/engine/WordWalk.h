@@ -69,8 +69,8 @@ class WordWalk
     /// How many of the run's first units the walk can take together: those whose removals leave
     /// every other word as it is.
     static std::size_t wordsStayingApart(const PlainWords::Run& run);
-    /// The search texts of plain text, folded, in m_folded.
-    QStringView foldedPlain(QStringView word);
+    /// Plain text folded as search texts are, in m_folded.
+    QStringView foldedPlain(QStringView text);
     /// A piece for the word range, its origin not yet set.
     Piece read(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.
