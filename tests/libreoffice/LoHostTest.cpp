@@ -333,13 +333,14 @@ TEST_F(LoHostTest, VisibleHandsTheCopiesToWriterAndRemovesOldHandOffs)
 {
     const QString source = makeDocument(QStringLiteral("shown.docx"), sample);
     engine::CleanResult result = engine::makeCleanCopy(office(), source, engine::RemovalMode::Lines, [] {});
-    // The desktop's Writer stands in as a script that notes its arguments and keeps the files.
+    // The desktop's Writer stands in as a script that keeps the files and then notes its
+    // arguments, in one step, so that once they are there the files are too.
     QTemporaryDir writer;
     const QString seen = writer.filePath(QStringLiteral("seen"));
-    const QString script =
-        fakeSoffice(writer, QStringLiteral("mkdir -p '%1'; echo \"$@\" > '%1/arguments'; for f in \"$@\"; do "
-                                           "[ -f \"$f\" ] && cp \"$f\" '%1/'; done; exit 0")
-                                .arg(seen));
+    const QString script = fakeSoffice(
+        writer, QStringLiteral("mkdir -p '%1'; for f in \"$@\"; do [ -f \"$f\" ] && cp \"$f\" '%1/'; done; "
+                               "echo \"$@\" > '%1/arguments.part'; mv '%1/arguments.part' '%1/arguments'; exit 0")
+                    .arg(seen));
     QTemporaryDir temp;
     const QString old =
         QDir(temp.path()).filePath(libreoffice::LoApplication::copiesFolderPrefix + QStringLiteral("old123"));
