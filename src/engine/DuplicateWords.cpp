@@ -10,7 +10,7 @@
 
 namespace quillsift::engine {
 
-bool passesThreshold(const QString& wordText)
+bool passesThreshold(QStringView wordText)
 {
     constexpr char16_t slash = 47;
     // Windows-1252 is a single-byte code page that agrees with Unicode on ASCII: every other

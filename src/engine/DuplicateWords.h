@@ -5,6 +5,7 @@
 #include "YieldThrottle.h"
 
 #include <QString>
+#include <QStringView>
 
 namespace quillsift::engine {
 
@@ -12,7 +13,7 @@ namespace quillsift::engine {
 /// Windows-1252 is above 47 (the slash). A character Windows-1252 cannot hold counts as "?",
 /// so every non-ASCII character passes; spaces, control characters and ! " # $ % & ' ( ) * + , - . /
 /// do not.
-bool passesThreshold(const QString& wordText);
+bool passesThreshold(QStringView wordText);
 
 /// The form two search texts are compared in: full Unicode case folding, as the hosts' search
 /// ignores letter case ("STRASSE" and "straße" are the same word).

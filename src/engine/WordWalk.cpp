@@ -4,6 +4,8 @@
 #include "DuplicateWords.h"
 #include "Units.h"
 
+#include "text/CaseFolding.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -34,6 +36,19 @@ bool standsApart(char16_t first)
 {
     constexpr char16_t slash = 47;
     return first <= slash && first != u'"' && first != u'\'' && first != u',' && first != u'.';
+}
+
+/// Where the word of the unit [begin, end) of text lies without the spaces before and after it
+/// (a unit of spaces only has them all after).
+std::pair<qsizetype, qsizetype> wordWithin(QStringView text, qsizetype begin, qsizetype end)
+{
+    while (end > begin && text[end - 1].unicode() == chars::Space) {
+        --end;
+    }
+    while (begin < end && text[begin].unicode() == chars::Space) {
+        ++begin;
+    }
+    return {begin, end};
 }
 
 } // namespace
@@ -106,7 +121,6 @@ qint64 WordWalk::run()
 
 std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
 {
-    constexpr char16_t slash = 47;
     std::optional<qint64> stopped;
     PlainWords::Run run;
     // A run is read a few words long at first and twice as long each time it is taken whole, so
@@ -125,14 +139,7 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
         m_plainWords.clear();
         qsizetype begin = 0;
         for (const quint32 unitEnd : run.unitEnds.first(taken)) {
-            qsizetype end = unitEnd;
-            while (end > begin && text[end - 1] == QLatin1Char(' ')) {
-                --end;
-            }
-            qsizetype from = begin;
-            while (from < end && text[from] == QLatin1Char(' ')) {
-                ++from;
-            }
+            const auto [from, end] = wordWithin(text, begin, unitEnd);
             if (from < end) {
                 const std::size_t hash = m_searches.hashOf(folded.sliced(from, end - from));
                 m_searches.prefetch(hash);
@@ -149,7 +156,7 @@ std::optional<qint64> WordWalk::walkPlainWords(qint64 position)
                 // which came before it, removes it.
                 m_spans.emplace_back(word.from, word.end);
                 removedCharacters += word.end - word.from;
-            } else if (word.atUnitStart && text[word.from].unicode() > slash) { // passesThreshold()
+            } else if (word.atUnitStart && passesThreshold(text.sliced(word.from, word.end - word.from))) {
                 m_searches.add(key, word.hash, m_clock++);
             }
         }
@@ -189,16 +196,12 @@ std::size_t WordWalk::wordsStayingApart(const PlainWords::Run& run)
     qsizetype begin = 0;
     for (std::size_t unit = 0; unit < run.unitEnds.size(); ++unit) {
         const auto end = qsizetype(run.unitEnds[unit]);
-        qsizetype first = begin;
-        while (first < end && text[first] == QLatin1Char(' ')) {
-            ++first;
-        }
-        if (first < end) {
+        const auto [first, last] = wordWithin(text, begin, end);
+        if (first < last) {
             const char16_t c = text[first].unicode();
             const bool word =
                 (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_';
-            const bool searched = c > 47;
-            if (!word && searched && !isSpace(first - 1) && !isSpace(first + 1)) {
+            if (!word && passesThreshold(text.sliced(first, 1)) && !isSpace(first - 1) && !isSpace(first + 1)) {
                 return throughSpace;
             }
         }
@@ -210,17 +213,16 @@ std::size_t WordWalk::wordsStayingApart(const PlainWords::Run& run)
     return run.reachesMark ? run.unitEnds.size() : throughSpace;
 }
 
-QStringView WordWalk::foldedPlain(QStringView text)
+QStringView WordWalk::foldedPlain(QStringView plain)
 {
-    if (m_folded.size() < text.size()) {
-        m_folded.resize(text.size());
+    if (m_folded.size() < plain.size()) {
+        m_folded.resize(plain.size());
     }
     char16_t* out = reinterpret_cast<char16_t*>(m_folded.data());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+    for (qsizetype i = 0; i < plain.size(); ++i) {
+        out[i] = text::asciiLower(plain[i].unicode());
     }
-    return QStringView(m_folded).first(text.size());
+    return QStringView(m_folded).first(plain.size());
 }
 
 WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)
@@ -232,15 +234,8 @@ WordWalk::Piece WordWalk::read(std::unique_ptr<Range> range)
     // The text is the piece's own, so the spaces come off in place, without a copy.
     QString& text = piece.wanted;
     text = piece.range->text();
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).unicode() == chars::Space) {
-        --end;
-    }
+    const auto [begin, end] = wordWithin(text, 0, text.size());
     piece.trailingSpaces = text.size() - end;
-    qsizetype begin = 0;
-    while (begin < end && text.at(begin).unicode() == chars::Space) {
-        ++begin;
-    }
     piece.leadingSpaces = begin;
     if (end < text.size()) {
         text.truncate(end);

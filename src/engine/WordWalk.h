@@ -70,7 +70,7 @@ class WordWalk
     /// every other word as it is.
     static std::size_t wordsStayingApart(const PlainWords::Run& run);
     /// Plain text folded as search texts are, in m_folded.
-    QStringView foldedPlain(QStringView text);
+    QStringView foldedPlain(QStringView plain);
     /// A piece for the word range, its origin not yet set.
     Piece read(std::unique_ptr<Range> range);
     /// Finds when the piece's text was first searched for, if it was.

@@ -75,7 +75,7 @@ void DocxDocument::saveAs(const QString& path)
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("txt")) {
         // A piece of the text at a time: a long story is never copied whole to be written.
-        constexpr qint64 piece = 1 << 16;
+        constexpr qint64 piece = PlainText::Encoder::pieceLength;
         PlainText::Encoder encoder(m_story->length());
         for (qint64 start = 0; start < m_story->length(); start += piece) {
             encoder.append(m_story->text(start, std::min(start + piece, m_story->length())));

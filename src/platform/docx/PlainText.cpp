@@ -18,7 +18,7 @@ namespace quillsift::docx {
 namespace {
 
 // A line's text goes into a w:t, and a story's text is encoded, this many characters at a time.
-constexpr qsizetype textAtOnce = 1 << 16;
+constexpr qsizetype textAtOnce = PlainText::Encoder::pieceLength;
 
 const char* const contentTypes =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -143,13 +143,6 @@ Package PlainText::toPackage(const QList<QStringView>& lines)
     package.setData(QStringLiteral("_rels/.rels"), QByteArray(packageRelationships));
     package.setData(QStringLiteral("word/document.xml"), written);
     return package;
-}
-
-QByteArray PlainText::encode(const QString& storyText)
-{
-    Encoder encoder(storyText.size());
-    encoder.append(storyText);
-    return encoder.take();
 }
 
 PlainText::Encoder::Encoder(qint64 expectedLength)

@@ -22,14 +22,15 @@ class PlainText
     static QList<QStringView> lines(QStringView text);
     /// A minimal Word package whose body holds one paragraph per line (at least one).
     static Package toPackage(const QList<QStringView>& lines);
-    /// Paragraph texts (marks included) as UTF-8 lines.
-    static QByteArray encode(const QString& storyText);
-
-    /// Encodes a story's text as encode() does, a piece at a time in order, so that a long text
-    /// is held once, as UTF-8, rather than as a whole copy, a cleaned copy and its encoding.
+    /// Encodes a story's text (paragraph texts, marks included) as UTF-8 lines, a piece at a time
+    /// in order, so that a long text is held once, as UTF-8, rather than as a whole copy, a
+    /// cleaned copy and its encoding.
     class Encoder
     {
       public:
+        /// How many characters a piece appended at a time should hold at most.
+        static constexpr qsizetype pieceLength = 1 << 16;
+
         /// expectedLength: about how many characters will be appended (room is made for them).
         explicit Encoder(qint64 expectedLength = 0);
         void append(QStringView storyText);
