@@ -154,6 +154,21 @@ template <typename Block, std::size_t Trees> class BlockedSequence
         return {m_front, {}};
     }
 
+    /// The first block in use after b that counts for something, or endBlock() (or b + 1, when
+    /// that is endBlock() or beyond).
+    std::size_t nextInUse(std::size_t b) const
+    {
+        if (b + 1 >= endBlock() || countsForSomething(m_values[b + 1])) {
+            return b + 1;
+        }
+        // Past a stretch of emptied blocks: the first slot after b that counts in some tree.
+        std::size_t next = endBlock();
+        for (std::size_t t = 0; t < Trees; ++t) {
+            next = std::min(next, m_trees[t].slotAfter(m_trees[t].prefix(b + 1)));
+        }
+        return next;
+    }
+
     /// The layer edited block b, which now counts deltas more in each tree.
     void change(std::size_t b, const Values& deltas)
     {
@@ -193,14 +208,25 @@ template <typename Block, std::size_t Trees> class BlockedSequence
         const std::size_t count = last + 1 - first;
         const std::size_t incoming = parts.blocks.size();
         if (incoming <= count) {
-            for (std::size_t i = 0; i < count; ++i) {
-                const std::size_t b = first + i;
-                const Values counts = i < incoming ? parts.values[i] : Values{};
-                m_blocks[b] = i < incoming ? std::move(parts.blocks[i]) : Block();
+            auto set = [this](std::size_t b, Block block, const Values& counts) {
+                m_blocks[b] = std::move(block);
                 for (std::size_t t = 0; t < Trees; ++t) {
                     m_trees[t].add(b, counts[t] - m_values[b][t]);
                 }
                 m_values[b] = counts;
+            };
+            for (std::size_t i = 0; i < incoming; ++i) {
+                set(first + i, std::move(parts.blocks[i]), parts.values[i]);
+            }
+            // The rest are emptied. Blocks emptied before are passed over, not visited: they
+            // gather where edits merge blocks, and visiting them at every merge would make a
+            // walk through a long paragraph cost the square of its blocks.
+            std::size_t b = first + incoming;
+            if (b <= last && !countsForSomething(m_values[b])) {
+                b = nextInUse(b);
+            }
+            for (; b <= last; b = nextInUse(b)) {
+                set(b, Block(), Values{});
             }
         } else {
             const auto at = std::ptrdiff_t(first);
@@ -318,18 +344,6 @@ template <typename Block, std::size_t Trees> class BlockedSequence
         return std::any_of(counts.begin(), counts.end(), [](qint64 count) { return count != 0; });
     }
     /// The first block in use after b that counts for something, or endBlock().
-    std::size_t nextInUse(std::size_t b) const
-    {
-        if (b + 1 >= endBlock() || countsForSomething(m_values[b + 1])) {
-            return b + 1;
-        }
-        // Past a stretch of emptied blocks: the first slot after b that counts in some tree.
-        std::size_t next = endBlock();
-        for (std::size_t t = 0; t < Trees; ++t) {
-            next = std::min(next, m_trees[t].slotAfter(m_trees[t].prefix(b + 1)));
-        }
-        return next;
-    }
     void invalidate()
     {
         m_cached.fill(Cached{});
