@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WordSegmenter.h"
 
+#include "PiecedUText.h"
 #include "engine/HostError.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
-#include <unicode/unistr.h>
+#include <unicode/utext.h>
 
 namespace quillsift::text {
 
@@ -32,51 +33,103 @@ bool WordSegmenter::standsFreeAfterSpace(char32_t c)
     return !attaches(c) && u_getIntPropertyValue(UChar32(c), UCHAR_WORD_BREAK) != U_WB_WSEGSPACE;
 }
 
+namespace {
+
+/// Keeps ends in a vector.
+class VectorSink final : public UnitEndSink
+{
+  public:
+    explicit VectorSink(std::vector<quint32>& ends)
+        : m_ends(ends)
+    {
+    }
+    void add(quint32 end) override
+    {
+        m_ends.push_back(end);
+    }
+
+  private:
+    std::vector<quint32>& m_ends;
+};
+
+} // namespace
+
 std::vector<quint32> WordSegmenter::unitEnds(const QString& text)
 {
     // The ends are found in a vector kept from call to call and handed out in one of their exact
     // size: a document keeps every paragraph's, and one grown a push at a time holds up to twice
     // as many.
-    std::vector<quint32>& ends = m_ends;
-    ends.clear();
-    const auto* data = reinterpret_cast<const UChar*>(text.utf16());
-    const int length = int(text.size());
-    if (length == 0) {
+    m_ends.clear();
+    if (text.isEmpty()) {
         return {};
     }
-    // A read-only alias: ICU reads the paragraph where it lies, without a copy.
-    icu::UnicodeString alias(false, data, length);
-    m_iterator->setText(alias);
+    // ICU reads the paragraph where it lies, without a copy.
+    UErrorCode status = U_ZERO_ERROR;
+    UText alias = UTEXT_INITIALIZER;
+    utext_openUChars(&alias, reinterpret_cast<const UChar*>(text.utf16()), text.size(), &status);
+    if (U_FAILURE(status)) {
+        throw engine::HostError(QString(), QStringLiteral("a paragraph could not be segmented into words"));
+    }
+    VectorSink sink(m_ends);
+    findEnds(&alias, sink);
+    utext_close(&alias);
+    return {m_ends.begin(), m_ends.end()};
+}
 
-    int start = m_iterator->first();
-    for (int end = m_iterator->next(); end != icu::BreakIterator::DONE; start = end, end = m_iterator->next()) {
+void WordSegmenter::unitEnds(const PiecedText& text, UnitEndSink& ends)
+{
+    if (text.size() == 0) {
+        return;
+    }
+    PiecedUText pieces(text);
+    findEnds(pieces.get(), ends);
+}
+
+void WordSegmenter::findEnds(UText* text, UnitEndSink& ends)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    m_iterator->setText(text, status);
+    if (U_FAILURE(status)) {
+        throw engine::HostError(QString(), QStringLiteral("a paragraph could not be segmented into words"));
+    }
+    // A unit's end is handed on once the next unit begins: until then spaces and extending marks
+    // may still join it.
+    qint64 pending = -1;
+    auto begin = [&](qint64 end) {
+        if (pending >= 0) {
+            ends.add(quint32(pending));
+        }
+        pending = end;
+    };
+    qint64 start = m_iterator->first();
+    for (qint64 end = m_iterator->next(); end != icu::BreakIterator::DONE; start = end, end = m_iterator->next()) {
         if (m_iterator->getRuleStatus() >= UBRK_WORD_NONE_LIMIT) {
-            ends.push_back(quint32(end));
+            begin(end);
             continue;
         }
         // Anything that is not a word: one unit per character, extending marks kept with their base.
-        int i = start;
-        while (i < end) {
-            UChar32 c;
-            const int begin = i;
-            U16_NEXT(data, i, end, c);
+        utext_setNativeIndex(text, start);
+        for (qint64 at = start; at < end;) {
+            const UChar32 c = UTEXT_NEXT32(text);
+            const qint64 after = UTEXT_GETNATIVEINDEX(text);
             if (c == 0x20) {
                 // Spaces join the unit before them; only at the paragraph's start do they stand alone.
-                if (ends.empty()) {
-                    ends.push_back(quint32(i));
+                if (pending >= 0) {
+                    pending = after;
                 } else {
-                    ends.back() = quint32(i);
+                    begin(after);
                 }
-                continue;
-            }
-            if (attaches(char32_t(c)) && begin > start && !ends.empty()) {
-                ends.back() = quint32(i);
+            } else if (attaches(char32_t(c)) && at > start && pending >= 0) {
+                pending = after;
             } else {
-                ends.push_back(quint32(i));
+                begin(after);
             }
+            at = after;
         }
     }
-    return {ends.begin(), ends.end()};
+    if (pending >= 0) {
+        ends.add(quint32(pending));
+    }
 }
 
 } // namespace quillsift::text

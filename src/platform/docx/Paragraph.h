@@ -4,6 +4,7 @@
 #include "FieldNesting.h"
 #include "ParagraphText.h"
 #include "PieceList.h"
+#include "UnitEnds.h"
 #include "WordPositions.h"
 
 #include <QString>

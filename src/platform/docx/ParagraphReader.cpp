@@ -18,17 +18,16 @@ ParagraphReader::ParagraphReader(const WordNames& names)
 
 void ParagraphReader::read(Paragraph& paragraph, FieldNesting& fields) const
 {
-    m_text.clear();
     PieceList pieces;
     fields = paragraph.fieldsAtStart();
     readChildren(paragraph.node(), pieces, fields);
-    m_text.append(QChar(chars::ParagraphMark));
+    m_text.tail().append(QChar(chars::ParagraphMark));
     if (paragraph.cellEnd()) {
-        m_text.append(QChar(chars::EndOfCell));
+        m_text.tail().append(QChar(chars::EndOfCell));
     }
     pieces.setTextLength(m_text.size());
     // Text may have come or moved anywhere in it: its word positions are built again when needed.
-    paragraph.setContent(ParagraphText(QStringView(m_text)), std::move(pieces), !(fields == paragraph.fieldsAtStart()));
+    paragraph.setContent(m_text.take(), std::move(pieces), !(fields == paragraph.fieldsAtStart()));
 }
 
 void ParagraphReader::readChildren(pugi::xml_node node, PieceList& pieces, FieldNesting& fields) const
@@ -94,26 +93,28 @@ void ParagraphReader::readRun(pugi::xml_node run, PieceList& pieces, FieldNestin
                 value = child.text().get();
                 bytes = std::strlen(value);
             }
-            const qsizetype from = m_text.size();
+            QString& text = m_text.tail();
+            const qsizetype from = text.size();
             const QByteArrayView utf8(value, qsizetype(bytes));
             if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-                m_text.append(QLatin1StringView(utf8.data(), utf8.size()));
+                text.append(QLatin1StringView(utf8.data(), utf8.size()));
             } else {
-                m_text.append(QString::fromUtf8(utf8));
+                text.append(QString::fromUtf8(utf8));
             }
             // Line feeds inside w:t are not breaks; Word shows them as spaces. Keeping one character
             // for one keeps the piece aligned with the element's text for later edits.
-            for (qsizetype i = from; i < m_text.size(); ++i) {
-                if (m_text.at(i) == QLatin1Char('\n') || m_text.at(i) == QLatin1Char('\r')) {
-                    m_text[i] = QLatin1Char(' ');
+            for (qsizetype i = from; i < text.size(); ++i) {
+                if (text.at(i) == QLatin1Char('\n') || text.at(i) == QLatin1Char('\r')) {
+                    text[i] = QLatin1Char(' ');
                 }
             }
             Piece piece;
-            piece.offset = quint32(from);
-            piece.length = quint32(m_text.size() - from);
+            piece.offset = quint32(m_text.tailStart() + from);
+            piece.length = quint32(text.size() - from);
             piece.node = child;
             piece.isText = true;
             pieces.append(piece);
+            m_text.settle();
         } else if (n.tab == name || n.ptab == name) {
             addCharacter(pieces, child, chars::Tab);
         } else if (n.br == name) {
@@ -152,32 +153,35 @@ void ParagraphReader::addCharacter(PieceList& pieces, pugi::xml_node node, char1
     piece.length = 1;
     piece.node = node;
     pieces.append(piece);
-    m_text.append(QChar(character));
+    m_text.tail().append(QChar(character));
+    m_text.settle();
 }
 
 void ParagraphReader::split(pugi::xml_node text, const char* value, std::size_t bytes) const
 {
-    const std::string whole(value, bytes);
     // Cut only between characters: never before a UTF-8 continuation byte.
     auto cutAfter = [&](std::size_t from) {
         std::size_t cut = std::min(from + maxTextBytes, bytes);
-        while (cut < bytes && cut > from + 1 && (static_cast<unsigned char>(whole[cut]) & 0xC0) == 0x80) {
+        while (cut < bytes && cut > from + 1 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) {
             --cut;
         }
         return cut;
     };
-    std::size_t cut = cutAfter(0);
-    text.text().set(whole.substr(0, cut).c_str());
-    preserveSpaces(text);
+    // The pieces after the first are copied out of the element's text while it is still whole;
+    // only then is it cut down to the first, so the text is never copied whole.
+    const std::size_t first = cutAfter(0);
     pugi::xml_node previous = text;
-    while (cut < bytes) {
+    for (std::size_t cut = first; cut < bytes;) {
         const std::size_t next = cutAfter(cut);
         pugi::xml_node chunk = text.parent().insert_child_after(text.name(), previous);
-        chunk.text().set(whole.substr(cut, next - cut).c_str());
+        chunk.text().set(value + cut, next - cut);
         preserveSpaces(chunk);
         previous = chunk;
         cut = next;
     }
+    const std::string head(value, first);
+    text.text().set(head.c_str(), head.size());
+    preserveSpaces(text);
 }
 
 } // namespace quillsift::docx

@@ -32,7 +32,7 @@ class ParagraphReader
 
     const WordNames& m_names;
     /// The text being read, reused from paragraph to paragraph.
-    mutable QString m_text;
+    mutable ParagraphText::Builder m_text;
 };
 
 } // namespace quillsift::docx

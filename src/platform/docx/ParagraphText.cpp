@@ -9,14 +9,20 @@ namespace quillsift::docx {
 
 namespace {
 
-/// Cuts text into blocks of blockLength characters.
-BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
+/// Cuts text into blocks of blockLength characters after parts.
+void cutInto(BlockedSequence<QString, 1>::Parts& parts, QStringView text, qsizetype blockLength)
 {
-    BlockedSequence<QString, 1>::Parts parts;
     for (qsizetype from = 0; from < text.size(); from += blockLength) {
         const QStringView block = text.mid(from, blockLength);
         parts.add(block.toString(), {block.size()});
     }
+}
+
+/// Cuts text into blocks of blockLength characters.
+BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
+{
+    BlockedSequence<QString, 1>::Parts parts;
+    cutInto(parts, text, blockLength);
     return parts;
 }
 
@@ -108,6 +114,13 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
         length -= taken;
         return length > 0;
     });
+}
+
+std::pair<QStringView, qsizetype> ParagraphText::blockAt(qsizetype position) const
+{
+    const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
+    const auto place = blocks.locate(0, position);
+    return {blocks.block(place.block), place.before[0]};
 }
 
 void ParagraphText::remove(qsizetype from, qsizetype length)
@@ -203,225 +216,44 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     return std::move(kept);
 }
 
-namespace {
+struct ParagraphText::Builder::Cut {
+    Blocks::Parts parts;
+};
 
-using EndBlocks = BlockedSequence<std::vector<quint32>, 2>;
-/// The trees of the ends' blocks: the lengths of their stretches of text, and their units.
-constexpr std::size_t spans = 0;
-constexpr std::size_t counts = 1;
+ParagraphText::Builder::Builder() = default;
+ParagraphText::Builder::~Builder() = default;
 
-/// Cuts ends, offsets into a text of textLength characters, into blocks of blockUnits, each
-/// counted from where its stretch begins; a text without units is one empty block whose stretch
-/// is the text.
-EndBlocks::Parts cut(const std::vector<quint32>& ends, qint64 textLength, std::size_t blockUnits)
+void ParagraphText::Builder::settle()
 {
-    EndBlocks::Parts parts;
-    if (ends.empty() && textLength > 0) {
-        parts.add({}, {textLength, 0});
-        return parts;
-    }
-    qint64 base = 0;
-    for (std::size_t from = 0; from < ends.size(); from += blockUnits) {
-        const std::size_t to = std::min(ends.size(), from + blockUnits);
-        std::vector<quint32> relative;
-        relative.reserve(to - from);
-        for (std::size_t i = from; i < to; ++i) {
-            relative.push_back(quint32(qint64(ends[i]) - base));
-        }
-        // The last block's stretch goes on to the end of the text.
-        const qint64 end = to == ends.size() ? std::max<qint64>(textLength, ends[to - 1]) : qint64(ends[to - 1]);
-        parts.add(std::move(relative), {end - base, qint64(to - from)});
-        base = end;
-    }
-    return parts;
-}
-
-/// Replaces ends [low, high) of one vector, counted from base, with fresh ones (offsets in the
-/// text) and moves the ends after them by delta.
-void spliceInto(std::vector<quint32>& ends, std::size_t low, std::size_t high, std::span<const quint32> fresh,
-                qint64 base, qint64 delta)
-{
-    if (fresh.size() <= high - low) {
-        // No more ends than before, as after most deletions: written over the old ones in place.
-        std::size_t out = low;
-        for (const quint32 end : fresh) {
-            ends[out++] = quint32(qint64(end) - base);
-        }
-        for (std::size_t i = high; i < ends.size(); ++i) {
-            ends[out++] = quint32(qint64(ends[i]) + delta);
-        }
-        ends.resize(out);
+    if (m_tail.size() < settleLength) {
         return;
     }
-    for (std::size_t i = high; i < ends.size(); ++i) {
-        ends[i] = quint32(qint64(ends[i]) + delta);
-    }
-    ends.erase(ends.begin() + std::ptrdiff_t(low), ends.begin() + std::ptrdiff_t(high));
-    ends.insert(ends.begin() + std::ptrdiff_t(low), fresh.size(), 0);
-    std::transform(fresh.begin(), fresh.end(), ends.begin() + std::ptrdiff_t(low),
-                   [base](quint32 end) { return quint32(qint64(end) - base); });
-}
-
-} // namespace
-
-UnitEnds::UnitEnds(std::vector<quint32> ends, qint64 textLength)
-{
-    if (ends.size() > maxBlockUnits) {
-        split(ends, textLength);
-    } else {
-        m_ends = std::move(ends);
-        m_length = textLength;
-    }
-}
-
-UnitEnds::UnitEnds() = default;
-UnitEnds::~UnitEnds() = default;
-UnitEnds::UnitEnds(UnitEnds&&) noexcept = default;
-UnitEnds& UnitEnds::operator=(UnitEnds&&) noexcept = default;
-
-void UnitEnds::split(const std::vector<quint32>& ends, qint64 textLength)
-{
-    m_blocks = std::make_unique<Blocks>(cut(ends, textLength, blockUnits));
-    m_ends = {};
-    m_length = 0;
-}
-
-std::size_t UnitEnds::blocksSize() const
-{
-    return std::size_t(m_blocks->total(counts));
-}
-
-qint64 UnitEnds::textLength() const
-{
-    return m_blocks ? m_blocks->total(spans) : m_length;
-}
-
-UnitEnds UnitEnds::joined(UnitEnds&& front, UnitEnds&& back)
-{
-    const qint64 frontLength = front.textLength();
-    const qint64 backLength = back.textLength();
-    if (!front.m_blocks && !back.m_blocks) {
-        std::vector<quint32> all = std::move(front.m_ends);
-        for (const quint32 end : back.m_ends) {
-            all.push_back(quint32(end + frontLength));
-        }
-        return UnitEnds(std::move(all), frontLength + backLength);
-    }
-    const bool keepFront = front.size() >= back.size();
-    UnitEnds& kept = keepFront ? front : back;
-    UnitEnds& other = keepFront ? back : front;
-    if (!kept.m_blocks) {
-        const std::vector<quint32> ends = std::move(kept.m_ends);
-        kept.split(ends, kept.m_length);
-    }
-    // Each block's ends count from where its stretch begins, so the other's blocks move in as
-    // they are.
-    if (other.m_blocks) {
-        kept.m_blocks->join(std::move(*other.m_blocks), !keepFront);
-    } else {
-        kept.m_blocks->join(cut(other.m_ends, other.m_length, blockUnits), !keepFront);
-    }
-    return std::move(kept);
-}
-
-quint32 UnitEnds::blocksAt(std::size_t index) const
-{
-    const auto place = m_blocks->locate(counts, qint64(index));
-    return quint32(place.before[spans] + m_blocks->block(place.block)[index - std::size_t(place.before[counts])]);
-}
-
-std::size_t UnitEnds::blocksUpperBound(qint64 offset) const
-{
-    const auto place = m_blocks->locate(spans, offset);
-    if (place.block >= m_blocks->endBlock()) {
-        return size();
-    }
-    const auto& ends = m_blocks->block(place.block);
-    const auto within = std::upper_bound(ends.begin(), ends.end(), quint64(offset - place.before[spans]),
-                                         [](quint64 value, quint32 end) { return value < end; });
-    return std::size_t(place.before[counts]) + std::size_t(within - ends.begin());
-}
-
-bool UnitEnds::endsAt(qint64 offset) const
-{
-    const std::size_t after = upperBound(offset);
-    return after > 0 && qint64((*this)[after - 1]) == offset;
-}
-
-void UnitEnds::splice(std::size_t first, std::size_t last, std::span<const quint32> ends, qint64 newLength)
-{
-    last = std::min(last, size());
-    first = std::min(first, last);
+    const qsizetype whole = m_tail.size() / blockLength * blockLength;
     if (!m_blocks) {
-        spliceInto(m_ends, first, last, ends, 0, newLength - m_length);
-        m_length = newLength;
-        if (m_ends.size() > maxBlockUnits) {
-            const std::vector<quint32> all = std::move(m_ends);
-            split(all, newLength);
-        }
-        return;
+        m_blocks = std::make_unique<Cut>();
     }
-    Blocks& blocks = *m_blocks;
-    const qint64 delta = newLength - blocks.total(spans);
-    // The blocks from the one with the unit before the change to the one with the unit after it
-    // become one block: every new end lies within their stretches, and the stretch of the last
-    // of them takes the change, which moves the blocks after it. With no block in use, one is
-    // opened for the new ends.
-    const std::size_t from = first > 0 ? blocks.locate(counts, qint64(first - 1)).block : blocks.openBlock();
-    const std::size_t to = last < size() ? blocks.locate(counts, qint64(last)).block : blocks.endBlock() - 1;
-    const auto start = blocks.placeOf(from).before;
-    const qint64 base = start[spans];
-    const auto firstIndex = std::size_t(start[counts]);
-    if (from == to) {
-        // Within one block, as nearly every change is: edit its vector in place.
-        std::vector<quint32>& block = blocks.block(from);
-        const std::size_t low = first - firstIndex;
-        const std::size_t high = last - firstIndex;
-        if (block.size() - (high - low) + ends.size() <= maxBlockUnits) {
-            spliceInto(block, low, high, ends, base, delta);
-            blocks.change(from, {delta, qint64(ends.size()) - qint64(high - low)});
-            return;
-        }
-    }
-    std::vector<quint32> merged;
-    std::size_t index = firstIndex;
-    qint64 blockBase = base;
-    bool added = false;
-    auto addFresh = [&] {
-        for (const quint32 fresh : ends) {
-            merged.push_back(quint32(qint64(fresh) - base));
-        }
-        added = true;
-    };
-    for (std::size_t b = from; b <= to; ++b) {
-        for (const quint32 relative : blocks.block(b)) {
-            const qint64 end = blockBase + relative;
-            if (index >= last && !added) {
-                addFresh();
-            }
-            if (index < first) {
-                merged.push_back(quint32(end - base));
-            } else if (index >= last) {
-                merged.push_back(quint32(end + delta - base));
-            }
-            ++index;
-        }
-        blockBase += blocks.value(spans, b);
-    }
-    if (!added) {
-        addFresh();
-    }
-    // blockBase is where the stretch of the last block ended before the change.
-    const qint64 stretch = blockBase + delta - base;
-    if (merged.size() > maxBlockUnits) {
-        // Cut the grown block as a fresh text would be cut.
-        blocks.replace(from, to, cut(merged, stretch, blockUnits));
+    cutInto(m_blocks->parts, QStringView(m_tail).first(whole), blockLength);
+    m_tail.remove(0, whole);
+    m_cut += whole;
+}
+
+ParagraphText ParagraphText::Builder::take()
+{
+    ParagraphText text;
+    if (!m_blocks) {
+        text.assign(m_tail);
     } else {
-        Blocks::Parts one;
-        const auto count = qint64(merged.size());
-        one.add(std::move(merged), {stretch, count});
-        blocks.replace(from, to, std::move(one));
+        cutInto(m_blocks->parts, m_tail, blockLength);
+        text.m_store = std::make_unique<Blocks>(std::move(m_blocks->parts));
+        m_blocks.reset();
     }
+    // A long paragraph's tail is not kept for the short ones after it.
+    if (m_tail.capacity() > 2 * settleLength) {
+        m_tail = QString();
+    }
+    m_tail.clear();
+    m_cut = 0;
+    return text;
 }
 
 } // namespace quillsift::docx

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ParagraphWords.h"
 
+#include "text/PiecedUText.h"
+
 #include <algorithm>
 
 #include <future>
@@ -38,6 +40,28 @@ bool dependsOnWhatIsBefore(const ParagraphText& text, qint64 position)
     return text[position - 1] != u' ' || !WordSegmenter::standsFreeAfterSpace(codePointAt(text, position));
 }
 
+/// A blocked paragraph's text as the segmenter reads it, a block at a time.
+class BlockedText final : public text::PiecedText
+{
+  public:
+    explicit BlockedText(const ParagraphText& text)
+        : m_text(text)
+    {
+    }
+    qint64 size() const override
+    {
+        return m_text.size();
+    }
+    Piece pieceAt(qint64 position) const override
+    {
+        const auto [block, start] = m_text.blockAt(position);
+        return {block, start};
+    }
+
+  private:
+    const ParagraphText& m_text;
+};
+
 } // namespace
 
 ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::ParagraphIndex& index,
@@ -50,7 +74,17 @@ ParagraphWords::ParagraphWords(std::vector<Paragraph>& paragraphs, const text::P
 
 void ParagraphWords::segment(WordSegmenter& segmenter, Paragraph& paragraph)
 {
-    paragraph.setUnitEnds(UnitEnds(segmenter.unitEnds(paragraph.text().toString()), paragraph.length()));
+    const ParagraphText& text = paragraph.text();
+    if (!text.isBlocked()) {
+        paragraph.setUnitEnds(UnitEnds(segmenter.unitEnds(text.toString()), paragraph.length()));
+        return;
+    }
+    // A long paragraph is read where its blocks lie and its ends cut into blocks as they come:
+    // neither its text nor its ends are ever held whole a second time.
+    const BlockedText blocks(text);
+    UnitEnds::Builder ends;
+    segmenter.unitEnds(blocks, ends);
+    paragraph.setUnitEnds(std::move(ends).finish(paragraph.length()));
 }
 
 const UnitEnds& ParagraphWords::unitEnds(std::size_t slot)

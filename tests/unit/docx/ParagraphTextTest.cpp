@@ -7,6 +7,7 @@
 #include "docx/Package.h"
 #include "docx/ParagraphText.h"
 #include "docx/PieceList.h"
+#include "docx/UnitEnds.h"
 #include "docx/WordPositions.h"
 
 #include <QDir>
@@ -436,6 +437,73 @@ TEST(ParagraphText, LongTextElementsAreSplitAndStayTheSameText)
     EXPECT_EQ(xml.count("<w:r>"), 1) << "all in the one run, with its formatting";
     auto reopened = application->documents().open(saved);
     EXPECT_EQ(reopened->range()->text(), edited);
+}
+
+TEST(ParagraphText, BuiltAPieceAtATimeAsWhenMadeWhole)
+{
+    // Texts gathered as a paragraph is read, short and long, end up in the blocks the same text
+    // made at once is kept in, and the builder starts afresh for the next paragraph.
+    std::mt19937 random(23);
+    docx::ParagraphText::Builder builder;
+    for (const qsizetype length : {qsizetype(0), qsizetype(900), 3 * docx::ParagraphText::Builder::settleLength + 77,
+                                   qsizetype(5), 10 * docx::ParagraphText::Builder::settleLength}) {
+        QString whole;
+        while (whole.size() < length) {
+            const qsizetype piece = std::min<qsizetype>(length - whole.size(), 1 + qsizetype(random() % 3000));
+            const QString added = QString(piece, QChar(char16_t(random() % 3 == 0 ? u'\u4e2d' : u'a' + random() % 26)));
+            whole += added;
+            ASSERT_EQ(builder.tailStart() + builder.tail().size(), builder.size());
+            builder.tail() += added;
+            builder.settle();
+            ASSERT_EQ(builder.size(), whole.size());
+            ASSERT_LT(builder.tail().size(), docx::ParagraphText::Builder::settleLength + 3000);
+        }
+        const docx::ParagraphText built = builder.take();
+        const docx::ParagraphText made(whole);
+        ASSERT_EQ(built.toString(), whole) << "length " << length;
+        ASSERT_EQ(built.isBlocked(), made.isBlocked());
+        EXPECT_EQ(builder.size(), 0);
+        if (made.isBlocked()) {
+            for (qsizetype at = 0; at < whole.size(); at += 97) {
+                const auto [block, start] = built.blockAt(at);
+                const auto [expected, expectedStart] = made.blockAt(at);
+                ASSERT_EQ(start, expectedStart) << "at " << at;
+                ASSERT_EQ(block, expected) << "at " << at;
+            }
+        }
+    }
+}
+
+TEST(UnitEnds, BuiltAnEndAtATimeAsWhenMadeFromAVector)
+{
+    for (const std::size_t units :
+         {std::size_t(0), std::size_t(1), docx::UnitEnds::maxBlockUnits, docx::UnitEnds::maxBlockUnits + 1,
+          3 * docx::UnitEnds::blockUnits, 40 * docx::UnitEnds::blockUnits + 5}) {
+        for (const qint64 after : {0, 4}) {
+            std::vector<quint32> model;
+            for (std::size_t i = 0; i < units; ++i) {
+                model.push_back(quint32(3 * i + 2));
+            }
+            const qint64 length = (model.empty() ? 0 : qint64(model.back())) + after;
+            docx::UnitEnds::Builder builder;
+            for (const quint32 end : model) {
+                builder.add(end);
+            }
+            docx::UnitEnds built = std::move(builder).finish(length);
+            docx::UnitEnds made(model, length);
+            ASSERT_EQ(std::vector<quint32>(built.begin(), built.end()), model) << units << " units";
+            // The same edit on both leaves them alike: the stretches the builder cut agree too.
+            if (units > 2) {
+                const std::vector<quint32> window{model[units / 2 - 1] + 1};
+                built.splice(units / 2, units / 2 + 1, window, length - 1);
+                made.splice(units / 2, units / 2 + 1, window, length - 1);
+            }
+            ASSERT_EQ(std::vector<quint32>(built.begin(), built.end()), std::vector<quint32>(made.begin(), made.end()));
+            for (qint64 offset = -1; offset <= length + 1; offset += 7) {
+                ASSERT_EQ(built.upperBound(offset), made.upperBound(offset)) << units << " units, at " << offset;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A text read in pieces, as a long paragraph's blocks are read, is segmented into exactly the
+// units the same text read whole gives, wherever its pieces part it: between the two halves of
+// a surrogate pair, between a letter and its combining mark, inside a run of Thai or Chinese.
+#include "MultilingualText.h"
+
+#include "text/PiecedUText.h"
+#include "text/WordSegmenter.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <random>
+
+using namespace quillsift;
+
+namespace {
+
+/// A text in pieces of random small lengths, some of them empty, as blocks emptied by edits are.
+class Pieces final : public text::PiecedText
+{
+  public:
+    Pieces(const QString& text, std::mt19937& random, int longest)
+        : m_text(text)
+    {
+        for (qsizetype from = 0; from < text.size();) {
+            const qsizetype length =
+                std::min<qsizetype>(1 + qsizetype(random() % unsigned(longest)), text.size() - from);
+            m_pieces.push_back(text.mid(from, length));
+            m_starts.push_back(from);
+            from += length;
+        }
+    }
+    qint64 size() const override
+    {
+        return m_text.size();
+    }
+    Piece pieceAt(qint64 position) const override
+    {
+        const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), position);
+        const auto index = std::size_t(after - m_starts.begin()) - 1;
+        ++m_reads;
+        return {m_pieces[index], m_starts[index]};
+    }
+    /// How often a piece was asked for.
+    mutable int m_reads = 0;
+
+  private:
+    QString m_text;
+    std::vector<QString> m_pieces;
+    std::vector<qint64> m_starts;
+};
+
+class Ends final : public text::UnitEndSink
+{
+  public:
+    void add(quint32 end) override
+    {
+        ends.push_back(end);
+    }
+    std::vector<quint32> ends;
+};
+
+TEST(WordSegmenter, PiecesAreSegmentedAsTheWholeText)
+{
+    quillsift::testing::MultilingualText texts(5);
+    std::mt19937 random(29);
+    text::WordSegmenter whole;
+    text::WordSegmenter pieced;
+    // Emoji and other characters beyond the first plane, marks and joiners after spaces, spaces
+    // alone at the start, and the scripts segmented with a dictionary.
+    const QStringList fixed = {
+        QString::fromUtf8("   leading spaces then words  "),
+        QString::fromUtf8("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB \xF0\x9F\x98\x80\xF0\x9F\x98\x80 "
+                          "\xF0\x90\x8C\xB0\xF0\x90\x8C\xB1"),
+        QString::fromUtf8("\xD9\x88\xD9\x82\xD8\xAF \xD9\x8E\xD9\x88\xD9\x82\xD8\xAF "
+                          "\xD9\x85\xDB\x8C\xE2\x80\x8C\xD8\xB1\xD9\x88\xD9\x85"),
+        QString::fromUtf8("\xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5\xE0\xB8\x84\xE0\xB8"
+                          "\xA3\xE0\xB8\xB1\xE0\xB8\x9A"),
+    };
+    for (int round = 0; round < 400; ++round) {
+        const QString text = round < fixed.size() ? fixed[round] : texts.paragraph();
+        const std::vector<quint32> expected = whole.unitEnds(text);
+        for (const int longest : {1, 2, 7, 300}) {
+            const Pieces pieces(text, random, longest);
+            Ends found;
+            pieced.unitEnds(pieces, found);
+            ASSERT_EQ(found.ends, expected)
+                << "round " << round << ", pieces of up to " << longest << ": " << text.toStdString();
+        }
+    }
+    Ends none;
+    pieced.unitEnds(Pieces(QString(), random, 3), none);
+    EXPECT_TRUE(none.ends.empty());
+}
+
+TEST(WordSegmenter, AnIteratorReadsAPieceOnlyWhenItMovesOntoIt)
+{
+    // ICU is handed the pieces where they lie: reading a long text in long pieces asks for each
+    // piece about once, not once a character.
+    std::mt19937 random(3);
+    QString text;
+    for (int i = 0; i < 4000; ++i) {
+        text += QStringLiteral("word%1 ").arg(i % 97);
+    }
+    const Pieces pieces(text, random, 256);
+    text::WordSegmenter segmenter;
+    Ends found;
+    segmenter.unitEnds(pieces, found);
+    EXPECT_EQ(found.ends, segmenter.unitEnds(text));
+    EXPECT_LT(pieces.m_reads, int(text.size() / 256) * 4);
+}
+
+} // namespace
