@@ -221,7 +221,7 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
         // Plain text becomes a package about twice its size.
         ensureRoom(fileName, 2 * bytes.size(), memory);
         const auto package = [fileName, bytes] {
-            return PlainText::toPackage(PlainText::lines(PlainText::decode(fileName, bytes)));
+            return PlainText::toPackage(fileName, bytes);
         };
         loaded.package = package();
         loaded.source = SourcePackage(package);

@@ -55,7 +55,7 @@ std::shared_ptr<engine::Document> DocxDocuments::open(const QString& fileName)
 std::shared_ptr<engine::Document> DocxDocuments::add()
 {
     const QString name = QStringLiteral("Document%1").arg(++*m_untitled);
-    auto story = std::make_shared<DocxStory>(name, PlainText::toPackage({}), m_processors, SourcePackage(), m_record);
+    auto story = std::make_shared<DocxStory>(name, PlainText::emptyPackage(), m_processors, SourcePackage(), m_record);
     std::weak_ptr<List> list = m_open;
     return keep(std::make_shared<DocxDocument>(name, QString(), std::move(story), [list](DocxDocument* closed) {
         if (auto open = list.lock()) {

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QStringEncoder>
-#include <QStringList>
 #include <QStringView>
 
 namespace quillsift::docx {
@@ -15,13 +14,15 @@ namespace quillsift::docx {
 class PlainText
 {
   public:
-    /// Decodes UTF-8 (with or without a byte-order mark) or UTF-16 with a byte-order mark.
-    /// Throws HostError naming fileName when the bytes are not text in one of those.
-    static QString decode(const QString& fileName, const QByteArray& bytes);
-    /// The lines of text, split at CR LF, LF or CR; a final line break ends the last line.
-    static QList<QStringView> lines(QStringView text);
-    /// A minimal Word package whose body holds one paragraph per line (at least one).
-    static Package toPackage(const QList<QStringView>& lines);
+    /// A minimal Word package whose body holds one paragraph per line of a text file's bytes:
+    /// UTF-8 (with or without a byte-order mark) or UTF-16 with a byte-order mark, lines split at
+    /// CR LF, LF or CR, a final line break ending the last line. The text is decoded and written
+    /// as the part's XML a piece at a time, so that neither the decoded text nor a document tree of
+    /// it is ever held whole. Throws HostError naming fileName when the bytes are not text in one
+    /// of those.
+    static Package toPackage(const QString& fileName, const QByteArray& bytes);
+    /// The package of a new document: one empty paragraph.
+    static Package emptyPackage();
     /// Encodes a story's text (paragraph texts, marks included) as UTF-8 lines, a piece at a time
     /// in order, so that a long text is held once, as UTF-8, rather than as a whole copy, a
     /// cleaned copy and its encoding.

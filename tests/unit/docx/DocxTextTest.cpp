@@ -265,6 +265,39 @@ TEST_F(DocxText, PlainTextIsOneParagraphPerLine)
     EXPECT_EQ(wide->range()->text(), u("x\ty\rz\r"));
 }
 
+// A text file is decoded and written a piece of 64 KiB at a time: a line break, a character of
+// several bytes or a surrogate pair across the end of a piece reads as it would whole.
+TEST_F(DocxText, PlainTextReadsAlikeWhereverItsPiecesEnd)
+{
+    constexpr qsizetype piece = 1 << 16;
+    // CR LF across the end of the first piece, then a character of three bytes across the
+    // second's; markup characters and a control character on the way.
+    QByteArray utf8(piece - 1, 'a');
+    utf8 += "\r\n";
+    utf8 += QByteArray(piece - 3, 'b') + "\xE4\xB8\xAD" +
+            "<&>\x01"
+            "c\n";
+    auto opened = openBytes(utf8, u("pieces.txt"));
+    const QStringList paragraphs = qt::paragraphTexts(*opened);
+    ASSERT_EQ(paragraphs.size(), 2);
+    EXPECT_TRUE(paragraphs[0] == QString(piece - 1, QChar(u'a')) + u("\r")) << paragraphs[0].size();
+    EXPECT_TRUE(paragraphs[1] == QString(piece - 3, QChar(u'b')) + QChar(0x4E2D) + u("<&>c\r")) << paragraphs[1].size();
+
+    // UTF-16 with a surrogate pair across the end of the first piece.
+    QByteArray utf16("\xFF\xFE", 2);
+    while (utf16.size() < piece - 2) {
+        utf16.append('x').append('\0');
+    }
+    utf16.append("\x3D\xD8\x00\xDE", 4); // U+1F600
+    utf16.append('y').append('\0');
+    auto wide = openBytes(utf16, u("wide.txt"));
+    EXPECT_EQ(wide->range()->text(),
+              QString((piece - 4) / 2, QChar(u'x')) + QString::fromUcs4(U"\U0001F600") + u("y\r"));
+
+    // A character cut off at the very end is no text, whatever piece it ends.
+    EXPECT_THROW(openBytes(QByteArray(piece, 'a') + "\xE4\xB8", u("cut.txt")), engine::HostError);
+}
+
 TEST_F(DocxText, AddedDocumentsAreEmptyAndNumbered)
 {
     auto first = m_application->documents().add();
