@@ -7,7 +7,6 @@
 
 #include "docx/DocxHostProvider.h"
 #include "docx/Package.h"
-#include "platform/Allocator.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,6 +270,5 @@ BENCHMARK(BM_FindEveryWordInOneParagraph)->Apply(sizes);
 
 int main(int argc, char** argv)
 {
-    quillsift::platform::tuneAllocator();
     return quillsift::bench::runBenchmarks(argc, argv);
 }

@@ -14,7 +14,6 @@
 #include <docx/DocxApplication.h>
 #include <engine/DuplicateLines.h>
 #include <engine/DuplicateWords.h>
-#include <platform/Allocator.h>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -205,7 +204,6 @@ BENCHMARK_CAPTURE(removeOnly, literalWords, Work::LiteralWords)->Apply(small)->A
 
 int main(int argc, char** argv)
 {
-    quillsift::platform::tuneAllocator();
     if (argc == 4 && std::string(argv[1]) == "--write-package") {
         testing::writeDocxBody(QString::fromLocal8Bit(argv[2]), bodyOf(std::stoll(argv[3])));
         return 0;

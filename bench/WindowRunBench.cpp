@@ -9,7 +9,6 @@
 #include "file_list/FileList.h"
 #include "main_window/Form1.h"
 #include "main_window/RunHost.h"
-#include "platform/Allocator.h"
 #include "platform/docx/window/HostWindow.h"
 #include "platform/docx/window/HostWindowKeeper.h"
 #include "platform/testing/TestServices.h"
@@ -70,7 +69,6 @@ void runEventsFor(qint64 milliseconds)
 
 int main(int argc, char* argv[])
 {
-    platform::tuneAllocator();
     QApplication application(argc, argv);
     QStringList files = QApplication::arguments().mid(1);
     const bool words = files.removeAll(QStringLiteral("--words")) > 0;

@@ -4,7 +4,6 @@
 #include "docx/DocxHostProvider.h"
 #include "engine/FileName.h"
 #include "engine/HostError.h"
-#include "platform/Allocator.h"
 #ifdef QUILLSIFT_HAVE_LIBREOFFICE
 #include "libreoffice/LoHostProvider.h"
 #endif
@@ -70,7 +69,6 @@ int main(int argc, char* argv[])
 {
     using namespace quillsift::cli;
 
-    quillsift::platform::tuneAllocator();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillsift-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLSIFT_VERSION));

@@ -3,7 +3,6 @@
 #include "main_window/RunHost.h"
 #include "main_window/StartOptions.h"
 #include "main_window/WindowStart.h"
-#include "platform/Allocator.h"
 #include "platform/docx/window/HostWindowKeeper.h"
 #include "platform/widgets/DesktopSystem.h"
 
@@ -55,7 +54,6 @@ std::optional<int> answerWithText(const StartOptions& options)
 
 int main(int argc, char* argv[])
 {
-    quillsift::platform::tuneAllocator();
     // --help and --version answer before there is a display to connect to. Anything this first
     // reading does not understand may be one of Qt's own options, read again once Qt took those.
     QStringList rawArguments;

@@ -14,9 +14,4 @@ inline bool largePagesWanted()
     return !(setting && std::strcmp(setting, "0") == 0);
 }
 
-/// Sets up the memory allocator for a run over many documents; call it first thing in main().
-/// Its heap stays on ordinary pages: on 2 MiB pages a million-word document's run held 5-6 MB more
-/// and was no faster. Without mimalloc it does nothing.
-void tuneAllocator();
-
 } // namespace quillsift::platform
