@@ -15,14 +15,29 @@ const PiecedText& textOf(const UText* ut)
     return *static_cast<const PiecedText*>(ut->context);
 }
 
-/// Makes the piece holding the character at position ut's chunk.
+/// Makes the piece holding the character at position ut's chunk: the piece itself, or up to
+/// widenedLength characters of it, around position, widened into ut's room.
 void takePiece(UText* ut, qint64 position)
 {
     const PiecedText::Piece piece = textOf(ut).pieceAt(position);
-    ut->chunkContents = reinterpret_cast<const UChar*>(piece.text.utf16());
-    ut->chunkNativeStart = piece.start;
-    ut->chunkNativeLimit = piece.start + piece.text.size();
-    ut->chunkLength = int32_t(piece.text.size());
+    if (piece.latin1.isEmpty()) {
+        ut->chunkContents = reinterpret_cast<const UChar*>(piece.text.utf16());
+        ut->chunkNativeStart = piece.start;
+        ut->chunkLength = int32_t(piece.text.size());
+    } else {
+        constexpr qint64 room = PiecedUText::widenedLength;
+        const qint64 from = (position - piece.start) / room * room;
+        const auto length = int32_t(std::min(room, piece.latin1.size() - from));
+        auto* widened = static_cast<UChar*>(ut->pExtra);
+        const char* bytes = piece.latin1.data() + from;
+        for (int32_t i = 0; i < length; ++i) {
+            widened[i] = UChar(uchar(bytes[i]));
+        }
+        ut->chunkContents = widened;
+        ut->chunkNativeStart = piece.start + from;
+        ut->chunkLength = length;
+    }
+    ut->chunkNativeLimit = ut->chunkNativeStart + ut->chunkLength;
     ut->nativeIndexingLimit = ut->chunkLength;
     ut->chunkOffset = 0;
 }
@@ -64,11 +79,12 @@ UText* U_CALLCONV shallowClone(UText* dest, const UText* src, UBool deep, UError
         *status = U_UNSUPPORTED_ERROR;
         return dest;
     }
-    dest = utext_setup(dest, 0, status);
+    dest = utext_setup(dest, src->extraSize, status);
     if (U_FAILURE(*status)) {
         return dest;
     }
-    // Everything but what utext_setup() keeps for the UText itself: its flags and its extra room.
+    // Everything but what utext_setup() keeps for the UText itself: its flags and its room, into
+    // which the room's contents go, so that a chunk widened there is the clone's own.
     const int32_t flags = dest->flags;
     void* extra = dest->pExtra;
     const int32_t extraSize = dest->extraSize;
@@ -76,6 +92,10 @@ UText* U_CALLCONV shallowClone(UText* dest, const UText* src, UBool deep, UError
     dest->flags = flags;
     dest->pExtra = extra;
     dest->extraSize = extraSize;
+    std::memcpy(dest->pExtra, src->pExtra, std::size_t(src->extraSize));
+    if (src->chunkContents == src->pExtra) {
+        dest->chunkContents = static_cast<const UChar*>(dest->pExtra);
+    }
     return dest;
 }
 
@@ -96,8 +116,12 @@ int32_t U_CALLCONV extract(UText* ut, int64_t nativeStart, int64_t nativeLimit, 
     for (qint64 at = from; at < to && copied < destCapacity;) {
         const PiecedText::Piece piece = text.pieceAt(at);
         const qint64 offset = at - piece.start;
-        const qint64 count = std::min({piece.text.size() - offset, to - at, qint64(destCapacity) - copied});
-        std::memcpy(dest + copied, piece.text.utf16() + offset, std::size_t(count) * sizeof(UChar));
+        const qint64 size = piece.latin1.isEmpty() ? piece.text.size() : piece.latin1.size();
+        const qint64 count = std::min({size - offset, to - at, qint64(destCapacity) - copied});
+        for (qint64 i = 0; i < count; ++i) {
+            dest[copied + i] = piece.latin1.isEmpty() ? UChar(piece.text[offset + i].unicode())
+                                                      : UChar(uchar(piece.latin1[offset + i].toLatin1()));
+        }
         copied += count;
         at += count;
     }
@@ -144,13 +168,13 @@ const UTextFuncs piecedFuncs = {
 PiecedUText::PiecedUText(const PiecedText& text)
 {
     UErrorCode status = U_ZERO_ERROR;
-    utext_setup(&m_text, 0, &status);
+    utext_setup(&m_text, widenedLength * int32_t(sizeof(UChar)), &status);
     if (U_FAILURE(status)) {
         throw engine::HostError(QString(), QStringLiteral("the text could not be shown to the word segmentation"));
     }
+    // A chunk widened into the room does not outlive the next access: the chunks are not stable.
     m_text.pFuncs = &piecedFuncs;
     m_text.context = &text;
-    m_text.providerProperties = 1 << UTEXT_PROVIDER_STABLE_CHUNKS;
     access(&m_text, 0, true);
 }
 

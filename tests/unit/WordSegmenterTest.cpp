@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A text read in pieces, as a long paragraph's blocks are read, is segmented into exactly the
 // units the same text read whole gives, wherever its pieces part it: between the two halves of
-// a surrogate pair, between a letter and its combining mark, inside a run of Thai or Chinese.
+// a surrogate pair, between a letter and its combining mark, inside a run of Thai or Chinese,
+// and inside a piece kept a byte a character, which is widened a stretch at a time.
 #include "MultilingualText.h"
 
 #include "text/PiecedUText.h"
@@ -19,7 +20,8 @@ using namespace quillsift;
 
 namespace {
 
-/// A text in pieces of random small lengths, some of them empty, as blocks emptied by edits are.
+/// A text in pieces of random lengths, each kept a byte a character where it can be, as a long
+/// paragraph's blocks are.
 class Pieces final : public text::PiecedText
 {
   public:
@@ -29,7 +31,10 @@ class Pieces final : public text::PiecedText
         for (qsizetype from = 0; from < text.size();) {
             const qsizetype length =
                 std::min<qsizetype>(1 + qsizetype(random() % unsigned(longest)), text.size() - from);
-            m_pieces.push_back(text.mid(from, length));
+            const QString piece = text.mid(from, length);
+            const bool latin1 = std::all_of(piece.begin(), piece.end(), [](QChar c) { return c.unicode() <= 0xff; });
+            m_pieces.push_back(latin1 ? QString() : piece);
+            m_latin1.push_back(latin1 ? piece.toLatin1() : QByteArray());
             m_starts.push_back(from);
             from += length;
         }
@@ -43,7 +48,7 @@ class Pieces final : public text::PiecedText
         const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), position);
         const auto index = std::size_t(after - m_starts.begin()) - 1;
         ++m_reads;
-        return {m_pieces[index], m_starts[index]};
+        return {m_pieces[index], QLatin1StringView(m_latin1[index]), m_starts[index]};
     }
     /// How often a piece was asked for.
     mutable int m_reads = 0;
@@ -51,6 +56,7 @@ class Pieces final : public text::PiecedText
   private:
     QString m_text;
     std::vector<QString> m_pieces;
+    std::vector<QByteArray> m_latin1;
     std::vector<qint64> m_starts;
 };
 
@@ -70,9 +76,14 @@ TEST(WordSegmenter, PiecesAreSegmentedAsTheWholeText)
     std::mt19937 random(29);
     text::WordSegmenter whole;
     text::WordSegmenter pieced;
-    // Emoji and other characters beyond the first plane, marks and joiners after spaces, spaces
-    // alone at the start, and the scripts segmented with a dictionary.
+    // Long text of Latin-1 letters, emoji and other characters beyond the first plane, marks and
+    // joiners after spaces, spaces alone at the start, and the scripts segmented with a dictionary.
+    QString latin;
+    for (int i = 0; i < 3000; ++i) {
+        latin += QString::fromUtf8(i % 7 == 0 ? "caf\xC3\xA9%1 " : "word%1 ").arg(i % 13);
+    }
     const QStringList fixed = {
+        latin,
         QString::fromUtf8("   leading spaces then words  "),
         QString::fromUtf8("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB \xF0\x9F\x98\x80\xF0\x9F\x98\x80 "
                           "\xF0\x90\x8C\xB0\xF0\x90\x8C\xB1"),
@@ -84,7 +95,7 @@ TEST(WordSegmenter, PiecesAreSegmentedAsTheWholeText)
     for (int round = 0; round < 400; ++round) {
         const QString text = round < fixed.size() ? fixed[round] : texts.paragraph();
         const std::vector<quint32> expected = whole.unitEnds(text);
-        for (const int longest : {1, 2, 7, 300}) {
+        for (const int longest : {1, 2, 7, 300, 3 * text::PiecedUText::widenedLength}) {
             const Pieces pieces(text, random, longest);
             Ends found;
             pieced.unitEnds(pieces, found);

@@ -10,18 +10,18 @@ namespace quillsift::docx {
 namespace {
 
 /// Cuts text into blocks of blockLength characters after parts.
-void cutInto(BlockedSequence<QString, 1>::Parts& parts, QStringView text, qsizetype blockLength)
+void cutInto(BlockedSequence<TextBlock, 1>::Parts& parts, QStringView text, qsizetype blockLength)
 {
     for (qsizetype from = 0; from < text.size(); from += blockLength) {
         const QStringView block = text.mid(from, blockLength);
-        parts.add(block.toString(), {block.size()});
+        parts.add(TextBlock(block), {block.size()});
     }
 }
 
 /// Cuts text into blocks of blockLength characters.
-BlockedSequence<QString, 1>::Parts cut(QStringView text, qsizetype blockLength)
+BlockedSequence<TextBlock, 1>::Parts cut(QStringView text, qsizetype blockLength)
 {
-    BlockedSequence<QString, 1>::Parts parts;
+    BlockedSequence<TextBlock, 1>::Parts parts;
     cutInto(parts, text, blockLength);
     return parts;
 }
@@ -79,10 +79,12 @@ QString ParagraphText::mid(qsizetype from, qsizetype length) const
     const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
     if (length > 0) {
         const auto place = blocks.locate(0, from);
-        const QString& text = blocks.block(place.block);
+        const TextBlock& text = blocks.block(place.block);
         const qsizetype offset = from - place.before[0];
         if (offset + length <= text.size()) {
-            return QString(text.constData() + offset, length);
+            QString out;
+            text.appendTo(out, offset, length);
+            return out;
         }
     }
     QString out;
@@ -107,20 +109,20 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
         return;
     }
     const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
-    blocks.visit(blocks.locate(0, from), [&](const QString& text, const Blocks::Place& place) {
+    blocks.visit(blocks.locate(0, from), [&](const TextBlock& text, const Blocks::Place& place) {
         const qsizetype offset = std::max<qsizetype>(from - place.before[0], 0);
         const qsizetype taken = std::min(length, text.size() - offset);
-        out.append(QStringView(text).mid(offset, taken));
+        text.appendTo(out, offset, taken);
         length -= taken;
         return length > 0;
     });
 }
 
-std::pair<QStringView, qsizetype> ParagraphText::blockAt(qsizetype position) const
+std::pair<const TextBlock*, qsizetype> ParagraphText::blockAt(qsizetype position) const
 {
     const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
     const auto place = blocks.locate(0, position);
-    return {blocks.block(place.block), place.before[0]};
+    return {&blocks.block(place.block), place.before[0]};
 }
 
 void ParagraphText::remove(qsizetype from, qsizetype length)
@@ -140,7 +142,7 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
     }
     const qsizetype to = from + length;
     std::get<std::unique_ptr<Blocks>>(m_store)->cut(
-        0, from, to, [from, to](QString& text, qint64 start, const Blocks::Values&) {
+        0, from, to, [from, to](TextBlock& text, qint64 start, const Blocks::Values&) {
             const qint64 low = std::max<qint64>(from, start) - start;
             const qint64 high = std::min<qint64>(to, start + text.size()) - start;
             text.remove(low, high - low);
@@ -176,12 +178,12 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     } else {
         block = blocks.openBlock();
     }
-    QString& target = blocks.block(block);
+    TextBlock& target = blocks.block(block);
     target.insert(offset, text);
     blocks.change(block, {text.size()});
     if (target.size() > maxBlockLength) {
         // Cut the grown block as a fresh text would be cut.
-        const QString cutFrom = std::move(target);
+        const QString cutFrom = target.toString();
         blocks.replace(block, block, cut(cutFrom, blockLength));
     }
 }

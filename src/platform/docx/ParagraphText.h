@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "TextBlock.h"
+
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -19,7 +21,8 @@ template <typename Block, std::size_t Trees> class BlockedSequence;
 
 /// A paragraph's text. Up to maxBlockLength characters it is one string, a byte a character while
 /// none is past U+00FF (as in most paragraphs of most documents, whose texts a document keeps all
-/// of); a longer one is kept in blocks of about blockLength characters with the blocks' lengths
+/// of); a longer one is kept in blocks of about blockLength characters, each of them a byte a
+/// character in the same way where it can be (TextBlock), with the blocks' lengths
 /// in a Fenwick tree, so that an edit anywhere in a paragraph of a million characters costs one
 /// block and a logarithm, not the distance to its last edit or the length of the text after it.
 ///
@@ -81,7 +84,7 @@ class ParagraphText
     }
     /// The block of a blocked text that holds the character at position (0 <= position <
     /// size()), never empty, and the position it begins at.
-    std::pair<QStringView, qsizetype> blockAt(qsizetype position) const;
+    std::pair<const TextBlock*, qsizetype> blockAt(qsizetype position) const;
     void remove(qsizetype from, qsizetype length);
     void insert(qsizetype position, QStringView text);
     /// front's text followed by back's. The longer one's blocks stay where they are and the
@@ -92,7 +95,7 @@ class ParagraphText
     static constexpr qsizetype maxBlockLength = 4 * blockLength;
 
   private:
-    using Blocks = BlockedSequence<QString, 1>;
+    using Blocks = BlockedSequence<TextBlock, 1>;
     qsizetype blockedSize() const;
     QChar blockedAt(qsizetype index) const;
     /// Keeps text, of any length, as a fresh text of it is kept.

@@ -55,7 +55,7 @@ class BlockedText final : public text::PiecedText
     Piece pieceAt(qint64 position) const override
     {
         const auto [block, start] = m_text.blockAt(position);
-        return {block, start};
+        return {block->utf16(), block->latin1(), start};
     }
 
   private:
