@@ -92,8 +92,10 @@ UText* U_CALLCONV shallowClone(UText* dest, const UText* src, UBool deep, UError
     dest->flags = flags;
     dest->pExtra = extra;
     dest->extraSize = extraSize;
-    std::memcpy(dest->pExtra, src->pExtra, std::size_t(src->extraSize));
-    if (src->chunkContents == src->pExtra) {
+    if (src->extraSize > 0) {
+        std::memcpy(dest->pExtra, src->pExtra, std::size_t(src->extraSize));
+    }
+    if (src->pExtra && src->chunkContents == src->pExtra) {
         dest->chunkContents = static_cast<const UChar*>(dest->pExtra);
     }
     return dest;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/utext.h>
+
 #include <algorithm>
 
 #include <random>
@@ -123,6 +125,31 @@ TEST(WordSegmenter, AnIteratorReadsAPieceOnlyWhenItMovesOntoIt)
     segmenter.unitEnds(pieces, found);
     EXPECT_EQ(found.ends, segmenter.unitEnds(text));
     EXPECT_LT(pieces.m_reads, int(text.size() / 256) * 4);
+}
+
+TEST(WordSegmenter, TextsInPiecesAreExtractedAsICUTextsAre)
+{
+    // What ICU's own texts do on utext_extract(): the characters of the range, pinned to the
+    // text, and a zero, a warning or an overflow as the room allows.
+    std::mt19937 random(8);
+    const QString text = QString::fromUtf8("caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 plain words \xF0\x9F\x98\x80 end");
+    const Pieces pieces(text, random, 4);
+    text::PiecedUText ut(pieces);
+    for (const auto& [from, to, room] : {std::tuple{0, 5, 10}, {2, 9, 7}, {3, 40, 100}, {-4, 3, 3}, {6, 25, 2}}) {
+        UErrorCode status = U_ZERO_ERROR;
+        UChar out[128] = {};
+        const int32_t length = utext_extract(ut.get(), from, to, out, room, &status);
+        const QString expected = text.mid(std::max(from, 0), std::min<qsizetype>(to, text.size()) - std::max(from, 0));
+        EXPECT_EQ(length, expected.size()) << from << ".." << to;
+        EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(out), std::min(length, room)),
+                  expected.left(room));
+        EXPECT_EQ(status, length < room    ? U_ZERO_ERROR
+                          : length == room ? U_STRING_NOT_TERMINATED_WARNING
+                                           : U_BUFFER_OVERFLOW_ERROR);
+        if (length < room) {
+            EXPECT_EQ(out[length], 0);
+        }
+    }
 }
 
 } // namespace
