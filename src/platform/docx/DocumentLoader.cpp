@@ -220,9 +220,7 @@ DocumentLoader::Loaded loadFrom(const QString& fileName, const QByteArray& bytes
     if (QFileInfo(fileName).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
         // Plain text becomes a package about twice its size.
         ensureRoom(fileName, 2 * bytes.size(), memory);
-        const auto package = [fileName, bytes] {
-            return PlainText::toPackage(fileName, bytes);
-        };
+        const auto package = [fileName, bytes] { return PlainText::toPackage(fileName, bytes); };
         loaded.package = package();
         loaded.source = SourcePackage(package);
         loaded.plainText = true;

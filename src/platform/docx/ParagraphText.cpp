@@ -26,11 +26,6 @@ BlockedSequence<TextBlock, 1>::Parts cut(QStringView text, qsizetype blockLength
     return parts;
 }
 
-bool isLatin1(QStringView text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xff; });
-}
-
 } // namespace
 
 ParagraphText::ParagraphText(QStringView text)
@@ -47,10 +42,8 @@ void ParagraphText::assign(QStringView text)
 {
     if (text.size() > maxBlockLength) {
         m_store = std::make_unique<Blocks>(cut(text, blockLength));
-    } else if (isLatin1(text)) {
-        m_store = text.toLatin1();
     } else {
-        m_store = text.toString();
+        m_store = TextBlock(text);
     }
 }
 
@@ -70,11 +63,8 @@ QString ParagraphText::mid(qsizetype from, qsizetype length) const
 {
     from = std::clamp<qsizetype>(from, 0, size());
     length = std::clamp<qsizetype>(length, 0, size() - from);
-    if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-        return QString::fromLatin1(latin->constData() + from, length);
-    }
-    if (const QString* text = std::get_if<QString>(&m_store)) {
-        return length == text->size() ? *text : QString(text->constData() + from, length);
+    if (const TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+        return whole->mid(from, length);
     }
     const Blocks& blocks = *std::get<std::unique_ptr<Blocks>>(m_store);
     if (length > 0) {
@@ -82,9 +72,7 @@ QString ParagraphText::mid(qsizetype from, qsizetype length) const
         const TextBlock& text = blocks.block(place.block);
         const qsizetype offset = from - place.before[0];
         if (offset + length <= text.size()) {
-            QString out;
-            text.appendTo(out, offset, length);
-            return out;
+            return text.mid(offset, length);
         }
     }
     QString out;
@@ -97,12 +85,8 @@ void ParagraphText::appendTo(QString& out, qsizetype from, qsizetype length) con
 {
     from = std::clamp<qsizetype>(from, 0, size());
     length = std::clamp<qsizetype>(length, 0, size() - from);
-    if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-        out.append(QLatin1StringView(latin->constData() + from, length));
-        return;
-    }
-    if (const QString* text = std::get_if<QString>(&m_store)) {
-        out.append(QStringView(*text).mid(from, length));
+    if (const TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+        whole->appendTo(out, from, length);
         return;
     }
     if (length == 0) {
@@ -132,12 +116,8 @@ void ParagraphText::remove(qsizetype from, qsizetype length)
     if (length == 0) {
         return;
     }
-    if (QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-        latin->remove(from, length);
-        return;
-    }
-    if (QString* text = std::get_if<QString>(&m_store)) {
-        text->remove(from, length);
+    if (TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+        whole->remove(from, length);
         return;
     }
     const qsizetype to = from + length;
@@ -156,10 +136,9 @@ void ParagraphText::insert(qsizetype position, QStringView text)
     if (text.isEmpty()) {
         return;
     }
-    if (!std::holds_alternative<std::unique_ptr<Blocks>>(m_store)) {
-        QByteArray* latin = std::get_if<QByteArray>(&m_store);
-        if (latin && size() + text.size() <= maxBlockLength && isLatin1(text)) {
-            latin->insert(position, text.toLatin1());
+    if (TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+        if (whole->size() + text.size() <= maxBlockLength) {
+            whole->insert(position, text);
             return;
         }
         QString grown = toString();
@@ -193,14 +172,8 @@ ParagraphText ParagraphText::joined(ParagraphText&& front, ParagraphText&& back)
     const bool frontBlocked = std::holds_alternative<std::unique_ptr<Blocks>>(front.m_store);
     const bool backBlocked = std::holds_alternative<std::unique_ptr<Blocks>>(back.m_store);
     if (!frontBlocked && !backBlocked) {
-        const QByteArray* frontLatin = std::get_if<QByteArray>(&front.m_store);
-        const QByteArray* backLatin = std::get_if<QByteArray>(&back.m_store);
         ParagraphText joined;
-        if (frontLatin && backLatin && frontLatin->size() + backLatin->size() <= maxBlockLength) {
-            joined.m_store = *frontLatin + *backLatin;
-        } else {
-            joined.assign(front.toString() + back.toString());
-        }
+        joined.assign(front.toString() + back.toString());
         return joined;
     }
     const bool keepFront = front.size() >= back.size();

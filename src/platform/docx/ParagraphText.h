@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
+#include "TextBlock.h"
+
 #include <QString>
 #include <QStringView>
-
-#include "TextBlock.h"
 
 #include <algorithm>
 #include <iterator>
@@ -19,10 +18,9 @@ namespace quillsift::docx {
 
 template <typename Block, std::size_t Trees> class BlockedSequence;
 
-/// A paragraph's text. Up to maxBlockLength characters it is one string, a byte a character while
-/// none is past U+00FF (as in most paragraphs of most documents, whose texts a document keeps all
-/// of); a longer one is kept in blocks of about blockLength characters, each of them a byte a
-/// character in the same way where it can be (TextBlock), with the blocks' lengths
+/// A paragraph's text. Up to maxBlockLength characters it is one TextBlock, a byte a character
+/// while none is past U+00FF (as in most paragraphs of most documents, whose texts a document keeps
+/// all of); a longer one is kept in TextBlocks of about blockLength characters, with their lengths
 /// in a Fenwick tree, so that an edit anywhere in a paragraph of a million characters costs one
 /// block and a logarithm, not the distance to its last edit or the length of the text after it.
 ///
@@ -44,11 +42,8 @@ class ParagraphText
 
     qsizetype size() const
     {
-        if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-            return latin->size();
-        }
-        if (const QString* text = std::get_if<QString>(&m_store)) {
-            return text->size();
+        if (const TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+            return whole->size();
         }
         return blockedSize();
     }
@@ -58,11 +53,8 @@ class ParagraphText
     }
     QChar at(qsizetype index) const
     {
-        if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
-            return QChar(char16_t(uchar(latin->at(index))));
-        }
-        if (const QString* text = std::get_if<QString>(&m_store)) {
-            return text->at(index);
+        if (const TextBlock* whole = std::get_if<TextBlock>(&m_store)) {
+            return whole->at(index);
         }
         return blockedAt(index);
     }
@@ -101,8 +93,8 @@ class ParagraphText
     /// Keeps text, of any length, as a fresh text of it is kept.
     void assign(QStringView text);
 
-    /// A byte a character (none past U+00FF), a character a character, or blocks.
-    std::variant<QByteArray, QString, std::unique_ptr<Blocks>> m_store;
+    /// One stretch, or blocks.
+    std::variant<TextBlock, std::unique_ptr<Blocks>> m_store;
 };
 
 /// Gathers a paragraph's text as it is read, and once it is long cuts it into blocks as it comes,

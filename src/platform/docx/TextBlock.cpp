@@ -47,6 +47,15 @@ QString TextBlock::toString() const
     return std::get<QString>(m_store);
 }
 
+QString TextBlock::mid(qsizetype from, qsizetype length) const
+{
+    if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {
+        return QString::fromLatin1(latin->constData() + from, length);
+    }
+    const QString& text = std::get<QString>(m_store);
+    return length == text.size() ? text : QString(text.constData() + from, length);
+}
+
 void TextBlock::appendTo(QString& out, qsizetype from, qsizetype length) const
 {
     if (const QByteArray* latin = std::get_if<QByteArray>(&m_store)) {

@@ -10,9 +10,9 @@
 
 namespace quillsift::docx {
 
-/// One block of a long paragraph's text: a byte a character while none is past U+00FF, as in
-/// most blocks of most documents, and UTF-16 once one is. It owns its characters and touches
-/// nothing else.
+/// A stretch of a paragraph's text, a short paragraph's whole text or one block of a long one's:
+/// a byte a character while none is past U+00FF, as in most paragraphs of most documents, and
+/// UTF-16 once one is. It owns its characters and touches nothing else.
 class TextBlock
 {
   public:
@@ -42,6 +42,8 @@ class TextBlock
     /// The characters of a block kept as UTF-16, or an empty view.
     QStringView utf16() const;
     QString toString() const;
+    /// The characters [from, from + length): the block's own string, shared, when that is all of it.
+    QString mid(qsizetype from, qsizetype length) const;
     /// Appends the characters [from, from + length) to out.
     void appendTo(QString& out, qsizetype from, qsizetype length) const;
     void remove(qsizetype from, qsizetype length);
